@@ -1,0 +1,43 @@
+# The core library and the command-line tool must never pull in QtWidgets,
+# not even through another library: fail the configuration if they do.
+function(_zentaro_collect_links target out)
+  set(seen ${${out}})
+  foreach(prop LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+    get_target_property(libs ${target} ${prop})
+    if(NOT libs)
+      continue()
+    endif()
+    foreach(lib ${libs})
+      if(lib IN_LIST seen)
+        continue()
+      endif()
+      list(APPEND seen ${lib})
+      if(TARGET ${lib})
+        _zentaro_collect_links(${lib} seen)
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(zentaro_forbid_widgets target)
+  # Checked once every target is known.
+  set_property(GLOBAL APPEND PROPERTY ZENTARO_NO_WIDGETS_TARGETS ${target})
+  # A compile-time guard as well: Qt6::Widgets defines QT_WIDGETS_LIB, and
+  # link/coreguard.cpp refuses to compile with it.
+  target_compile_definitions(${target} PRIVATE ZENTARO_CORE_ONLY)
+endfunction()
+
+function(zentaro_check_no_widgets)
+  get_property(targets GLOBAL PROPERTY ZENTARO_NO_WIDGETS_TARGETS)
+  foreach(t ${targets})
+    set(all "")
+    _zentaro_collect_links(${t} all)
+    foreach(lib ${all})
+      if(lib MATCHES "Widgets")
+        message(FATAL_ERROR "${t} must not link QtWidgets (found ${lib})")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zentaro_check_no_widgets)

@@ -1,0 +1,43 @@
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+#include <vector>
+
+#include "bench/benchregistry.h"
+
+namespace bench {
+namespace {
+struct Entry {
+    QString group;
+    Function function;
+};
+std::vector<Entry>& entries() {
+    static std::vector<Entry> list;
+    return list;
+}
+}  // namespace
+
+Registrar::Registrar(const char* group, Function function) {
+    entries().push_back({QString::fromLatin1(group), std::move(function)});
+}
+
+void report(const QString& name, double value, int decimals) {
+    QTextStream out(stdout);
+    out << name << ": " << QString::number(value, 'f', decimals) << Qt::endl;
+}
+}  // namespace bench
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    // Benchmarks log nothing: keep the output to result lines.
+    qSetMessagePattern(QString());
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+        if (type >= QtWarningMsg) fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+    const QStringList wanted = app.arguments().mid(1);
+    for (const auto& entry : bench::entries()) {
+        if (!wanted.isEmpty() && !wanted.contains(entry.group)) continue;
+        entry.function();
+    }
+    return 0;
+}

@@ -1,0 +1,306 @@
+#include "catalogue/productdatautil.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+QList<ProductDataUtil*>& liveInstances() {
+    static QList<ProductDataUtil*> instances;
+    return instances;
+}
+
+const char* const kCreateStatements[][2] = {
+    {"product_table",
+     "CREATE TABLE IF NOT EXISTS product_table (serialNumber INT PRIMARY KEY NOT NULL UNIQUE, "
+     "vendorId INT NOT NULL, productId INT NOT NULL, interface INT NOT NULL, productName "
+     "VARCHAR(60) NOT NULL, productData VARCHAR(60) NOT NULL, triggerMin INT NOT NULL, "
+     "triggerMax INT NOT NULL, qttMin INT NOT NULL, qttMax INT NOT NULL, qrtMin INT NOT NULL, "
+     "qrtMax INT NOT NULL, width INT NOT NULL, height INT NOT NULL, strCol VARCHAR(60) NOT "
+     "NULL);"},
+    {"device_table",
+     "CREATE TABLE IF NOT EXISTS device_table (serialNumber INT PRIMARY KEY NOT NULL UNIQUE, "
+     "vendorId INT NOT NULL, productId INT NOT NULL, interface INT NOT NULL, version INT NOT "
+     "NULL, manufacturer VARCHAR(60) NOT NULL, productStr TEXT(60) NOT NULL, path VARCHAR(100) "
+     "NOT NULL);"},
+    {"key_position_table",
+     "CREATE TABLE IF NOT EXISTS key_position_table (id INTEGER PRIMARY KEY, serialNumber INT "
+     "NOT NULL, keyItem INT NOT NULL, posItem INT NOT NULL, flag BOOL NOT NULL, row INT NOT "
+     "NULL, col INT NOT NULL, left INT NOT NULL, top INT NOT NULL, width INT NOT NULL, height "
+     "INT NOT NULL);"},
+    {"keyboard_default_table",
+     "CREATE TABLE IF NOT EXISTS keyboard_default_table (id INTEGER PRIMARY KEY, serialNumber "
+     "INT NOT NULL, keyItem INT NOT NULL, type INT NOT NULL, hValue INT NOT NULL, lValue INT "
+     "NOT NULL, label VARCHAR(20) NOT NULL);"},
+};
+
+// strCol holds integers separated by commas; anything else reads as no list.
+QList<qint32> parseIntList(const QVariant& value) {
+    QList<qint32> result;
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty()) return result;
+    const QStringList parts = text.split(QLatin1Char(','));
+    for (const QString& part : parts) {
+        bool ok = false;
+        const qint32 number = part.trimmed().toInt(&ok);
+        if (!ok) return {};
+        result.append(number);
+    }
+    return result;
+}
+
+ProductRecordPtr productFromQuery(const QSqlQuery& query) {
+    auto record = ProductRecordPtr::create();
+    record->serialNumber = static_cast<qint16>(query.value(0).toInt());
+    record->vendorId = static_cast<quint16>(query.value(1).toUInt());
+    record->productId = static_cast<quint16>(query.value(2).toUInt());
+    record->interface = query.value(3).toInt();
+    record->productName = query.value(4).toString();
+    record->productData = query.value(5).toString();
+    record->triggerMin = static_cast<quint16>(query.value(6).toUInt());
+    record->triggerMax = static_cast<quint16>(query.value(7).toUInt());
+    record->qttMin = static_cast<quint16>(query.value(8).toUInt());
+    record->qttMax = static_cast<quint16>(query.value(9).toUInt());
+    record->qrtMin = static_cast<quint16>(query.value(10).toUInt());
+    record->qrtMax = static_cast<quint16>(query.value(11).toUInt());
+    record->width = query.value(12).toInt();
+    record->height = query.value(13).toInt();
+    record->strCol = parseIntList(query.value(14));
+    return record;
+}
+
+void log(const QString& text) {
+    qInfo().noquote() << text;
+}
+
+}  // namespace
+
+ProductDataUtil::ProductDataUtil(QObject* parent)
+    : ProductDataUtil(QCoreApplication::applicationDirPath() + QStringLiteral("/data"), parent) {}
+
+ProductDataUtil::ProductDataUtil(const QString& dataFolder, QObject* parent)
+    : QObject(parent), m_dataFolder(QDir::cleanPath(dataFolder)) {
+    liveInstances().append(this);
+    log(QStringLiteral("=== ProductDataUtil 打开数据库 ==="));
+    openDatabase(true);
+}
+
+ProductDataUtil::~ProductDataUtil() {
+    closeDatabase();
+    log(QStringLiteral("=== ProductDataUtil 关闭数据库 ==="));
+    liveInstances().removeAll(this);
+}
+
+ProductDataUtil* ProductDataUtil::instance() {
+    return liveInstances().isEmpty() ? nullptr : liveInstances().constLast();
+}
+
+QString ProductDataUtil::databasePath() const {
+    return m_dataFolder + QLatin1Char('/') + FileName;
+}
+
+bool ProductDataUtil::isOpen() const {
+    return QSqlDatabase::contains(ConnectionName) &&
+           QSqlDatabase::database(ConnectionName, false).isOpen();
+}
+
+void ProductDataUtil::openDatabase(bool createTables) {
+    QDir().mkpath(m_dataFolder);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
+        db.setDatabaseName(databasePath());
+        db.open();  // a catalogue that does not open simply makes every lookup fail
+    }
+    if (!createTables) return;
+    const QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+    for (const auto& statement : kCreateStatements) {
+        QSqlQuery query(db);
+        const bool ok = query.exec(QString::fromUtf8(statement[1]));
+        log(QStringLiteral("=== 初始化 ") + QString::fromUtf8(statement[0]) +
+            (ok ? QStringLiteral(" 成功 ===") : QStringLiteral(" 失败 ===")));
+    }
+}
+
+void ProductDataUtil::closeDatabase() {
+    if (!QSqlDatabase::contains(ConnectionName)) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(ConnectionName);
+}
+
+ProductRecordPtr ProductDataUtil::findProduct(qint16 serialNumber) const {
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    query.prepare(QStringLiteral("SELECT * FROM product_table WHERE serialNumber = :serialNumber"));
+    query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
+    if (query.exec() && query.next()) return productFromQuery(query);
+    return {};
+}
+
+ProductRecordPtr ProductDataUtil::findProductByName(const QString& productName) const {
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    query.prepare(QStringLiteral("SELECT * FROM product_table WHERE productName = :productName"));
+    query.bindValue(QStringLiteral(":productName"), productName);
+    if (query.exec() && query.next()) return productFromQuery(query);
+    return {};
+}
+
+QList<ProductRecordPtr> ProductDataUtil::allProducts() const {
+    QList<ProductRecordPtr> products;
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    if (!query.exec(QStringLiteral("SELECT * FROM product_table"))) return products;
+    while (query.next()) products.append(productFromQuery(query));
+    return products;
+}
+
+void ProductDataUtil::loadKeyPositions(qint16 serialNumber, KeyPositionMap& map) const {
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    query.prepare(
+        QStringLiteral("SELECT * FROM key_position_table WHERE serialNumber = :serialNumber"));
+    query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
+    if (!query.exec()) return;
+    while (query.next()) {
+        auto record = KeyPositionPtr::create();
+        record->keyItem = static_cast<quint8>(query.value(2).toUInt());
+        record->posItem = static_cast<quint8>(query.value(3).toUInt());
+        record->flag = query.value(4).toBool();
+        record->row = static_cast<quint8>(query.value(5).toUInt());
+        record->col = static_cast<quint8>(query.value(6).toUInt());
+        record->left = query.value(7).toInt();
+        record->top = query.value(8).toInt();
+        record->width = query.value(9).toInt();
+        record->height = query.value(10).toInt();
+        map.insert(record->keyItem, record);
+    }
+}
+
+void ProductDataUtil::loadDefaultKeys(qint16 serialNumber, DefaultKeyList& list) const {
+    loadDefaultTable(QStringLiteral("keyboard_default_table"), serialNumber, list);
+}
+
+void ProductDataUtil::loadDefaultFn1Keys(qint16 serialNumber, DefaultKeyList& list) const {
+    loadDefaultTable(QStringLiteral("keyboard_default_fn1_table"), serialNumber, list);
+}
+
+void ProductDataUtil::loadDefaultTable(const QString& table, qint16 serialNumber,
+                                       DefaultKeyList& list) const {
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    query.prepare(QStringLiteral("SELECT * FROM ") + table +
+                  QStringLiteral(" WHERE serialNumber = :serialNumber"));
+    query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
+    if (!query.exec()) return;
+    while (query.next()) {
+        auto record = DefaultKeyPtr::create();
+        record->keyItem = static_cast<quint8>(query.value(2).toUInt());
+        record->type = static_cast<quint8>(query.value(3).toUInt());
+        record->hValue = static_cast<quint8>(query.value(4).toUInt());
+        record->lValue = static_cast<quint8>(query.value(5).toUInt());
+        record->label = query.value(6).toString();
+        list.append(record);
+    }
+}
+
+DeviceRecordPtr ProductDataUtil::findDevice(const QString& productStr) const {
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    query.prepare(QStringLiteral("SELECT * FROM device_table WHERE productStr = :productStr"));
+    query.bindValue(QStringLiteral(":productStr"), productStr);
+    if (!query.exec() || !query.next()) return {};
+    auto record = DeviceRecordPtr::create();
+    record->serialNumber = static_cast<qint16>(query.value(0).toInt());
+    record->vendorId = static_cast<quint16>(query.value(1).toUInt());
+    record->productId = static_cast<quint16>(query.value(2).toUInt());
+    record->interface = query.value(3).toInt();
+    record->version = query.value(4).toInt();
+    record->manufacturer = query.value(5).toString();
+    record->productStr = query.value(6).toString();
+    record->path = query.value(7).toString();
+    return record;
+}
+
+bool ProductDataUtil::deleteDevice(qint16 serialNumber) {
+    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    query.prepare(QStringLiteral("DELETE FROM device_table WHERE serialNumber = :serialNumber"));
+    query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
+    return query.exec();
+}
+
+bool ProductDataUtil::isCatalogueFile(const QString& path) {
+    const QFileInfo info(path);
+    // SQLite would create a missing file, and a directory never is a catalogue.
+    if (!info.isFile()) return false;
+    static int checkCounter = 0;
+    const QString connection = QStringLiteral("connect_product_check_%1").arg(++checkCounter);
+    bool found = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(info.absoluteFilePath());
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            // An HTML error page opens fine; only reading the schema shows it is no database.
+            QSqlQuery query(db);
+            found = query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                              "'table' AND name = 'product_table'")) &&
+                    query.next();
+            if (found) found = query.exec(QStringLiteral("SELECT COUNT(*) FROM product_table"));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return found;
+}
+
+bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
+    if (!isCatalogueFile(downloadedFile)) {
+        // Typically a server error page saved under the catalogue's name: keep the
+        // working catalogue and drop the download so it is not picked up again.
+        log(QStringLiteral("=== ProductDataUtil 下载的文件不是产品数据库:") + downloadedFile +
+            QStringLiteral(" ==="));
+        if (QFileInfo(downloadedFile).isFile()) QFile::remove(downloadedFile);
+        return false;
+    }
+
+    closeDatabase();
+    QDir().mkpath(m_dataFolder);
+    const QString target = databasePath();
+
+    // Copy next to the target first, so that a failing copy leaves the old
+    // catalogue where it was.
+    const QString staging = target + QStringLiteral(".new");
+    if (QFileInfo::exists(staging)) QFile::remove(staging);
+    if (!QFile::copy(downloadedFile, staging)) {
+        log(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") + target);
+        QFile::remove(staging);
+        openDatabase(false);
+        return false;
+    }
+
+    if (QFileInfo::exists(target) && !QFile::remove(target)) {
+        log(QStringLiteral("无法删除目标文件:") + target);
+        QFile::remove(staging);
+        openDatabase(false);
+        return false;
+    }
+
+    if (!QFile::rename(staging, target)) {
+        log(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") + target);
+        QFile::remove(staging);
+        openDatabase(false);
+        return false;
+    }
+
+    // The file is used as downloaded: no CREATE statements this time.
+    openDatabase(false);
+
+    // The catalogue has been replaced either way; a leftover download only costs
+    // disk space in the temporary folder.
+    if (!QFile::remove(downloadedFile))
+        log(QStringLiteral("警告: 文件拷贝成功但无法删除原始文件:") + downloadedFile);
+    return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The product catalogue: an SQLite file of products, key positions and the
+// factory key maps of both layers. Read-only apart from removing a device row
+// and replacing the whole file with a freshly downloaded one.
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "model/keyboardtypes.h"
+
+class ProductDataUtil : public QObject {
+    Q_OBJECT
+public:
+    // Opens <applicationDirPath>/data/velmora.db3.
+    explicit ProductDataUtil(QObject* parent = nullptr);
+    // Opens <dataFolder>/velmora.db3; the folder is created when missing.
+    explicit ProductDataUtil(const QString& dataFolder, QObject* parent = nullptr);
+    ~ProductDataUtil() override;
+
+    // The most recently constructed catalogue that is still alive.
+    static ProductDataUtil* instance();
+
+    static inline const QString ConnectionName = QStringLiteral("connect_product");
+    static inline const QString FileName = QStringLiteral("velmora.db3");
+
+    QString dataFolder() const { return m_dataFolder; }
+    QString databasePath() const;
+    bool isOpen() const;
+
+    ProductRecordPtr findProduct(qint16 serialNumber) const;
+    ProductRecordPtr findProductByName(const QString& productName) const;
+    QList<ProductRecordPtr> allProducts() const;
+    void loadKeyPositions(qint16 serialNumber, KeyPositionMap& map) const;
+    void loadDefaultKeys(qint16 serialNumber, DefaultKeyList& list) const;
+    void loadDefaultFn1Keys(qint16 serialNumber, DefaultKeyList& list) const;
+    DeviceRecordPtr findDevice(const QString& productStr) const;
+    bool deleteDevice(qint16 serialNumber);
+
+    // Makes the downloaded file the catalogue. A file that is not a catalogue
+    // is refused (and deleted) without touching the one in use; after any
+    // failure the previous catalogue stays open.
+    bool replaceDatabase(const QString& downloadedFile);
+
+    // True when the file is an SQLite database that holds product_table.
+    static bool isCatalogueFile(const QString& path);
+
+private:
+    void openDatabase(bool createTables);
+    void closeDatabase();
+    void loadDefaultTable(const QString& table, qint16 serialNumber, DefaultKeyList& list) const;
+
+    QString m_dataFolder;
+};

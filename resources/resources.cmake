@@ -1,0 +1,43 @@
+# Style sheets, pictures, translations and tool-tip files of the GUI.
+# Included from app/CMakeLists.txt, where the target zentaro_gui exists.
+#
+# Pictures are drawn from the SVG sources in images-src/ at build time: one
+# run of zentaro-svgrender writes the light and the dark PNG of every source,
+# and the PNGs are embedded under :/images/images/light/ and
+# :/images/images/dark/. Nothing generated is committed.
+
+set(ZENTARO_RES_DIR ${CMAKE_SOURCE_DIR}/resources)
+set(ZENTARO_RES_OUT ${CMAKE_CURRENT_BINARY_DIR}/zentaro-resources)
+set(ZENTARO_DATA_DIR ${CMAKE_BINARY_DIR}/bin/data)
+
+# --- pictures ---------------------------------------------------------------
+add_executable(zentaro-svgrender ${ZENTARO_RES_DIR}/tools/svgrender.cpp)
+target_link_libraries(zentaro-svgrender PRIVATE Qt6::Gui Qt6::Svg)
+set_target_properties(zentaro-svgrender PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY
+                      ${CMAKE_BINARY_DIR}/tools)
+
+file(GLOB ZENTARO_SVG_SOURCES CONFIGURE_DEPENDS ${ZENTARO_RES_DIR}/images-src/*.svg)
+set(ZENTARO_PNG_FILES)
+foreach(svg ${ZENTARO_SVG_SOURCES})
+  get_filename_component(name ${svg} NAME)
+  if(name MATCHES "\\.dark\\.svg$")
+    continue()  # dark override of another source
+  endif()
+  string(REGEX REPLACE "\\.svg$" ".png" png ${name})
+  list(APPEND ZENTARO_PNG_FILES ${ZENTARO_RES_OUT}/images/light/${png}
+       ${ZENTARO_RES_OUT}/images/dark/${png})
+endforeach()
+
+add_custom_command(
+  OUTPUT ${ZENTARO_PNG_FILES}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+          $<TARGET_FILE:zentaro-svgrender> ${ZENTARO_RES_DIR}/images-src
+          ${ZENTARO_RES_DIR}/images-src/palette.txt ${ZENTARO_RES_OUT}/images
+  DEPENDS zentaro-svgrender ${ZENTARO_SVG_SOURCES} ${ZENTARO_RES_DIR}/images-src/palette.txt
+  COMMENT "Rendering light and dark pictures"
+  VERBATIM)
+
+qt_add_resources(zentaro_gui "zentaro_images"
+  PREFIX "/images/images"
+  BASE ${ZENTARO_RES_OUT}/images
+  FILES ${ZENTARO_PNG_FILES})

@@ -1,0 +1,310 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRect>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "catalogue/productdatautil.h"
+#include "catalogue/samplecatalogue.h"
+
+namespace {
+
+// Runs the statements on a fresh SQLite file of our own.
+bool writeDatabase(const QString& path, const QStringList& statements) {
+    static int counter = 0;
+    const QString name = QStringLiteral("tst_write_%1").arg(++counter);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ok = db.open();
+        for (const QString& statement : statements) {
+            QSqlQuery query(db);
+            if (!query.exec(statement)) {
+                qWarning() << statement << query.lastError().text();
+                ok = false;
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+const QString kProductTable = QStringLiteral(
+    "CREATE TABLE product_table (serialNumber INT PRIMARY KEY NOT NULL UNIQUE, vendorId INT, "
+    "productId INT, interface INT, productName VARCHAR(60), productData VARCHAR(60), triggerMin "
+    "INT, triggerMax INT, qttMin INT, qttMax INT, qrtMin INT, qrtMax INT, width INT, height INT, "
+    "strCol VARCHAR(60))");
+const QString kPositionTable = QStringLiteral(
+    "CREATE TABLE key_position_table (id INTEGER PRIMARY KEY, serialNumber INT, keyItem INT, "
+    "posItem INT, flag BOOL, row INT, col INT, left INT, top INT, width INT, height INT)");
+const QString kDefaultTable = QStringLiteral(
+    "CREATE TABLE keyboard_default_table (id INTEGER PRIMARY KEY, serialNumber INT, keyItem INT, "
+    "type INT, hValue INT, lValue INT, label VARCHAR(20))");
+
+QByteArray fileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestProductDataUtil : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void missingCatalogueIsCreatedWithTables();
+    void instanceIsLatestAlive();
+    void sampleLookups();
+    void rowsOfSeveralProductsAndColumnDecoding();
+    void deleteDevice();
+    void replaceWithCatalogue();
+    void refuseDownloadThatIsNoCatalogue_data();
+    void refuseDownloadThatIsNoCatalogue();
+    void failedCopyKeepsOldCatalogue();
+    void undeletableTargetKeepsDownload();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString dataFolder() const { return m_dir->path() + QStringLiteral("/data"); }
+    QString downloadPath() const { return m_dir->path() + QStringLiteral("/download.db3"); }
+};
+
+void TestProductDataUtil::initTestCase() {
+    QVERIFY2(QFileInfo::exists(samplecatalogue::path()),
+             qPrintable(samplecatalogue::path() + QStringLiteral(" missing: build "
+                                                                 "zentaro_catalogue_db")));
+}
+
+void TestProductDataUtil::init() {
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+}
+
+void TestProductDataUtil::missingCatalogueIsCreatedWithTables() {
+    ProductDataUtil util(dataFolder());
+    QVERIFY(util.isOpen());
+    QVERIFY(QFileInfo::exists(dataFolder() + QStringLiteral("/velmora.db3")));
+
+    QSqlQuery query(QSqlDatabase::database(ProductDataUtil::ConnectionName));
+    QVERIFY(
+        query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                  "ORDER BY name")));
+    QStringList tables;
+    while (query.next()) tables << query.value(0).toString();
+    QCOMPARE(tables, QStringList({"device_table", "key_position_table", "keyboard_default_table",
+                                  "product_table"}));
+
+    QVERIFY(util.findProduct(samplecatalogue::SeventyFive).isNull());
+    QVERIFY(util.allProducts().isEmpty());
+    // The Fn-layer table only comes with a downloaded catalogue.
+    DefaultKeyList fn1;
+    util.loadDefaultFn1Keys(samplecatalogue::SeventyFive, fn1);
+    QVERIFY(fn1.isEmpty());
+}
+
+void TestProductDataUtil::instanceIsLatestAlive() {
+    QVERIFY(ProductDataUtil::instance() == nullptr);
+    {
+        ProductDataUtil util(dataFolder());
+        QCOMPARE(ProductDataUtil::instance(), &util);
+    }
+    QVERIFY(ProductDataUtil::instance() == nullptr);
+}
+
+void TestProductDataUtil::sampleLookups() {
+    QVERIFY(samplecatalogue::copyTo(dataFolder()));
+    ProductDataUtil util(dataFolder());
+
+    const ProductRecordPtr product = util.findProduct(samplecatalogue::SeventyFive);
+    QVERIFY(product);
+    QCOMPARE(product->serialNumber, samplecatalogue::SeventyFive);
+    QCOMPARE(product->vendorId, quint16(0x3A7E));
+    QCOMPARE(product->productId, quint16(0x1026));
+    QCOMPARE(product->width, 932);
+    QCOMPARE(product->height, 344);
+    QVERIFY(product->triggerMin < product->triggerMax);
+    QVERIFY(!product->strCol.isEmpty());
+
+    const ProductRecordPtr byName = util.findProductByName(product->productName);
+    QVERIFY(byName);
+    QCOMPARE(byName->serialNumber, product->serialNumber);
+    QVERIFY(util.findProductByName(QStringLiteral("no such board")).isNull());
+    QVERIFY(util.findProduct(1234).isNull());
+
+    const QList<ProductRecordPtr> all = util.allProducts();
+    QCOMPARE(all.size(), 3);
+    QCOMPARE(all.at(0)->serialNumber, samplecatalogue::FullSize);
+    QCOMPARE(all.at(1)->serialNumber, samplecatalogue::SeventyFive);
+    QCOMPARE(all.at(2)->serialNumber, samplecatalogue::Compact);
+
+    const DeviceRecordPtr device = util.findDevice(QStringLiteral("Lusk 75 BT"));
+    QVERIFY(device);
+    QCOMPARE(device->serialNumber, samplecatalogue::SeventyFive);
+    QCOMPARE(device->vendorId, quint16(0x3A7E));
+    QCOMPARE(device->productStr, QStringLiteral("Lusk 75 BT"));
+    QVERIFY(util.findDevice(QStringLiteral("Unknown BT")).isNull());
+
+    KeyPositionMap positions;
+    util.loadKeyPositions(samplecatalogue::SeventyFive, positions);
+    QCOMPARE(positions.size(), 82);
+    DefaultKeyList normal, fn1;
+    util.loadDefaultKeys(samplecatalogue::SeventyFive, normal);
+    util.loadDefaultFn1Keys(samplecatalogue::SeventyFive, fn1);
+    QCOMPARE(normal.size(), 82);
+    QCOMPARE(fn1.size(), 82);
+}
+
+void TestProductDataUtil::rowsOfSeveralProductsAndColumnDecoding() {
+    const QString file = dataFolder() + QStringLiteral("/velmora.db3");
+    QDir().mkpath(dataFolder());
+    QVERIFY(writeDatabase(
+        file, {kProductTable, kPositionTable, kDefaultTable,
+               "INSERT INTO product_table VALUES (7, 65535, 4134, 2, 'Seven', 'seven', 10, 400, 1, "
+               "200, 2, 150, 932, 344, '3, 14,15')",
+               "INSERT INTO product_table VALUES (-2, 1, 2, 0, 'Minus', 'm', 0, 0, 0, 0, 0, 0, 0, "
+               "0, '1,x')",
+               "INSERT INTO key_position_table VALUES (1, 7, 0, 0, 1, 0, 0, 10, 20, 36, 36)",
+               "INSERT INTO key_position_table VALUES (2, 8, 0, 0, 1, 0, 0, 99, 99, 99, 99)",
+               "INSERT INTO key_position_table VALUES (3, 7, 1, 0, 0, 1, 2, 50, 60, 76, 36)",
+               // A later row with the same key number wins.
+               "INSERT INTO key_position_table VALUES (4, 7, 0, 3, 1, 4, 5, 11, 21, 37, 37)",
+               "INSERT INTO keyboard_default_table VALUES (1, 8, 0, 1, 0, 4, 'A')",
+               "INSERT INTO keyboard_default_table VALUES (2, 7, 1, 2, 1, 131, 'Player')",
+               "INSERT INTO keyboard_default_table VALUES (3, 7, 0, 5, 0, 254, 'Fn')"}));
+    ProductDataUtil util(dataFolder());
+
+    const ProductRecordPtr seven = util.findProduct(7);
+    QVERIFY(seven);
+    QCOMPARE(seven->vendorId, quint16(65535));
+    QCOMPARE(seven->interface, 2);
+    QCOMPARE(seven->qrtMax, quint16(150));
+    QCOMPARE(seven->strCol, QList<qint32>({3, 14, 15}));
+    const ProductRecordPtr minus = util.findProduct(-2);
+    QVERIFY(minus);
+    QCOMPARE(minus->serialNumber, qint16(-2));
+    QVERIFY(minus->strCol.isEmpty());
+
+    KeyPositionMap positions;
+    util.loadKeyPositions(7, positions);
+    QCOMPARE(positions.keys(), QList<quint8>({0, 1}));
+    const KeyPositionPtr first = positions.value(0);
+    QCOMPARE(first->posItem, quint8(3));
+    QCOMPARE(first->row, quint8(4));
+    QCOMPARE(first->col, quint8(5));
+    QCOMPARE(QRect(first->left, first->top, first->width, first->height), QRect(11, 21, 37, 37));
+    QCOMPARE(positions.value(1)->flag, false);
+
+    // Rows are appended to what the list already holds, in storage order.
+    DefaultKeyList defaults{DefaultKeyPtr::create()};
+    util.loadDefaultKeys(7, defaults);
+    QCOMPARE(defaults.size(), 3);
+    QCOMPARE(defaults.at(1)->keyItem, quint8(1));
+    QCOMPARE(defaults.at(1)->type, quint8(2));
+    QCOMPARE(defaults.at(1)->hValue, quint8(1));
+    QCOMPARE(defaults.at(1)->lValue, quint8(131));
+    QCOMPARE(defaults.at(1)->label, QStringLiteral("Player"));
+    QCOMPARE(defaults.at(2)->lValue, quint8(254));
+}
+
+void TestProductDataUtil::deleteDevice() {
+    QVERIFY(samplecatalogue::copyTo(dataFolder()));
+    ProductDataUtil util(dataFolder());
+    QVERIFY(util.findDevice(QStringLiteral("Pim 65 BT")));
+    QVERIFY(util.deleteDevice(samplecatalogue::Compact));
+    QVERIFY(util.findDevice(QStringLiteral("Pim 65 BT")).isNull());
+    QVERIFY(util.findDevice(QStringLiteral("Lusk 75 BT")));
+}
+
+void TestProductDataUtil::replaceWithCatalogue() {
+    QVERIFY(samplecatalogue::copyTo(dataFolder()));
+    QVERIFY(writeDatabase(
+        downloadPath(),
+        {kProductTable, kPositionTable, kDefaultTable,
+         "INSERT INTO product_table VALUES (300, 14974, 4134, 1, 'Fresh', 'fresh', 10, 400, 1, "
+         "200, 1, 200, 932, 344, '')"}));
+    ProductDataUtil util(dataFolder());
+    QVERIFY(util.findProduct(samplecatalogue::FullSize));
+
+    QVERIFY(util.replaceDatabase(downloadPath()));
+    QVERIFY(util.isOpen());
+    QVERIFY(!QFileInfo::exists(downloadPath()));
+    QVERIFY(util.findProduct(300));
+    QVERIFY(util.findProduct(samplecatalogue::FullSize).isNull());
+    // Taken as downloaded: the tables it lacks are not added.
+    QVERIFY(!util.deleteDevice(300));
+    QVERIFY(QDir(dataFolder()).entryList(QDir::Files) == QStringList({"velmora.db3"}));
+}
+
+void TestProductDataUtil::refuseDownloadThatIsNoCatalogue_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QStringList>("schema");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("error page") << QByteArray("<html><body>404 Not Found</body></html>\n")
+                                << QStringList() << true;
+    QTest::newRow("empty file") << QByteArray() << QStringList() << true;
+    QTest::newRow("database without products")
+        << QByteArray() << QStringList({kPositionTable}) << true;
+    QTest::newRow("missing file") << QByteArray() << QStringList() << false;
+}
+
+void TestProductDataUtil::refuseDownloadThatIsNoCatalogue() {
+    QFETCH(QByteArray, contents);
+    QFETCH(QStringList, schema);
+    QFETCH(bool, exists);
+    QVERIFY(samplecatalogue::copyTo(dataFolder()));
+    const QByteArray before = fileContents(dataFolder() + QStringLiteral("/velmora.db3"));
+    if (!schema.isEmpty()) {
+        QVERIFY(writeDatabase(downloadPath(), schema));
+    } else if (exists) {
+        QFile file(downloadPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+    ProductDataUtil util(dataFolder());
+
+    QVERIFY(!util.replaceDatabase(downloadPath()));
+    QVERIFY(!QFileInfo::exists(downloadPath()));
+    QVERIFY(util.isOpen());
+    QVERIFY(util.findProduct(samplecatalogue::Compact));
+    QCOMPARE(fileContents(dataFolder() + QStringLiteral("/velmora.db3")), before);
+}
+
+void TestProductDataUtil::failedCopyKeepsOldCatalogue() {
+    QVERIFY(samplecatalogue::copyTo(dataFolder()));
+    QVERIFY(writeDatabase(downloadPath(), {kProductTable}));
+    // The copy goes through a file next to the catalogue; a directory in its
+    // way makes it fail.
+    const QString staging = dataFolder() + QStringLiteral("/velmora.db3.new");
+    QVERIFY(QDir().mkpath(staging + QStringLiteral("/occupied")));
+    ProductDataUtil util(dataFolder());
+
+    QTest::ignoreMessage(QtInfoMsg, qPrintable(QStringLiteral("文件拷贝失败:") + downloadPath() +
+                                               QStringLiteral("->") + util.databasePath()));
+    QVERIFY(!util.replaceDatabase(downloadPath()));
+    QVERIFY(util.isOpen());
+    QVERIFY(util.findProduct(samplecatalogue::SeventyFive));
+    QVERIFY(QFileInfo::exists(downloadPath()));
+}
+
+void TestProductDataUtil::undeletableTargetKeepsDownload() {
+    QVERIFY(QDir().mkpath(dataFolder() + QStringLiteral("/velmora.db3/occupied")));
+    QVERIFY(writeDatabase(downloadPath(), {kProductTable}));
+    ProductDataUtil util(dataFolder());
+
+    QTest::ignoreMessage(QtInfoMsg,
+                         qPrintable(QStringLiteral("无法删除目标文件:") + util.databasePath()));
+    QVERIFY(!util.replaceDatabase(downloadPath()));
+    QVERIFY(QFileInfo::exists(downloadPath()));
+    QVERIFY(!QFileInfo::exists(dataFolder() + QStringLiteral("/velmora.db3.new")));
+}
+
+QTEST_GUILESS_MAIN(TestProductDataUtil)
+#include "tst_productdatautil.moc"

@@ -53,6 +53,9 @@ public:
     void unplug();
     void plug();
 
+    // The keyboard switches its active table by itself and says so (0xF1).
+    void switchTableByItself(quint8 index);
+    QList<QByteArray> openedPaths() const;  // every path ever opened
     int writeCount() const;
     QList<QByteArray> writtenReports() const;  // every report written, with report ID
     void clearWrittenReports();
@@ -92,6 +95,7 @@ private:
     QString mStateFile;
     QList<Handle*> mHandles;
     QList<QByteArray> mWritten;
+    QList<QByteArray> mOpened;
     QString mLastError;
     int mLatencyMs = 0;
     int mDropAnswers = 0;

@@ -1,0 +1,60 @@
+#include "link/usbreceivethread.h"
+
+#include <QDebug>
+
+#include "link/usbprotocol.h"
+
+UsbReceiveThread::UsbReceiveThread(HidBackend* backend, QObject* parent)
+    : QThread(parent), mBackend(backend) {
+    qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收线程创建 ===");
+}
+
+UsbReceiveThread::~UsbReceiveThread() {
+    stop();
+    qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收线程销毁 ===");
+}
+
+void UsbReceiveThread::start(HidDevice* handle) {
+    mHandle = handle;
+    QThread::start(QThread::InheritPriority);
+}
+
+void UsbReceiveThread::stop() {
+    if (!mRunning) return;
+    requestInterruption();
+    wait();
+}
+
+void UsbReceiveThread::run() {
+    qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收线程启动 ===");
+    mRunning = true;
+    HidBackend* backend = mBackend ? mBackend : HidBackend::current();
+    unsigned char buffer[UsbProtocol::kBufferSize];
+    while (!isInterruptionRequested()) {
+        const size_t want = size_t(qMin(gUsbFrameMaxsize + 1, int(sizeof buffer)));
+        memset(buffer, 0, sizeof buffer);
+        const int got = backend->readTimeout(mHandle, buffer, want, kReadTimeoutMs);
+        if (got <= 0) continue;
+        UsbProtocol::Frame frame;
+        switch (UsbProtocol::parseFrame(buffer, got, &frame)) {
+            case UsbProtocol::ParseResult::Ok:
+                emit usb_receive_data(frame.order, frame.frame, frame.total, frame.length,
+                                      frame.data);
+                break;
+            case UsbProtocol::ParseResult::BadTag:
+                qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收到无效TAG数据 tag={") +
+                                         UsbProtocol::hex(buffer[0]) + QStringLiteral("}===");
+                break;
+            case UsbProtocol::ParseResult::Truncated:
+            case UsbProtocol::ParseResult::LengthTooLarge:
+                // Never read past the report: a frame that claims more payload
+                // than it carries is dropped, and the engine's retry covers it.
+                qInfo().noquote()
+                    << QStringLiteral("=== UsbReceiveThread 数据长度无效 read={%1};length={%2} ===")
+                           .arg(got)
+                           .arg(got >= 6 ? buffer[5] : 0);
+                break;
+        }
+    }
+    qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收线程关闭 ===");
+}

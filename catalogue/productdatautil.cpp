@@ -85,7 +85,10 @@ ProductDataUtil::ProductDataUtil(QObject* parent)
     : ProductDataUtil(QCoreApplication::applicationDirPath() + QStringLiteral("/data"), parent) {}
 
 ProductDataUtil::ProductDataUtil(const QString& dataFolder, QObject* parent)
-    : QObject(parent), m_dataFolder(QDir::cleanPath(dataFolder)) {
+    : QObject(parent), m_dataFolder(QDir::cleanPath(dataFolder)), m_connectionName(ConnectionName) {
+    static int sequence = 0;
+    if (QSqlDatabase::contains(m_connectionName))
+        m_connectionName = ConnectionName + QStringLiteral("_%1").arg(++sequence);
     liveInstances().append(this);
     log(QStringLiteral("=== ProductDataUtil 打开数据库 ==="));
     openDatabase(true);
@@ -106,19 +109,19 @@ QString ProductDataUtil::databasePath() const {
 }
 
 bool ProductDataUtil::isOpen() const {
-    return QSqlDatabase::contains(ConnectionName) &&
-           QSqlDatabase::database(ConnectionName, false).isOpen();
+    return QSqlDatabase::contains(m_connectionName) &&
+           QSqlDatabase::database(m_connectionName, false).isOpen();
 }
 
 void ProductDataUtil::openDatabase(bool createTables) {
     QDir().mkpath(m_dataFolder);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(databasePath());
         db.open();  // a catalogue that does not open simply makes every lookup fail
     }
     if (!createTables) return;
-    const QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+    const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     for (const auto& statement : kCreateStatements) {
         QSqlQuery query(db);
         const bool ok = query.exec(QString::fromUtf8(statement[1]));
@@ -128,16 +131,16 @@ void ProductDataUtil::openDatabase(bool createTables) {
 }
 
 void ProductDataUtil::closeDatabase() {
-    if (!QSqlDatabase::contains(ConnectionName)) return;
+    if (!QSqlDatabase::contains(m_connectionName)) return;
     {
-        QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
     }
-    QSqlDatabase::removeDatabase(ConnectionName);
+    QSqlDatabase::removeDatabase(m_connectionName);
 }
 
 ProductRecordPtr ProductDataUtil::findProduct(qint16 serialNumber) const {
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM product_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
     if (query.exec() && query.next()) return productFromQuery(query);
@@ -145,7 +148,7 @@ ProductRecordPtr ProductDataUtil::findProduct(qint16 serialNumber) const {
 }
 
 ProductRecordPtr ProductDataUtil::findProductByName(const QString& productName) const {
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM product_table WHERE productName = :productName"));
     query.bindValue(QStringLiteral(":productName"), productName);
     if (query.exec() && query.next()) return productFromQuery(query);
@@ -154,14 +157,14 @@ ProductRecordPtr ProductDataUtil::findProductByName(const QString& productName) 
 
 QList<ProductRecordPtr> ProductDataUtil::allProducts() const {
     QList<ProductRecordPtr> products;
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.exec(QStringLiteral("SELECT * FROM product_table"))) return products;
     while (query.next()) products.append(productFromQuery(query));
     return products;
 }
 
 void ProductDataUtil::loadKeyPositions(qint16 serialNumber, KeyPositionMap& map) const {
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(
         QStringLiteral("SELECT * FROM key_position_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
@@ -191,7 +194,7 @@ void ProductDataUtil::loadDefaultFn1Keys(qint16 serialNumber, DefaultKeyList& li
 
 void ProductDataUtil::loadDefaultTable(const QString& table, qint16 serialNumber,
                                        DefaultKeyList& list) const {
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM ") + table +
                   QStringLiteral(" WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
@@ -208,7 +211,7 @@ void ProductDataUtil::loadDefaultTable(const QString& table, qint16 serialNumber
 }
 
 DeviceRecordPtr ProductDataUtil::findDevice(const QString& productStr) const {
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM device_table WHERE productStr = :productStr"));
     query.bindValue(QStringLiteral(":productStr"), productStr);
     if (!query.exec() || !query.next()) return {};
@@ -225,7 +228,7 @@ DeviceRecordPtr ProductDataUtil::findDevice(const QString& productStr) const {
 }
 
 bool ProductDataUtil::deleteDevice(qint16 serialNumber) {
-    QSqlQuery query(QSqlDatabase::database(ConnectionName, false));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(QStringLiteral("DELETE FROM device_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
     return query.exec();

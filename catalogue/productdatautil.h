@@ -24,6 +24,9 @@ public:
     static inline const QString ConnectionName = QStringLiteral("connect_product");
     static inline const QString FileName = QStringLiteral("velmora.db3");
 
+    // connect_product; a second catalogue alive at the same time (tests) gets
+    // a name of its own so that it does not take over the first one's.
+    QString connectionName() const { return m_connectionName; }
     QString dataFolder() const { return m_dataFolder; }
     QString databasePath() const;
     bool isOpen() const;
@@ -51,4 +54,5 @@ private:
     void loadDefaultTable(const QString& table, qint16 serialNumber, DefaultKeyList& list) const;
 
     QString m_dataFolder;
+    QString m_connectionName;
 };

@@ -93,7 +93,7 @@ void TestProductDataUtil::missingCatalogueIsCreatedWithTables() {
     QVERIFY(util.isOpen());
     QVERIFY(QFileInfo::exists(dataFolder() + QStringLiteral("/velmora.db3")));
 
-    QSqlQuery query(QSqlDatabase::database(ProductDataUtil::ConnectionName));
+    QSqlQuery query(QSqlDatabase::database(util.connectionName()));
     QVERIFY(
         query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
                                   "ORDER BY name")));
@@ -112,9 +112,21 @@ void TestProductDataUtil::missingCatalogueIsCreatedWithTables() {
 
 void TestProductDataUtil::instanceIsLatestAlive() {
     QVERIFY(ProductDataUtil::instance() == nullptr);
+    QVERIFY(samplecatalogue::copyTo(dataFolder()));
     {
-        ProductDataUtil util(dataFolder());
-        QCOMPARE(ProductDataUtil::instance(), &util);
+        ProductDataUtil first(dataFolder());
+        QCOMPARE(first.connectionName(), QStringLiteral("connect_product"));
+        QCOMPARE(ProductDataUtil::instance(), &first);
+        {
+            QTemporaryDir otherFolder;
+            ProductDataUtil second(otherFolder.path());
+            QCOMPARE(ProductDataUtil::instance(), &second);
+            QVERIFY(second.connectionName() != first.connectionName());
+            QVERIFY(second.findProduct(samplecatalogue::FullSize).isNull());
+        }
+        // The second one neither took over nor closed the first one's connection.
+        QCOMPARE(ProductDataUtil::instance(), &first);
+        QVERIFY(first.findProduct(samplecatalogue::FullSize));
     }
     QVERIFY(ProductDataUtil::instance() == nullptr);
 }

@@ -215,7 +215,8 @@ void TestProductDataUtil::rowsOfSeveralProductsAndColumnDecoding() {
     QCOMPARE(positions.value(1)->flag, false);
 
     // Rows are appended to what the list already holds, in storage order.
-    DefaultKeyList defaults{DefaultKeyPtr::create()};
+    DefaultKeyList defaults;
+    defaults.append(DefaultKeyPtr::create());
     util.loadDefaultKeys(7, defaults);
     QCOMPARE(defaults.size(), 3);
     QCOMPARE(defaults.at(1)->keyItem, quint8(1));

@@ -1,0 +1,192 @@
+#include "app/systemconfigutil.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QPointer>
+
+namespace {
+QPointer<SystemConfigUtil> gInstance;
+
+const QString kLanguageKey = QStringLiteral("System/Language");
+const QString kThemeKey = QStringLiteral("System/Theme");
+const QString kPowerAutoKey = QStringLiteral("System/PowerAuto");
+const QString kCloseMinKey = QStringLiteral("System/CloseMin");
+const QString kFirewareKey = QStringLiteral("System/Fireware");
+const QString kCommTypeKey = QStringLiteral("System/CommType");
+const QString kCheckAppKey = QStringLiteral("System/CheckApp");
+const QString kCheckAppDefault = QStringLiteral("2025-01-01 00:00:00");
+}  // namespace
+
+SystemConfigUtil::SystemConfigUtil(QObject* parent) : SystemConfigUtil(kConfigFile, parent) {}
+
+SystemConfigUtil::SystemConfigUtil(const QString& configFile, QObject* parent)
+    : QObject(parent), mSettings(configFile, QSettings::IniFormat) {
+    qInfo().noquote() << QStringLiteral("=== SystemConfigUtil 初始化 ===");
+    gInstance = this;
+    load();
+}
+
+SystemConfigUtil::~SystemConfigUtil() {
+    if (mTranslator) QCoreApplication::removeTranslator(mTranslator.get());
+    qInfo().noquote() << QStringLiteral("=== SystemConfigUtil 销毁 ===");
+}
+
+SystemConfigUtil* SystemConfigUtil::instance() {
+    return gInstance.data();
+}
+
+void SystemConfigUtil::load() {
+    mLanguage = mSettings.value(kLanguageKey, 0).toInt();
+    mTheme = mSettings.value(kThemeKey, 0).toInt();
+    mPowerAuto = mSettings.value(kPowerAutoKey, false).toBool();
+    mCloseMin = mSettings.value(kCloseMinKey, false).toBool();
+    mFireware = mSettings.value(kFirewareKey, false).toBool();
+    mCommType = mSettings.value(kCommTypeKey, 0).toInt();
+}
+
+int SystemConfigUtil::effectiveLanguage(int stored, QLocale::Language systemLanguage) {
+    if (stored >= 1 && stored <= 3) return stored;
+    switch (systemLanguage) {
+        case QLocale::English:
+            return 2;
+        case QLocale::Vietnamese:
+            return 3;
+        default:
+            return 1;  // Chinese and every language without a catalogue
+    }
+}
+
+int SystemConfigUtil::effectiveLanguage() const {
+    return effectiveLanguage(mLanguage, QLocale::system().language());
+}
+
+QString SystemConfigUtil::externalTranslationFile(int effectiveLanguage) {
+    QString name;
+    switch (effectiveLanguage) {
+        case 2:
+            name = QStringLiteral("data/languages/Zentaro_en_US.qm");
+            break;
+        case 3:
+            name = QStringLiteral("data/languages/Zentaro_vi_VN.qm");
+            break;
+        default:
+            name = QStringLiteral("data/languages/Zentaro_zh_CN.qm");
+            break;
+    }
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+}
+
+QString SystemConfigUtil::embeddedTranslationFile(int effectiveLanguage) {
+    switch (effectiveLanguage) {
+        case 2:
+            return QStringLiteral(":/i18n/languages/Zentaro_en_US.qm");
+        case 3:
+            return QStringLiteral(":/i18n/languages/Zentaro_vi_VN.qm");
+        default:
+            return QStringLiteral(":/i18n/languages/Zentaro_zh_CN.qm");
+    }
+}
+
+bool SystemConfigUtil::loadTranslation(QTranslator& translator, int effectiveLanguage) {
+    const QString external = externalTranslationFile(effectiveLanguage);
+    if (QFile::exists(external)) return translator.load(external);
+    return translator.load(embeddedTranslationFile(effectiveLanguage));
+}
+
+bool SystemConfigUtil::loadTranslator() {
+    if (mTranslator) QCoreApplication::removeTranslator(mTranslator.get());
+    mTranslator = std::make_shared<QTranslator>();
+    const bool loaded = loadTranslation(*mTranslator, effectiveLanguage());
+    if (loaded) QCoreApplication::installTranslator(mTranslator.get());
+    return loaded;
+}
+
+bool SystemConfigUtil::setLanguage(int language) {
+    if (language == mLanguage) return false;
+    mLanguage = language;
+    mSettings.setValue(kLanguageKey, language);
+    mSettings.sync();
+
+    auto translator = std::make_shared<QTranslator>();
+    if (!loadTranslation(*translator, effectiveLanguage())) return false;
+    if (mTranslator) QCoreApplication::removeTranslator(mTranslator.get());
+    mTranslator = translator;
+    QCoreApplication::installTranslator(mTranslator.get());
+    emit languageChanged();
+    return true;
+}
+
+bool SystemConfigUtil::setTheme(int theme) {
+    if (theme == mTheme) return false;
+    mTheme = theme;
+    mSettings.setValue(kThemeKey, theme);
+    mSettings.sync();
+    emit themeChanged();
+    return true;
+}
+
+QString SystemConfigUtil::imageFolder() const {
+    return imageFolder(mTheme);
+}
+
+QString SystemConfigUtil::imageFolder(int theme) {
+    switch (theme) {
+        case 0:
+            return QStringLiteral(":/images/images/light/");
+        case 1:
+            return QStringLiteral(":/images/images/dark/");
+        default:
+            return QString();
+    }
+}
+
+QString SystemConfigUtil::styleSheetPath(int theme) {
+    return theme == 1 ? QStringLiteral(":/styles/styles/dark.qss")
+                      : QStringLiteral(":/styles/styles/light.qss");
+}
+
+void SystemConfigUtil::setPowerAuto(bool on) {
+    mPowerAuto = on;
+    mSettings.setValue(kPowerAutoKey, on);
+    mSettings.sync();
+}
+
+void SystemConfigUtil::setCloseMin(bool on) {
+    mCloseMin = on;
+    mSettings.setValue(kCloseMinKey, on);
+    mSettings.sync();
+}
+
+void SystemConfigUtil::setFireware(bool on) {
+    mFireware = on;
+    mSettings.setValue(kFirewareKey, on);
+    mSettings.sync();
+}
+
+void SystemConfigUtil::setCommType(int type) {
+    mCommType = type;
+    mSettings.setValue(kCommTypeKey, type);
+    mSettings.sync();
+}
+
+bool SystemConfigUtil::isCatalogueCheckDue() const {
+    const QString stored = mSettings.value(kCheckAppKey, kCheckAppDefault).toString();
+    // Written as "yyyy-MM-dd"; the default also carries a time of day.
+    const QDate last = QDate::fromString(stored.left(10), Qt::ISODate);
+    if (!last.isValid()) return true;
+    return last.daysTo(today()) > 2;
+}
+
+void SystemConfigUtil::markCatalogueChecked() {
+    mSettings.setValue(kCheckAppKey, today().toString(Qt::ISODate));
+    mSettings.sync();
+}
+
+void SystemConfigUtil::setTodayProvider(std::function<QDate()> today) {
+    mToday = std::move(today);
+}
+
+QDate SystemConfigUtil::today() const {
+    return mToday ? mToday() : QDate::currentDate();
+}

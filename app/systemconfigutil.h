@@ -1,0 +1,87 @@
+#pragma once
+// The application's own settings (data/config.ini under the working
+// directory), the one installed translator, and the language and theme
+// change notifications.
+
+#include <QDate>
+#include <QLocale>
+#include <QObject>
+#include <QSettings>
+#include <QString>
+#include <QTranslator>
+#include <functional>
+#include <memory>
+
+class SystemConfigUtil : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString kConfigFile = QStringLiteral("data/config.ini");
+
+    explicit SystemConfigUtil(QObject* parent = nullptr);
+    // Tests point the settings elsewhere.
+    explicit SystemConfigUtil(const QString& configFile, QObject* parent = nullptr);
+    ~SystemConfigUtil() override;
+
+    static SystemConfigUtil* instance();
+
+    // Loads the translation of the effective language and installs it.
+    bool loadTranslator();
+
+    int language() const { return mLanguage; }
+    // 1 simplified Chinese, 2 English, 3 Vietnamese.
+    int effectiveLanguage() const;
+    static int effectiveLanguage(int stored, QLocale::Language systemLanguage);
+    // False (and nothing happens) when the value is the current one.
+    bool setLanguage(int language);
+
+    int theme() const { return mTheme; }
+    bool setTheme(int theme);
+    // Folder the pictures of the current theme come from; empty for an
+    // unknown theme.
+    QString imageFolder() const;
+    static QString imageFolder(int theme);
+    // The style sheet resource for a theme: dark for 1, light otherwise.
+    static QString styleSheetPath(int theme);
+
+    bool powerAuto() const { return mPowerAuto; }
+    void setPowerAuto(bool on);
+    bool closeMin() const { return mCloseMin; }
+    void setCloseMin(bool on);
+    bool fireware() const { return mFireware; }
+    void setFireware(bool on);
+    int commType() const { return mCommType; }
+    void setCommType(int type);
+
+    // The catalogue is checked again once more than two days have passed.
+    bool isCatalogueCheckDue() const;
+    void markCatalogueChecked();
+
+    // Translation file for an effective language: the external file under
+    // the application directory when it exists, else the embedded one.
+    static QString externalTranslationFile(int effectiveLanguage);
+    static QString embeddedTranslationFile(int effectiveLanguage);
+
+    // Tests fix "today".
+    void setTodayProvider(std::function<QDate()> today);
+    QString configFile() const { return mSettings.fileName(); }
+
+signals:
+    void languageChanged();
+    void themeChanged();
+
+private:
+    void load();
+    static bool loadTranslation(QTranslator& translator, int effectiveLanguage);
+    QDate today() const;
+
+    std::shared_ptr<QTranslator> mTranslator;
+    int mLanguage = 0;
+    int mTheme = 0;
+    bool mPowerAuto = false;
+    bool mCloseMin = false;
+    bool mFireware = false;
+    int mCommType = 0;
+
+    QSettings mSettings;
+    std::function<QDate()> mToday;
+};

@@ -1,0 +1,95 @@
+// Placement of the shared tool tip and its active/suspended states.
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+#include "app/customtooltip.h"
+
+class TestCustomToolTip : public QObject {
+    Q_OBJECT
+private slots:
+    void placement_data();
+    void placement();
+    void properties();
+    void showSuspendHide();
+};
+
+void TestCustomToolTip::placement_data() {
+    QTest::addColumn<QPoint>("anchor");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QPoint>("expected");
+    // 240 x 30 window, bottom offset -10, 1920 x 1080 screen.
+    QTest::newRow("centred above") << QPoint(500, 400) << 50 << QPoint(430, 360);
+    QTest::newRow("clamped left") << QPoint(10, 400) << 20 << QPoint(0, 360);
+    QTest::newRow("clamped right") << QPoint(1900, 400) << 10 << QPoint(1680, 360);
+    QTest::newRow("clamped top") << QPoint(500, 20) << 50 << QPoint(430, 0);
+    QTest::newRow("clamped bottom") << QPoint(500, 1200) << 50 << QPoint(430, 1050);
+}
+
+void TestCustomToolTip::placement() {
+    QFETCH(QPoint, anchor);
+    QFETCH(int, offset);
+    QFETCH(QPoint, expected);
+    QCOMPARE(CustomToolTip::placement(anchor, offset, QSize(240, 30), -10, QSize(1920, 1080)),
+             expected);
+}
+
+void TestCustomToolTip::properties() {
+    CustomToolTip tip;
+    QCOMPARE(CustomToolTip::instance(), &tip);
+    QCOMPARE(tip.objectName(), QStringLiteral("CustomToolTip"));
+    QVERIFY(tip.windowFlags() & Qt::ToolTip);
+    QVERIFY(tip.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!tip.isVisible());
+    // The style sheet sets these through the property system.
+    QVERIFY(tip.setProperty("bottomOffset", -10) || tip.property("bottomOffset") == -10);
+    QCOMPARE(tip.bottomOffset(), -10);
+    tip.setProperty("rightOffset", 4);
+    QCOMPARE(tip.rightOffset(), 4);
+    tip.setProperty("text", QStringLiteral("hello"));
+    QCOMPARE(tip.text(), QStringLiteral("hello"));
+    QCOMPARE(tip.alignment(), Qt::Alignment(Qt::AlignCenter));
+}
+
+void TestCustomToolTip::showSuspendHide() {
+    QWidget window;
+    window.resize(800, 600);
+    auto* button = new QPushButton(&window);
+    button->setGeometry(300, 300, 100, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    CustomToolTip tip;
+    tip.setBottomOffset(-10);
+    tip.setFixedSize(240, 30);
+    tip.showTip(button, QStringLiteral("tip"));
+    QVERIFY(tip.isActive());
+    QVERIFY(tip.isVisible());
+    QCOMPARE(tip.text(), QStringLiteral("tip"));
+    const QPoint anchor = button->mapToGlobal(QPoint(0, 0));
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    QCOMPARE(tip.pos(), CustomToolTip::placement(anchor, 50, tip.size(), -10, screen));
+
+    // Minimised or inactive main window: hidden but still active.
+    tip.suspendTip();
+    QVERIFY(!tip.isVisible());
+    tip.updatePlacement(false);
+    QVERIFY(tip.isVisible());
+
+    // The anchor moved with its window: re-read on request.
+    window.move(window.pos() + QPoint(37, 0));
+    QTRY_COMPARE(button->mapToGlobal(QPoint(0, 0)), anchor + QPoint(37, 0));
+    tip.updatePlacement(true);
+    QCOMPARE(tip.pos(),
+             CustomToolTip::placement(anchor + QPoint(37, 0), 50, tip.size(), -10, screen));
+
+    // The pointer left: gone, and it does not come back with the window.
+    tip.hideTip();
+    QVERIFY(!tip.isActive());
+    tip.updatePlacement(true);
+    QVERIFY(!tip.isVisible());
+}
+
+QTEST_MAIN(TestCustomToolTip)
+#include "tst_customtooltip.moc"

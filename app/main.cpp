@@ -1,6 +1,5 @@
-#include <cstdio>
+#include "app/application.h"
 
-int main() {
-    std::fprintf(stderr, "zentaro: the GUI is not built yet\n");
-    return 1;
+int main(int argc, char** argv) {
+    return Application::run(argc, argv);
 }

@@ -1,0 +1,169 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+
+#include "app/customtooltip.h"
+#include "app/hidwatcher.h"
+#include "app/logfile.h"
+#include "app/singleinstance.h"
+#include "app/systemconfigutil.h"
+#include "app/testhooks.h"
+#include "app/tooltiputil.h"
+#include "app/unixsignalquitter.h"
+#include "catalogue/productdatautil.h"
+#include "link/usbhidutil.h"
+#include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
+#include "sim/simhidbackend.h"
+#include "ui/bluetoothmanager.h"
+#include "ui/mainwindow.h"
+
+namespace {
+const QString kSimulateOption = QStringLiteral("--simulate");
+
+// The process-wide services, created in this order and destroyed in the
+// reverse one, so the engine goes before the transports it uses.
+struct Services {
+    ~Services() { reset(); }
+    void reset() {
+        keyboardConfig.reset();
+        communicate.reset();
+        usbHid.reset();
+        bluetooth.reset();
+        productData.reset();
+        customToolTip.reset();
+        toolTips.reset();
+        systemConfig.reset();
+    }
+
+    std::unique_ptr<SystemConfigUtil> systemConfig;
+    std::unique_ptr<ToolTipUtil> toolTips;
+    std::unique_ptr<CustomToolTip> customToolTip;
+    std::unique_ptr<ProductDataUtil> productData;
+    std::unique_ptr<BluetoothManager> bluetooth;
+    std::unique_ptr<UsbHidUtil> usbHid;
+    std::unique_ptr<UsbCommunicateUtil> communicate;
+    std::unique_ptr<KeyboardConfigUtil> keyboardConfig;
+};
+
+void applyStyleSheet(QApplication& app, int theme) {
+    QFile file(SystemConfigUtil::styleSheetPath(theme));
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
+    app.setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+}  // namespace
+
+Application::Options Application::parseArguments(const QStringList& arguments) {
+    Options options;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == kSimulateOption) {
+            options.simulate = true;
+            options.stateFile.clear();
+        } else if (argument.startsWith(kSimulateOption + QLatin1Char('='))) {
+            options.simulate = true;
+            options.stateFile = argument.mid(kSimulateOption.size() + 1);
+        }
+    }
+    return options;
+}
+
+QString Application::defaultStateFile() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/data/simulated-keyboard.json");
+}
+
+int Application::run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const Options options = parseArguments(app.arguments());
+
+    SingleInstance instance;
+    if (instance.isRunning() && instance.handOver() != SingleInstance::HandOver::TookOver) {
+        app.quit();
+        return 0;
+    }
+
+    auto log = std::make_unique<LogFile>(QStringLiteral("app.log"));
+    if (log->open()) {
+        LogFile::install(log.get());
+    } else {
+        log.reset();
+    }
+
+    // COM initialisation of the GUI thread has no counterpart here: the
+    // platform's Bluetooth stack is used as it comes.
+
+    UnixSignalQuitter signalQuitter;
+
+    // Installed before the engine exists, so every HID access of the whole
+    // program reaches the simulated keyboard.
+    std::unique_ptr<SimHidBackend> simulated;
+    if (options.simulate) {
+        simulated = std::make_unique<SimHidBackend>();
+        const QString stateFile =
+            options.stateFile.isEmpty() ? defaultStateFile() : options.stateFile;
+        QDir().mkpath(QFileInfo(stateFile).absolutePath());
+        if (!simulated->setStateFile(stateFile)) {
+            qWarning().noquote() << QStringLiteral("=== Application 模拟键盘状态文件不可用:{ ") +
+                                        stateFile + QStringLiteral(" } ===");
+        }
+        HidBackend::setCurrent(simulated.get());
+        qInfo().noquote() << QStringLiteral("=== Application 使用模拟键盘:{ ") + stateFile +
+                                 QStringLiteral(" } ===");
+    }
+
+    Services services;
+    services.systemConfig = std::make_unique<SystemConfigUtil>();
+    services.systemConfig->loadTranslator();
+    services.toolTips = std::make_unique<ToolTipUtil>();
+    services.customToolTip = std::make_unique<CustomToolTip>();
+    services.productData = std::make_unique<ProductDataUtil>();
+    services.bluetooth = std::make_unique<BluetoothManager>();
+    services.usbHid = std::make_unique<UsbHidUtil>();
+    services.communicate = std::make_unique<UsbCommunicateUtil>(services.bluetooth.get(), nullptr);
+    services.keyboardConfig = std::make_unique<KeyboardConfigUtil>();
+
+    SystemConfigUtil* config = services.systemConfig.get();
+    UsbCommunicateUtil* engine = services.communicate.get();
+    engine->setEffectiveLanguage(config->effectiveLanguage());
+    QObject::connect(config, &SystemConfigUtil::languageChanged, engine, [config, engine] {
+        engine->setEffectiveLanguage(config->effectiveLanguage());
+    });
+
+    applyStyleSheet(app, config->theme());
+
+    auto window = std::make_unique<MainWindow>();
+    if (simulated) window->hidWatcher()->watch(simulated.get());
+    window->setWindowState(Qt::WindowMaximized);
+    window->show();
+    window->setWindowTitle(QStringLiteral("磁性键盘"));
+    QObject::connect(window.get(), &MainWindow::activatedByAnotherCopy,
+                     [] { TestHooks::report(QStringLiteral("raised")); });
+
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
+        if (UsbCommunicateUtil* communicate = UsbCommunicateUtil::instance()) {
+            communicate->closeCommunicate();
+        }
+        qInfo().noquote() << QStringLiteral("应用程序即将关闭，这里可以执行清理工作");
+    });
+
+    TestHooks::report(QStringLiteral("ready"));
+    const int result = app.exec();
+
+    // The window goes before the services it uses; the log closes last so
+    // that every destruction line is still written.
+    window.reset();
+    services.reset();
+    if (simulated) {
+        HidBackend::setCurrent(nullptr);
+        simulated.reset();
+    }
+    if (log) {
+        LogFile::uninstall();
+        log.reset();
+    }
+    return result;
+}

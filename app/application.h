@@ -1,0 +1,23 @@
+#pragma once
+// Start-up and shutdown of the GUI program: single instance, log file,
+// services in their fixed order, translator, style sheet, main window and
+// the event loop. app/main.cpp only calls run().
+
+#include <QString>
+#include <QStringList>
+
+class Application {
+public:
+    struct Options {
+        bool simulate = false;
+        QString stateFile;  // empty: the default file in the data folder
+    };
+
+    // zentaro [--simulate[=STATE_FILE]]; other arguments are left to Qt.
+    static Options parseArguments(const QStringList& arguments);
+    static QString defaultStateFile();
+
+    // The whole program; returns the event loop's exit code, or 0 after
+    // handing over to a copy that already runs.
+    static int run(int argc, char** argv);
+};

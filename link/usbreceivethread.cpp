@@ -16,6 +16,8 @@ UsbReceiveThread::~UsbReceiveThread() {
 
 void UsbReceiveThread::start(HidDevice* handle) {
     mHandle = handle;
+    // Marked before the body runs too, so a stop() right after start() waits.
+    mRunning = true;
     QThread::start(QThread::InheritPriority);
 }
 

@@ -186,6 +186,7 @@ UsbCommunicateUtil::UsbCommunicateUtil(BluetoothLink* bluetooth, HidBackend* bac
             &UsbCommunicateUtil::usb_receive_data);
     mTimer = new QTimer(this);
     mTimer->setInterval(kAnswerTimeoutMs);
+    mTimer->setTimerType(Qt::PreciseTimer);
     connect(mTimer, &QTimer::timeout, this, &UsbCommunicateUtil::onCommunicateTimeout);
     setBluetoothLink(bluetooth);
 }

@@ -41,3 +41,45 @@ qt_add_resources(zentaro_gui "zentaro_images"
   PREFIX "/images/images"
   BASE ${ZENTARO_RES_OUT}/images
   FILES ${ZENTARO_PNG_FILES})
+
+# --- translations -------------------------------------------------------------
+# The catalogues are compiled into bin/data/languages/ (the copy the program
+# prefers) and the same files are embedded under :/i18n/languages/ as the
+# fallback.
+set(ZENTARO_TS_FILES
+  ${ZENTARO_RES_DIR}/i18n/languages/Zentaro_zh_CN.ts
+  ${ZENTARO_RES_DIR}/i18n/languages/Zentaro_en_US.ts
+  ${ZENTARO_RES_DIR}/i18n/languages/Zentaro_vi_VN.ts)
+set_source_files_properties(${ZENTARO_TS_FILES} PROPERTIES
+  OUTPUT_LOCATION ${ZENTARO_DATA_DIR}/languages)
+qt_add_lrelease(zentaro_gui
+  TS_FILES ${ZENTARO_TS_FILES}
+  OPTIONS -silent
+  NO_GLOBAL_TARGET
+  QM_FILES_OUTPUT_VARIABLE ZENTARO_QM_FILES)
+qt_add_resources(zentaro_gui "zentaro_translations"
+  PREFIX "/i18n/languages"
+  BASE ${ZENTARO_DATA_DIR}/languages
+  FILES ${ZENTARO_QM_FILES})
+
+# --- style sheets -------------------------------------------------------------
+qt_add_resources(zentaro_gui "zentaro_styles"
+  PREFIX "/styles/styles"
+  BASE ${ZENTARO_RES_DIR}/styles
+  FILES ${ZENTARO_RES_DIR}/styles/light.qss ${ZENTARO_RES_DIR}/styles/dark.qss)
+
+# --- tool-tip files -------------------------------------------------------------
+# Read at run time from <application dir>/data/, so they are copied next to
+# the executables.
+set(ZENTARO_TIP_OUTPUTS)
+foreach(lang cn en vn)
+  set(src ${ZENTARO_RES_DIR}/tips/tip_file_${lang}.ini)
+  set(dst ${ZENTARO_DATA_DIR}/tip_file_${lang}.ini)
+  add_custom_command(OUTPUT ${dst}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${src} ${dst}
+    DEPENDS ${src}
+    VERBATIM)
+  list(APPEND ZENTARO_TIP_OUTPUTS ${dst})
+endforeach()
+add_custom_target(zentaro_tip_files DEPENDS ${ZENTARO_TIP_OUTPUTS})
+add_dependencies(zentaro_gui zentaro_tip_files)

@@ -269,9 +269,13 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
         return false;
     }
 
+    const QString target = databasePath();
+    // Replacing the catalogue by itself would end with deleting it.
+    if (QFileInfo(downloadedFile).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        return true;
+
     closeDatabase();
     QDir().mkpath(m_dataFolder);
-    const QString target = databasePath();
 
     // Copy next to the target first, so that a failing copy leaves the old
     // catalogue where it was.

@@ -40,9 +40,10 @@ public:
     DeviceRecordPtr findDevice(const QString& productStr) const;
     bool deleteDevice(qint16 serialNumber);
 
-    // Makes the downloaded file the catalogue. A file that is not a catalogue
-    // is refused (and deleted) without touching the one in use; after any
-    // failure the previous catalogue stays open.
+    // Makes the downloaded file the catalogue and deletes the download; true
+    // when the file has become the catalogue. A file that is not a catalogue is
+    // refused (and deleted) without touching the one in use; after any other
+    // failure the previous catalogue is open again.
     bool replaceDatabase(const QString& downloadedFile);
 
     // True when the file is an SQLite database that holds product_table.

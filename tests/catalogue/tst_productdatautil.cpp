@@ -230,6 +230,10 @@ void TestProductDataUtil::replaceWithCatalogue() {
     // Taken as downloaded: the tables it lacks are not added.
     QVERIFY(!util.deleteDevice(300));
     QVERIFY(QDir(dataFolder()).entryList(QDir::Files) == QStringList({"velmora.db3"}));
+
+    // Handing it the catalogue itself leaves it alone.
+    QVERIFY(util.replaceDatabase(util.databasePath()));
+    QVERIFY(util.findProduct(300));
 }
 
 void TestProductDataUtil::refuseDownloadThatIsNoCatalogue_data() {

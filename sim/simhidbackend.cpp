@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QSaveFile>
+#include <QThread>
 
 #include "link/usbprotocol.h"
 
@@ -18,6 +19,7 @@ namespace {
 constexpr quint16 kVendor = 0x3A7E;
 constexpr quint16 kProduct = 0x1026;
 constexpr int kReportIntervalMs = 20;
+constexpr qint64 kSpinNs = 250000;
 }  // namespace
 
 struct SimHidBackend::Handle : HidDevice {
@@ -289,7 +291,20 @@ int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t le
         }
         if (mKeyboard->calibrationReporting() && h->nextReport < wake) wake = h->nextReport;
         if (deadline.hasExpired()) return 0;
-        mArrived.wait(&mMutex, wake);
+        // A timed wait wakes up to ~0.15 ms late on a loaded machine; wait
+        // for most of the time and spin only the last stretch, so the
+        // configured latency is what a reader sees.
+        const qint64 leftNs = wake.remainingTimeNSecs();
+        if (leftNs >= 0 && leftNs <= kSpinNs) {
+            mMutex.unlock();
+            while (!wake.hasExpired()) QThread::yieldCurrentThread();
+            mMutex.lock();
+            continue;
+        }
+        if (leftNs > kSpinNs)
+            mArrived.wait(&mMutex, QDeadlineTimer(std::chrono::nanoseconds(leftNs - kSpinNs), Qt::PreciseTimer));
+        else
+            mArrived.wait(&mMutex, wake);
     }
 }
 

@@ -360,9 +360,16 @@ SimKeyboard::Answer SimKeyboard::firmwareBlock(uchar request, uchar frameByte, u
         --mFailBlocks;
         return {frame(answerOf(request), frameByte, totalByte, QByteArray(1, char(0x01)))};
     }
-    if (mResumeAt) {
+    if (mResumeAt && (mResumeWhen == 0 || mResumeWhen == block)) {
         const quint16 resume = mResumeAt;
         mResumeAt = 0;
+        mResumeWhen = 0;
+        // Every block before the last one is full: the keyboard keeps the
+        // blocks in front of the one it asks for and drops the rest.
+        if (resume >= 1 && resume <= mNextBlock) {
+            mFirmwareImage.truncate(int(resume - 1) * (mFrameSize - kHeaderSize));
+            mFirmwareBlocks = resume - 1;
+        }
         mNextBlock = resume;
         return {frame(answerOf(request), uchar(resume & 0xFF), uchar(resume >> 8), QByteArray(1, char(0x0B)))};
     }

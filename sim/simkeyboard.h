@@ -34,7 +34,16 @@ public:
     int firmwareBlocksReceived() const { return mFirmwareBlocks; }
     QByteArray firmwareImage() const { return mFirmwareImage; }
     // Make the next firmware answer ask to resume at this block (status 0x0B).
-    void requestFirmwareResume(quint16 block) { mResumeAt = block; }
+    void requestFirmwareResume(quint16 block) {
+        mResumeAt = block;
+        mResumeWhen = 0;
+    }
+    // Same, but only when block `whenBlock` arrives. Resuming at a block
+    // already received drops what the keyboard had from that block on.
+    void requestFirmwareResumeAt(quint16 whenBlock, quint16 block) {
+        mResumeAt = block;
+        mResumeWhen = whenBlock;
+    }
     // Answer the next firmware blocks with an error status.
     void failFirmwareBlocks(int count) { mFailBlocks = count; }
 
@@ -68,5 +77,6 @@ private:
     int mFirmwareBlocks = 0;
     QByteArray mFirmwareImage;
     quint16 mResumeAt = 0;
+    quint16 mResumeWhen = 0;
     int mFailBlocks = 0;
 };

@@ -1,0 +1,203 @@
+#include "protocol/firewaredownloadthread.h"
+
+#include <QDebug>
+#include <QFile>
+
+#include "link/usbhidutil.h"
+#include "link/usbprotocol.h"
+
+using namespace UsbProtocol;
+
+namespace {
+
+void log(const QString& line) {
+    qInfo().noquote() << line;
+}
+
+quint8 byteAt(const QByteArray& data, int i) {
+    return i < data.size() ? quint8(data.at(i)) : 0;
+}
+
+constexpr uchar kStatusOk = 0x00;
+constexpr uchar kStatusResume = 0x0B;
+// Payload byte 0 (the status) is report byte 6: a shorter report has none.
+constexpr int kStatusOffset = UsbProtocol::kHeaderSize;
+
+}  // namespace
+
+FirewareDownloadThread::FirewareDownloadThread(const QString& filePath, quint16 identifier,
+                                               HidBackend* backend, QObject* parent)
+    : QThread(parent),
+      mFilePath(filePath),
+      mIdentifier(identifier),
+      mBackend(backend ? backend : HidBackend::current()) {
+    log(QStringLiteral("=== FirewareDownloadThread 固件下载初始化 ==="));
+}
+
+FirewareDownloadThread::~FirewareDownloadThread() {
+    // A transfer still running stops at its next step instead of outliving
+    // the object it reports through.
+    requestInterruption();
+    wait();
+    log(QStringLiteral("=== FirewareDownloadThread 固件下载销毁 ==="));
+}
+
+int FirewareDownloadThread::writeFrame(uchar order, uchar frame, uchar total,
+                                       const QByteArray& payload) {
+    QByteArray report(1, '\0');
+    report += buildFrame(order, frame, total, payload, gUsbFrameMaxsize);
+    const int result = mBackend->write(mHandle, reinterpret_cast<const uchar*>(report.constData()),
+                                       size_t(report.size()));
+    log(QStringLiteral("=== FirewareDownloadThread send data result:{ %1 };order:{ %2 };frame:{ %3 "
+                       "};total:{ %4 };length:{ %5 }===")
+            .arg(QString::number(result), hex(order), hex(frame), hex(total),
+                 hex(uchar(report.at(6)))));
+    return result;
+}
+
+int FirewareDownloadThread::readFrame(QByteArray* frame) {
+    QByteArray buffer(kBufferSize, '\0');
+    const int count =
+        mBackend->readTimeout(mHandle, reinterpret_cast<uchar*>(buffer.data()),
+                              size_t(qMin(gUsbFrameMaxsize + 1, kBufferSize)), mReadTimeoutMs);
+    *frame = count > 0 ? buffer.left(count) : QByteArray();
+    log(QStringLiteral("=== FirewareDownloadThread receive data length:{ %1 };order:{ %2 };frame:{ "
+                       "%3 };total:{ %4 };length:{ %5 }===")
+            .arg(QString::number(count), hex(byteAt(*frame, 1)), hex(byteAt(*frame, 2)),
+                 hex(byteAt(*frame, 3)), hex(byteAt(*frame, 5))));
+    return count;
+}
+
+void FirewareDownloadThread::closeDevice() {
+    if (!mHandle) return;
+    mBackend->close(mHandle);
+    mHandle = nullptr;
+    mBackend->exit();
+}
+
+void FirewareDownloadThread::fail(QFile& file, int code) {
+    file.close();
+    closeDevice();
+    emit fireware_download_result(false, code);
+}
+
+void FirewareDownloadThread::run() {
+    log(QStringLiteral("=== FirewareDownloadThread 下载线程启动 ==="));
+    mHandle = UsbHidUtil::openDevice(mBackend, QStringLiteral("FirewareDownloadThread"),
+                                     UsbHidUtil::OpenPolicy::GiveUpOnBlockingFailure);
+    if (!mHandle) {
+        mBackend->exit();
+        log(QStringLiteral("=== FirewareDownloadThread openUsbDevice 无法打开USB设备 ==="));
+        emit fireware_download_result(false, FailNoDevice);
+        return;
+    }
+
+    QFile file(mFilePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        log(QStringLiteral("=== FirewareDownloadThread 无法打开固件文件 path={%1} ===")
+                .arg(mFilePath));
+        fail(file, FailFile);
+        return;
+    }
+    const qint64 fileSize = file.size();
+    const int m = gUsbDataMaxsize;
+    // A file without an image would make the block count and the progress
+    // meaningless (a division by zero); one with more blocks than a 16-bit
+    // block number can name cannot be transferred. Neither is sent.
+    const qint64 image = fileSize - kFileHeaderSize;
+    const qint64 blocks = image > 0 ? (fileSize - kFileHeaderSize - 1) / m + 1 : 0;
+    if (image <= 0 || blocks > 0xFFFF) {
+        log(QStringLiteral("=== FirewareDownloadThread 固件文件无效 size={%1};image={%2} ===")
+                .arg(fileSize)
+                .arg(image));
+        fail(file, FailFile);
+        return;
+    }
+    const QByteArray header = file.read(kFileHeaderSize);
+    const quint16 identifier = quint16(byteAt(header, 0) | (byteAt(header, 1) << 8));
+    if (header.size() != kFileHeaderSize || identifier != mIdentifier) {
+        log(QStringLiteral("=== FirewareDownloadThread 固件标识不匹配 file={%1};expected={%2} ===")
+                .arg(identifier)
+                .arg(mIdentifier));
+        fail(file, FailIdentifier);
+        return;
+    }
+
+    int failures = 0;
+    qint64 block = 1;
+    QByteArray answer;
+    while (block <= blocks) {
+        if (isInterruptionRequested()) {
+            file.close();
+            closeDevice();
+            return;
+        }
+        const qint64 offset = kFileHeaderSize + (block - 1) * m;
+        const int length = int(block == blocks ? image - (block - 1) * m : m);
+        QByteArray data;
+        if (file.seek(offset)) data = file.read(length);
+        if (data.size() != length) {
+            log(QStringLiteral("=== FirewareDownloadThread 读取固件文件失败 block={%1} ===")
+                    .arg(block));
+            fail(file, FailFile);
+            return;
+        }
+        if (writeFrame(DownloadFirewareKeyboard, uchar(block & 0xFF), uchar(block >> 8), data) <
+            0) {
+            fail(file, FailWrite);
+            return;
+        }
+        const int count = readFrame(&answer);
+        const bool ours = count > kStatusOffset && byteAt(answer, 0) == kTag &&
+                          byteAt(answer, 1) == answerOf(DownloadFirewareKeyboard);
+        const uchar status = byteAt(answer, kStatusOffset);
+        if (ours && status == kStatusOk) {
+            failures = 0;
+            emit fireware_download_result(true,
+                                          int(qMin<qint64>(99, (block - 1) * m * 100 / image)));
+            ++block;
+            continue;
+        }
+        if (ours && status == kStatusResume) {
+            const qint64 resume = byteAt(answer, 2) | (byteAt(answer, 3) << 8);
+            // A block outside the image cannot be resumed at: such an answer
+            // counts as a failed try.
+            if (resume >= 1 && resume <= blocks) {
+                failures = 0;
+                block = resume;
+                continue;
+            }
+            log(QStringLiteral("=== FirewareDownloadThread 续传块号无效 block={%1} ===")
+                    .arg(resume));
+        }
+        if (++failures >= kTries) {
+            fail(file, FailNoConfirmation);
+            return;
+        }
+    }
+
+    // End report: the header's first and second end values.
+    if (writeFrame(DownloadFirewareKeyboardEnd, 1, 1, header.mid(4, 8)) < 0) {
+        fail(file, FailWrite);
+        return;
+    }
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        if (isInterruptionRequested()) break;
+        const int count = readFrame(&answer);
+        if (count > kStatusOffset && byteAt(answer, 0) == kTag &&
+            byteAt(answer, 1) == answerOf(DownloadFirewareKeyboardEnd) &&
+            byteAt(answer, kStatusOffset) == kStatusOk) {
+            file.close();
+            closeDevice();
+            emit fireware_download_result(true, 100);
+            log(QStringLiteral("=== FirewareDownloadThread 接收线程关闭 ==="));
+            return;
+        }
+    }
+    if (isInterruptionRequested()) {
+        file.close();
+        closeDevice();
+        return;
+    }
+    fail(file, FailNoConfirmation);
+}

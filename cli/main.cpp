@@ -1,8 +1,55 @@
+// zentaro-cli: the keyboard from a terminal, on the core library only.
 #include <QCoreApplication>
+#include <QTextStream>
 #include <cstdio>
+
+#include "cli/clicommand.h"
+#include "cli/clisession.h"
+
+namespace {
+
+int usage(int code) {
+    QTextStream err(stderr);
+    err << "usage: zentaro-cli [--simulate[=STATE_FILE]] [--channel=128|64] COMMAND [ARGS]\n\ncommands:\n";
+    for (const CliCommand& c : CliCommand::all()) err << "  " << c.usage << "\n";
+    return code;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::fprintf(stderr, "zentaro-cli: no commands yet\n");
-    return 2;
+    // The engine logs every frame; a terminal tool keeps to warnings unless asked.
+    if (!qEnvironmentVariableIsSet("ZENTARO_CLI_LOG")) {
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+            if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(msg));
+        });
+    }
+    CliOptions options;
+    QStringList rest = app.arguments().mid(1);
+    while (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--"))) {
+        const QString arg = rest.takeFirst();
+        if (arg == QLatin1String("--simulate")) {
+            options.simulate = true;
+        } else if (arg.startsWith(QLatin1String("--simulate="))) {
+            options.simulate = true;
+            options.stateFile = arg.mid(11);
+        } else if (arg == QLatin1String("--channel=128") || arg == QLatin1String("--channel=64")) {
+            options.channel = arg.mid(10).toInt();
+        } else if (arg == QLatin1String("--help")) {
+            return usage(0);
+        } else {
+            std::fprintf(stderr, "zentaro-cli: unknown option %s\n", qPrintable(arg));
+            return usage(2);
+        }
+    }
+    if (rest.isEmpty()) return usage(2);
+    const CliCommand* command = CliCommand::find(rest.first());
+    if (!command) {
+        std::fprintf(stderr, "zentaro-cli: unknown command %s\n", qPrintable(rest.first()));
+        return usage(2);
+    }
+    CliSession session(options);
+    return command->run(session, rest.mid(1));
 }

@@ -55,6 +55,7 @@ bool SimHidBackend::setStateFile(const QString& path) {
             if (doc.isObject() && SimKeyboardState::fromJson(doc.object(), &state)) {
                 mKeyboard->setState(state);
                 mKeyboard->takeChanged();
+                mLoaded = true;
                 return true;
             }
         }
@@ -64,6 +65,18 @@ bool SimHidBackend::setStateFile(const QString& path) {
     }
     saveStateLocked();
     return true;
+}
+
+void SimHidBackend::setKeyboardState(const SimKeyboardState& state) {
+    QMutexLocker lock(&mMutex);
+    mKeyboard->setState(state);
+    mKeyboard->takeChanged();
+    saveStateLocked();
+}
+
+bool SimHidBackend::loadedFromFile() const {
+    QMutexLocker lock(&mMutex);
+    return mLoaded;
 }
 
 QString SimHidBackend::stateFile() const {

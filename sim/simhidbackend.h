@@ -28,6 +28,10 @@ public:
     ~SimHidBackend() override;
 
     SimKeyboard& keyboard() { return *mKeyboard; }
+    // Replaces the keyboard's whole state (saved to the state file, if any).
+    void setKeyboardState(const SimKeyboardState& state);
+    // True when setStateFile() found and loaded an existing state.
+    bool loadedFromFile() const;
     void setInterfaces(Interfaces interfaces);
     // Loads the keyboard's flash from the file when it exists and saves every
     // change back to it. Empty: keep state in memory only.
@@ -104,5 +108,6 @@ private:
     int mOtherLayerCount = 0;
     bool mFailWrites = false;
     bool mPlugged = true;
+    bool mLoaded = false;
     QList<QByteArray> mNotifyAfterAnswer;
 };

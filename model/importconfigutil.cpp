@@ -1,0 +1,316 @@
+#include "model/importconfigutil.h"
+
+#include <QDebug>
+#include <QFile>
+
+#include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
+
+namespace {
+
+void log(const QString& text) {
+    qInfo().noquote() << text;
+}
+
+using Format = ConfigFileFormat;
+
+}  // namespace
+
+ImportConfigUtil::ImportConfigUtil(const QString& fileName, QObject* parent)
+    : ImportConfigUtil(UsbCommunicateUtil::instance(), KeyboardConfigUtil::instance(), fileName,
+                       parent) {}
+
+ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* model,
+                                   const QString& fileName, QObject* parent)
+    : QThread(parent), m_engine(engine), m_model(model), m_fileName(fileName) {
+    log(QStringLiteral("=== ImportConfigUtil 导入配置开始 fileName:{ %1 }===").arg(fileName));
+    // The worker must not look at the live model: take what it compares now.
+    if (model && model->keyboardProduct) {
+        m_productLoaded = true;
+        m_productSerial = model->keyboardProduct->serialNumber;
+    }
+    connectEngine();
+    // Started from the event loop, so that whoever created the import has
+    // connected to its signals before the first one is emitted.
+    QMetaObject::invokeMethod(
+        this, [this] { start(); }, Qt::QueuedConnection);
+}
+
+ImportConfigUtil::~ImportConfigUtil() {
+    disconnectEngine();
+    wait();
+    log(QStringLiteral("=== ImportConfigUtil 导入配置结束 ==="));
+}
+
+void ImportConfigUtil::connectEngine() {
+    UsbCommunicateUtil* e = m_engine.data();
+    if (!e) return;
+    using U = UsbCommunicateUtil;
+    using I = ImportConfigUtil;
+    m_connections = {
+        connect(e, &U::usb_communicate_error, this, &I::onCommunicateError),
+        connect(e, &U::usb_receive_set_config_info, this, &I::onSetConfigInfo),
+        connect(e, &U::usb_receive_config_info, this, &I::onConfigInfo),
+        connect(e, &U::usb_receive_set_whole_param, this, &I::onSetWholeParam),
+        connect(e, &U::usb_receive_set_custom_light_all, this, &I::onSetCustomLightAll),
+        connect(e, &U::usb_receive_set_effect_light_all, this, &I::onSetEffectLightAll),
+        connect(e, &U::usb_receive_set_keyboard_config, this, &I::onSetKeyboardConfig),
+        connect(e, &U::usb_receive_set_high_key, this, &I::onSetHighKey),
+        connect(e, &U::usb_receive_set_macro_config, this, &I::onSetMacroConfig),
+        connect(e, &U::usb_receive_del_macro_config, this, &I::onDelMacroConfig),
+        connect(e, &U::usb_receive_set_trigger_config_all, this, &I::onSetTriggerConfigAll),
+    };
+}
+
+void ImportConfigUtil::disconnectEngine() {
+    for (const QMetaObject::Connection& c : std::as_const(m_connections)) disconnect(c);
+    m_connections.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Reading (worker thread)
+
+void ImportConfigUtil::progress(int step) {
+    m_progress = qBound(0, m_progress + step, 99);
+    emit import_config_result(true, m_progress);
+}
+
+void ImportConfigUtil::run() {
+    log(QStringLiteral("=== ImportConfigUtil 读取配置数据开始 ==="));
+    m_progress = 0;
+    const int code = readFile();
+    QSqlDatabase::removeDatabase(Format::ConnectionName);
+    if (code != 0) {
+        emit import_config_result(false, code);
+        return;
+    }
+    log(QStringLiteral("=== ImportConfigUtil 读取配置数据结束，启动同步 ==="));
+    // Commands go out on the thread that owns the engine.
+    QMetaObject::invokeMethod(this, &ImportConfigUtil::startPush, Qt::QueuedConnection);
+}
+
+int ImportConfigUtil::readFile() {
+    // A file this program wrote is whole cipher blocks; anything else is not
+    // a configuration file and is not decrypted at all.
+    QByteArray cipher;
+    {
+        QFile file(m_fileName);
+        if (!file.open(QIODevice::ReadOnly) || !Format::plausibleCipherLength(file.size()) ||
+            file.size() > MaxFileSize)
+            return ErrorOpen;
+        cipher = file.readAll();
+    }
+    if (!Format::plausibleCipherLength(cipher.size())) return ErrorOpen;
+
+    std::unique_ptr<QTemporaryFile> workingCopy = Format::createWorkingCopy();
+    if (!workingCopy) return ErrorOpen;
+    {
+        const QByteArray plain = Format::decrypt(cipher);
+        QFile out(workingCopy->fileName());
+        if (plain.isEmpty() || !out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            out.write(plain) != plain.size())
+            return ErrorOpen;
+    }
+
+    int code = 0;
+    {
+        bool opened = false;
+        QSqlDatabase db = Format::openDatabase(workingCopy->fileName(), true, &opened);
+        if (!opened) {
+            code = ErrorOpen;
+        } else {
+            progress(3);
+            Format::Content& c = m_content;
+            if (Format::readProduct(db, &c.productInfo) != Format::ReadOk)
+                code = ErrorProduct;
+            else if (!m_productLoaded || c.productInfo.serialNumber != m_productSerial)
+                code = ErrorOtherProduct;
+            else if (Format::readConfigName(db, &c.configName) != Format::ReadOk)
+                code = ErrorConfig;
+            else if (Format::readParams(db, &c.wholeParam) != Format::ReadOk)
+                code = ErrorParams;
+            if (code == 0) progress(3);
+
+            auto step = [&](Format::ReadResult result, int failure) {
+                if (code != 0) return;
+                if (result != Format::ReadOk)
+                    code = failure;
+                else
+                    progress(3);
+            };
+            if (code == 0) step(Format::readCustomLights(db, &c.customLights), ErrorCustomLight);
+            if (code == 0) step(Format::readEffectLights(db, &c.effectLights), ErrorEffectLight);
+            if (code == 0)
+                step(Format::readKeyMap(db, Format::KeyboardFnTable, &c.keyMaps[0]),
+                     ErrorKeyboardFn);
+            if (code == 0)
+                step(Format::readKeyMap(db, Format::KeyboardFn1Table, &c.keyMaps[1]),
+                     ErrorKeyboardFn1);
+            if (code == 0) step(Format::readHighKeys(db, &c.highKeys), ErrorHighKey);
+            if (code == 0) {
+                Format::ReadResult macros = Format::ReadOk;
+                for (int m = 0; m < Format::MacroCount && macros == Format::ReadOk; ++m)
+                    macros = Format::readMacro(db, m, &c.macros[m]);
+                step(macros, ErrorMacro);
+            }
+            if (code == 0) step(Format::readTriggers(db, &c.triggers), ErrorTrigger);
+        }
+        db.close();
+    }
+    return code;
+}
+
+// ---------------------------------------------------------------------------
+// Pushing (thread of the engine)
+
+void ImportConfigUtil::startPush() {
+    if (!m_engine) {
+        finish(false, -200);
+        return;
+    }
+    m_step = StepSetConfigInfo;
+    // Same arguments as renaming a table; the keyboard does not answer
+    // within the engine's time-out here, so no timer runs.
+    m_engine->setConfigInfo(Source, false, 0, m_content.configName);
+}
+
+bool ImportConfigUtil::accept(const char* signal, uchar source, Step step) {
+    if (source != Source) {
+        log(QStringLiteral("=== ImportConfigUtil %1 数据来源不匹配 source:{ %2 } ===")
+                .arg(QLatin1String(signal))
+                .arg(source));
+        return false;
+    }
+    // A repeated answer of a step already done must not run the sequence twice.
+    if (m_step != step || !m_engine) return false;
+    progress(5);
+    return true;
+}
+
+void ImportConfigUtil::onCommunicateError(uchar source, uchar order, int error) {
+    if (m_step == StepReading || m_step == StepFinished) return;
+    log(QStringLiteral("=== ImportConfigUtil usb错误 source={%1};order={%2};error={%3}===")
+            .arg(source)
+            .arg(QStringLiteral("0x%1").arg(order, 2, 16, QLatin1Char('0')).toUpper())
+            .arg(error));
+    finish(false, error);
+}
+
+void ImportConfigUtil::onSetConfigInfo(uchar source, int current, int total) {
+    if (!accept("usb_receive_set_config_info", source, StepSetConfigInfo) || current < total)
+        return;
+    m_step = StepGetConfigInfo;
+    m_engine->getConfigInfo(Source, false);
+}
+
+void ImportConfigUtil::onConfigInfo(uchar source, int current, int total) {
+    if (!accept("usb_receive_config_info", source, StepGetConfigInfo) || current < total) return;
+    m_step = StepWholeParam;
+    m_engine->setWholeParam(Source, true, m_content.wholeParam);
+}
+
+void ImportConfigUtil::onSetWholeParam(uchar source, int current, int total) {
+    if (!accept("usb_receive_set_whole_param", source, StepWholeParam) || current < total) return;
+    m_step = StepCustomLight;
+    m_engine->setCustomLightAll(Source, true,
+                                QSharedPointer<CustomLightMap>::create(m_content.customLights));
+}
+
+void ImportConfigUtil::onSetCustomLightAll(uchar source, int current, int total) {
+    if (!accept("usb_receive_set_custom_light_all", source, StepCustomLight) || current < total)
+        return;
+    m_step = StepEffectLight;
+    m_engine->setEffectLightAll(Source, true,
+                                QSharedPointer<EffectLightMap>::create(m_content.effectLights));
+}
+
+void ImportConfigUtil::onSetEffectLightAll(uchar source, int current, int total) {
+    if (!accept("usb_receive_set_effect_light_all", source, StepEffectLight) || current < total)
+        return;
+    m_step = StepKeyboardConfig;
+    m_layer = 0;
+    m_engine->setKeyboardConfig(Source, true, 0,
+                                QSharedPointer<KeyBindingMap>::create(m_content.keyMaps[0]));
+}
+
+void ImportConfigUtil::onSetKeyboardConfig(uchar source, int current, int total, uchar) {
+    if (!accept("usb_receive_set_keyboard_config", source, StepKeyboardConfig) || current < total)
+        return;
+    if (m_layer == 0) {
+        m_layer = 1;
+        m_engine->setKeyboardConfig(Source, true, 1,
+                                    QSharedPointer<KeyBindingMap>::create(m_content.keyMaps[1]));
+        return;
+    }
+    m_step = StepHighKey;
+    m_engine->setHighKey(Source, true, m_content.highKeys);
+}
+
+void ImportConfigUtil::onSetHighKey(uchar source, int current, int total) {
+    if (!accept("usb_receive_set_high_key", source, StepHighKey) || current < total) return;
+    m_step = StepMacro;
+    m_macroIndex = 0;
+    sendMacro();
+}
+
+void ImportConfigUtil::sendMacro() {
+    const MacroEventList& events = m_content.macros[m_macroIndex];
+    // An empty macro in the file must empty the keyboard's macro too: a set
+    // with no events sends nothing and would leave the old one in place.
+    if (events.isEmpty())
+        m_engine->delMacroConfig(Source, true, m_macroIndex);
+    else
+        m_engine->setMacroConfig(Source, true, m_macroIndex, events);
+}
+
+void ImportConfigUtil::onSetMacroConfig(uchar source, int current, int total, uchar) {
+    if (!accept("usb_receive_set_macro_config", source, StepMacro) || current < total) return;
+    if (++m_macroIndex < Format::MacroCount) {
+        sendMacro();
+        return;
+    }
+    m_step = StepTrigger;
+    m_engine->setTriggerConfigAll(Source, true,
+                                  QSharedPointer<TriggerMap>::create(m_content.triggers));
+}
+
+void ImportConfigUtil::onDelMacroConfig(uchar source, int current, int total, uchar index) {
+    onSetMacroConfig(source, current, total, index);
+}
+
+void ImportConfigUtil::onSetTriggerConfigAll(uchar source, int current, int total) {
+    if (!accept("usb_receive_set_trigger_config_all", source, StepTrigger) || current < total)
+        return;
+    commit();
+    finish(true, 100);
+}
+
+void ImportConfigUtil::commit() {
+    KeyboardConfigUtil* model = m_model.data();
+    if (!model) return;
+    UsbCommunicateUtil* e = m_engine.data();
+    e->commitWholeParam(model);
+    e->commitConfigInfo(model);
+    e->commitCustomLight(model);
+    e->commitEffectLight(model);
+    e->commitKeyboardConfig(model, 0);
+    e->commitKeyboardConfig(model, 1);
+    // The engine stages what the keyboard sends back, not what was written
+    // to it: advanced keys and macros come from the file, which the keyboard
+    // has just accepted.
+    model->keyboardHighKeyList.clear();
+    for (const HighKeyPtr& slot : std::as_const(m_content.highKeys))
+        model->keyboardHighKeyList.append(HighKeyPtr::create(*slot));
+    for (int m = 0; m < Format::MacroCount; ++m) {
+        model->keyboardMacroList[m].clear();
+        for (const MacroEventPtr& event : std::as_const(m_content.macros[m]))
+            model->keyboardMacroList[m].append(MacroEventPtr::create(*event));
+    }
+    e->commitTriggerConfig(model);
+}
+
+void ImportConfigUtil::finish(bool status, int value) {
+    m_step = StepFinished;
+    disconnectEngine();
+    emit import_config_result(status, value);
+}

@@ -1,0 +1,109 @@
+#pragma once
+// Imports a configuration file into the open keyboard's active table: the
+// file is decrypted and read on a worker thread, then written to the
+// keyboard one set command after the other as the engine's answers arrive
+// on the thread that owns this object; once the keyboard has taken
+// everything, the result is committed to the model. Progress and result
+// arrive as import_config_result: true with 0..99 progress, true with 100
+// success, false with a negative code failure.
+
+#include <QPointer>
+#include <QString>
+#include <QThread>
+
+#include "model/configfileformat.h"
+
+class KeyboardConfigUtil;
+class UsbCommunicateUtil;
+
+class ImportConfigUtil : public QThread {
+    Q_OBJECT
+public:
+    // Codes of the reading phase; the push reports the engine's own codes.
+    enum Error {
+        ErrorOpen = -21,          // no configuration file, or its database does not open
+        ErrorProduct = -22,       // product_table
+        ErrorOtherProduct = -23,  // the file belongs to another product
+        ErrorConfig = -24,        // config_table
+        ErrorParams = -25,        // params_table
+        ErrorCustomLight = -26,
+        ErrorEffectLight = -27,
+        ErrorKeyboardFn = -28,
+        ErrorKeyboardFn1 = -29,
+        ErrorHighKey = -30,
+        ErrorMacro = -31,  // a macro event outside its fields' ranges
+        ErrorTrigger = -32,
+    };
+
+    static constexpr uchar Source = 3;
+    // Larger files cannot be configuration files; they are not read.
+    static constexpr qint64 MaxFileSize = qint64(64) << 20;
+
+    // Imports into UsbCommunicateUtil::instance() and KeyboardConfigUtil::instance().
+    explicit ImportConfigUtil(const QString& fileName, QObject* parent = nullptr);
+    ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* model, const QString& fileName,
+                     QObject* parent = nullptr);
+    ~ImportConfigUtil() override;
+
+    QString fileName() const { return m_fileName; }
+    // What the reading phase took from the file; complete once the push has
+    // started.
+    const ConfigFileFormat::Content& content() const { return m_content; }
+
+signals:
+    void import_config_result(bool status, int value);
+
+protected:
+    void run() override;
+
+private slots:
+    void onCommunicateError(uchar source, uchar order, int error);
+    void onSetConfigInfo(uchar source, int current, int total);
+    void onConfigInfo(uchar source, int current, int total);
+    void onSetWholeParam(uchar source, int current, int total);
+    void onSetCustomLightAll(uchar source, int current, int total);
+    void onSetEffectLightAll(uchar source, int current, int total);
+    void onSetKeyboardConfig(uchar source, int current, int total, uchar layer);
+    void onSetHighKey(uchar source, int current, int total);
+    void onSetMacroConfig(uchar source, int current, int total, uchar index);
+    void onDelMacroConfig(uchar source, int current, int total, uchar index);
+    void onSetTriggerConfigAll(uchar source, int current, int total);
+
+private:
+    enum Step {
+        StepReading,
+        StepSetConfigInfo,
+        StepGetConfigInfo,
+        StepWholeParam,
+        StepCustomLight,
+        StepEffectLight,
+        StepKeyboardConfig,
+        StepHighKey,
+        StepMacro,
+        StepTrigger,
+        StepFinished
+    };
+
+    int readFile();
+    void startPush();
+    // True when the answer is this import's and belongs to the step in flight.
+    bool accept(const char* signal, uchar source, Step step);
+    void progress(int step);
+    void sendMacro();
+    void commit();
+    void finish(bool status, int value);
+    void connectEngine();
+    void disconnectEngine();
+
+    QPointer<UsbCommunicateUtil> m_engine;
+    QPointer<KeyboardConfigUtil> m_model;
+    QString m_fileName;
+    bool m_productLoaded = false;
+    qint16 m_productSerial = 0;
+    int m_progress = 0;
+    ConfigFileFormat::Content m_content;
+    Step m_step = StepReading;
+    uchar m_layer = 0;
+    uchar m_macroIndex = 0;
+    QList<QMetaObject::Connection> m_connections;
+};

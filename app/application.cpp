@@ -19,6 +19,7 @@
 #include "link/usbhidutil.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"
 #include "ui/bluetoothmanager.h"
 #include "ui/mainwindow.h"
@@ -121,6 +122,10 @@ int Application::run(int argc, char** argv) {
     services.toolTips = std::make_unique<ToolTipUtil>();
     services.customToolTip = std::make_unique<CustomToolTip>();
     services.productData = std::make_unique<ProductDataUtil>();
+    // A new simulated keyboard starts as a catalogue product, so its factory
+    // key maps and the catalogue agree.
+    if (simulated && !simulated->loadedFromFile())
+        SimCatalogueSeed::apply(*simulated, *services.productData);
     services.bluetooth = std::make_unique<BluetoothManager>();
     services.usbHid = std::make_unique<UsbHidUtil>();
     services.communicate = std::make_unique<UsbCommunicateUtil>(services.bluetooth.get(), nullptr);

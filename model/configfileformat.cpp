@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -194,6 +195,11 @@ int insertRows(QSqlDatabase& db, const QString& statement, const Container& rows
     return written;
 }
 
+// The text columns are NOT NULL: a text never set is stored empty.
+QString text(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
 QString errorOf(const QSqlQuery& query) {
     return query.lastError().text();
 }
@@ -368,8 +374,10 @@ HIGH_KEY_INFO ConfigFileFormat::highKeyFromBlob(quint8 item, quint8 attribute,
 // Working copy
 
 std::unique_ptr<QTemporaryFile> ConfigFileFormat::createWorkingCopy() {
-    auto file =
-        std::make_unique<QTemporaryFile>(QDir::tempPath() + QLatin1Char('/') + WorkingCopyName);
+    // An unusable TMPDIR gives an empty path: never fall back to the root.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return nullptr;
+    auto file = std::make_unique<QTemporaryFile>(folder + QLatin1Char('/') + WorkingCopyName);
     file->setAutoRemove(true);
     if (!file->open()) return nullptr;
     file->close();
@@ -409,9 +417,9 @@ bool ConfigFileFormat::writeProduct(QSqlDatabase& db, const KeyboardProductInfo&
         "VALUES (:serialNumber, :version,:customerName,:productName,:logoName)"));
     query.bindValue(QStringLiteral(":serialNumber"), int(info.serialNumber));
     query.bindValue(QStringLiteral(":version"), int(info.version));
-    query.bindValue(QStringLiteral(":customerName"), info.customerName);
-    query.bindValue(QStringLiteral(":productName"), info.productName);
-    query.bindValue(QStringLiteral(":logoName"), info.logoName);
+    query.bindValue(QStringLiteral(":customerName"), text(info.customerName));
+    query.bindValue(QStringLiteral(":productName"), text(info.productName));
+    query.bindValue(QStringLiteral(":logoName"), text(info.logoName));
     if (query.exec()) return true;
     if (error) *error = errorOf(query);
     return false;
@@ -420,8 +428,7 @@ bool ConfigFileFormat::writeProduct(QSqlDatabase& db, const KeyboardProductInfo&
 bool ConfigFileFormat::writeConfigName(QSqlDatabase& db, const QString& name, QString* error) {
     QSqlQuery query(db);
     query.prepare(QStringLiteral("INSERT INTO config_table (configName) VALUES (:configName)"));
-    // NOT NULL: a missing name is stored as an empty text.
-    query.bindValue(QStringLiteral(":configName"), name.isNull() ? QStringLiteral("") : name);
+    query.bindValue(QStringLiteral(":configName"), text(name));
     if (query.exec()) return true;
     if (error) *error = errorOf(query);
     return false;

@@ -318,12 +318,14 @@ bool UsbCommunicateUtil::writeReport(const QByteArray& frame, const char* sender
     return false;
 }
 
-void UsbCommunicateUtil::sendFrame(const char* sender, uchar request, const QByteArray& payload) {
+void UsbCommunicateUtil::sendFrame(const char* sender, uchar request, const QByteArray& payload,
+                                   int announced) {
     // Firmware blocks carry their block number in the frame and total bytes.
     const bool block = request == DownloadFirewareKeyboard || request == DownloadFirewareData;
     const uchar frameByte = block ? uchar(mBlockNumber & 0xFF) : mFrame;
     const uchar totalByte = block ? uchar(mBlockNumber >> 8) : mTotal;
-    const QByteArray frame = buildFrame(request, frameByte, totalByte, payload, gUsbFrameMaxsize);
+    QByteArray frame = buildFrame(request, frameByte, totalByte, payload, gUsbFrameMaxsize);
+    if (announced >= 0) frame[5] = char(announced);
     if (mMode == 1) {
         if (mBluetooth) mBluetooth->sendFrame(frame);
     } else {
@@ -974,13 +976,10 @@ void UsbCommunicateUtil::addHighKey(const uchar& source, const bool& waitAnswer,
 
 void UsbCommunicateUtil::sendAddHighKey() {
     int used = 0;
-    QByteArray wire = highKeyWire(mHighKey, &used);
+    const QByteArray wire = highKeyWire(mHighKey, &used);
     // An unknown kind carries only its item and kind; it announces no data.
     if (mHighKey.attribute > 5) {
-        QByteArray frame = buildFrame(AddHighKey, mFrame, mTotal, wire.left(2), gUsbFrameMaxsize);
-        frame[5] = 0;
-        wire = frame.mid(6, 2);
-        sendFrame("sendAddHighKey", AddHighKey, QByteArray());
+        sendFrame("sendAddHighKey", AddHighKey, wire.left(2), 0);
         return;
     }
     // Every byte written is announced by the length, MT's twelfth included.

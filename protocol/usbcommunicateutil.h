@@ -128,6 +128,7 @@ public:
     const TriggerMap& stagedTrigger() const { return mTriggerMap; }
     const CalibrationStateMap& stagedCalibrationState() const { return mCalibrationMap; }
     uchar lastEffectLightIndex() const { return mEffectIndex; }
+    const AlignInfoList& stagedAlignList() const { return mAlignList; }
 
     static constexpr int kAnswerTimeoutMs = 1000;
     static constexpr int kSends = 3;
@@ -206,7 +207,8 @@ private:
 
     // Common steps of every public operation and every sender.
     void begin(uchar source, bool waitAnswer, uchar request, int itemCount = -1);
-    void sendFrame(const char* sender, uchar request, const QByteArray& payload);
+    // announced >= 0: the length byte says so instead of the payload size.
+    void sendFrame(const char* sender, uchar request, const QByteArray& payload, int announced = -1);
     bool writeReport(const QByteArray& frame, const char* sender, int* result);
     bool accept(const char* handler, const Answer& a);
     void continueWith(const Answer& a, Sender sender);

@@ -288,6 +288,9 @@ bool UsbCommunicateUtil::isConnected() const { return mMode == 1 ? isBluetoothCo
 // Sending
 
 void UsbCommunicateUtil::begin(uchar source, bool waitAnswer, uchar request, int itemCount) {
+    // The command in flight is abandoned: its timer must not re-send the new
+    // command (which may not wait for an answer, or send nothing at all).
+    mTimer->stop();
     mSource = source;
     mWaitAnswer = waitAnswer;
     mLastSendOrder = answerOf(request);
@@ -1266,7 +1269,8 @@ void UsbCommunicateUtil::sendSetReportCalibration() {
 void UsbCommunicateUtil::receiveReportCalibration(const Answer& a) {
     // Answers to the switch and the unsolicited travel stream share 0xD3.
     if (a.length == 1) {
-        mTimer->stop();
+        // A late switch answer must not cancel the retries of another command.
+        if (mLastSendOrder == a.order) mTimer->stop();
         emit usb_receive_report_calibration_switch(mSource, a.frame, a.total, a.at(0));
         return;
     }

@@ -32,6 +32,7 @@ private slots:
     void calibrationStateSignalsOnceWithAllKeys();
     void reportFramesAndSwitchAnswers();
     void reportStreamOnTheKeyboard();
+    void lateSwitchAnswerKeepsAnotherCommandsRetry();
     void saveCalibration();
     void firmwareBlocksExactBytes();
     void firmwareErrorStatusIsSentAgain();
@@ -136,6 +137,25 @@ void TestCalibrationCommands::reportStreamOnTheKeyboard() {
     QCOMPARE(sent.size(), 2);
     QCOMPARE(sent.at(0).mid(6, 2), bytes({1, 1}));
     QCOMPARE(sent.at(1).mid(6, 2), bytes({1, 0}));
+}
+
+void TestCalibrationCommands::lateSwitchAnswerKeepsAnotherCommandsRetry() {
+    ScriptRig rig(128);
+    QVERIFY(rig.ok);
+    rig.expect(0x5E, 1, 1, QByteArray());
+    rig.expect(0x5E, 1, 1, QByteArray(), {rig.frame(0xDE, 1, 1, QByteArray(11, '\0'))});
+    QSignalSpy switched(rig.engine.data(),
+                        &UsbCommunicateUtil::usb_receive_report_calibration_switch);
+    QSignalSpy param(rig.engine.data(), &UsbCommunicateUtil::usb_receive_whole_param);
+    QElapsedTimer clock;
+    clock.start();
+    rig.engine->getWholeParam(SourcePerformance, true);
+    rig.hid.push(rig.frame(0xD3, 1, 1, bytes({1})));
+    QVERIFY(waitFor(switched, 1));
+    // The unanswered read is still sent again when its time is up.
+    QVERIFY(waitFor(param, 1, 2000));
+    QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(rig.problems().isEmpty(), qPrintable(rig.problems()));
 }
 
 void TestCalibrationCommands::saveCalibration() {

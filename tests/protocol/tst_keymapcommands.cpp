@@ -50,6 +50,7 @@ private slots:
     void wholeParamsRoundTrip_data() { testsupport::channelRows(); }
     void wholeParamsRoundTrip();
     void resetToFactory();
+    void newCommandIsNotResentByTheOldTimer();
 };
 
 void TestKeymapCommands::keyMapAnswersWithAndWithoutEntries() {
@@ -288,6 +289,26 @@ void TestKeymapCommands::resetToFactory() {
     QVERIFY(waitFor(spy, 1));
     QCOMPARE(state.profiles.size(), 3);
     QCOMPARE(rig.profile().layers[0][5].type, state.factoryLayers[0][5].type);
+}
+
+void TestKeymapCommands::newCommandIsNotResentByTheOldTimer() {
+    // An unanswered read is followed by an empty write (nothing to send) and
+    // by a read that does not wait: the first read's timer must not re-send
+    // either of them.
+    ScriptRig rig(64);
+    QVERIFY(rig.ok);
+    rig.expect(0x5E, 1, 1, QByteArray());
+    rig.expect(0x2A, 1, 1, bytes({0}));
+    QSignalSpy errors(rig.engine.data(), &UsbCommunicateUtil::usb_communicate_error);
+    QSignalSpy set(rig.engine.data(), &UsbCommunicateUtil::usb_receive_set_keyboard_config);
+    rig.engine->getWholeParam(SourcePerformance, true);
+    rig.engine->setKeyboardConfig(SourceKeySet, true, 1, QSharedPointer<KeyBindingMap>::create());
+    QCOMPARE(set.count(), 1);
+    rig.engine->getKeyboardConfig(SourceKeySet, false, 0);
+    QTest::qWait(1150);
+    QCOMPARE(rig.hid.written().size(), 2);
+    QCOMPARE(errors.count(), 0);
+    QVERIFY2(rig.problems().isEmpty(), qPrintable(rig.problems()));
 }
 
 QTEST_GUILESS_MAIN(TestKeymapCommands)

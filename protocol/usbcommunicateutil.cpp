@@ -15,9 +15,13 @@ namespace {
 
 QPointer<UsbCommunicateUtil> gInstance;
 
-void log(const QString& line) { qInfo().noquote() << line; }
+void log(const QString& line) {
+    qInfo().noquote() << line;
+}
 
-QString dec(int v) { return QString::number(v); }
+QString dec(int v) {
+    return QString::number(v);
+}
 
 void putU16(QByteArray& out, quint16 v) {
     out.append(char(v & 0xFF));
@@ -58,25 +62,36 @@ QByteArray highKeyWire(const HIGH_KEY_INFO& k, int* used = nullptr) {
         for (int i = from; i <= to; ++i) w[n++] = char(r[i]);
     };
     switch (k.attribute) {
-        case 0: copy(2, 5); break;
+        case 0:
+            copy(2, 5);
+            break;
         case 1:
             copy(2, 6);
             w[n++] = char(r[8]);
             w[n++] = char(r[7]);
             copy(9, 11);
             break;
-        case 2: copy(2, 18); break;
+        case 2:
+            copy(2, 18);
+            break;
         case 3:
-        case 4: copy(2, 3); break;
-        case 5: copy(2, 4); break;
-        default: break;
+        case 4:
+            copy(2, 3);
+            break;
+        case 5:
+            copy(2, 4);
+            break;
+        default:
+            break;
     }
     if (used) *used = n;
     return w;
 }
 
 HIGH_KEY_INFO highKeyFromWire(const QByteArray& data, int offset) {
-    auto b = [&](int i) { return offset + i < data.size() ? quint8(data.at(offset + i)) : quint8(0); };
+    auto b = [&](int i) {
+        return offset + i < data.size() ? quint8(data.at(offset + i)) : quint8(0);
+    };
     quint8 r[20] = {};
     r[0] = b(0);
     r[1] = b(1);
@@ -85,18 +100,27 @@ HIGH_KEY_INFO highKeyFromWire(const QByteArray& data, int offset) {
         for (int i = from; i <= to; ++i) r[i] = b(n++);
     };
     switch (r[1]) {
-        case 0: copy(2, 5); break;
+        case 0:
+            copy(2, 5);
+            break;
         case 1:
             copy(2, 6);
             r[8] = b(n++);
             r[7] = b(n++);
             copy(9, 11);
             break;
-        case 2: copy(2, 18); break;
+        case 2:
+            copy(2, 18);
+            break;
         case 3:
-        case 4: copy(2, 3); break;
-        case 5: copy(2, 4); break;
-        default: break;
+        case 4:
+            copy(2, 3);
+            break;
+        case 5:
+            copy(2, 4);
+            break;
+        default:
+            break;
     }
     HIGH_KEY_INFO k;
     k.item = r[0];
@@ -156,7 +180,8 @@ const QHash<uchar, UsbCommunicateUtil::Command>& UsbCommunicateUtil::commandsByA
         {SetReportCalibration, &U::sendSetReportCalibration, &U::receiveReportCalibration},
         {SaveCalibration, &U::sendSaveCalibration, &U::receiveSaveCalibration},
         {ResetKeyboard, &U::sendResetKeyboard, &U::receiveResetKeyboard},
-        {DownloadFirewareKeyboard, &U::sendDownloadFirewareKeyboard, &U::receiveDownloadFirewareKeyboard},
+        {DownloadFirewareKeyboard, &U::sendDownloadFirewareKeyboard,
+         &U::receiveDownloadFirewareKeyboard},
         {DownloadFirewareKeyboardEnd, &U::sendDownloadFirewareKeyboardEnd,
          &U::receiveDownloadFirewareKeyboardEnd},
         {DownloadFirewareData, &U::sendDownloadFirewareData, &U::receiveDownloadFirewareData},
@@ -172,7 +197,8 @@ const QHash<uchar, UsbCommunicateUtil::Command>& UsbCommunicateUtil::commandsByA
 // ---------------------------------------------------------------------------
 // Lifecycle
 
-UsbCommunicateUtil::UsbCommunicateUtil(BluetoothLink* bluetooth, HidBackend* backend, QObject* parent)
+UsbCommunicateUtil::UsbCommunicateUtil(BluetoothLink* bluetooth, HidBackend* backend,
+                                       QObject* parent)
     : QObject(parent), mBackend(backend) {
     gInstance = this;
     log(QStringLiteral("=== UsbCommunicateUtil 通讯类创建 ==="));
@@ -207,23 +233,30 @@ UsbCommunicateUtil::~UsbCommunicateUtil() {
     log(QStringLiteral("=== UsbCommunicateUtil 通讯类销毁 ==="));
 }
 
-UsbCommunicateUtil* UsbCommunicateUtil::instance() { return gInstance.data(); }
+UsbCommunicateUtil* UsbCommunicateUtil::instance() {
+    return gInstance.data();
+}
 
 void UsbCommunicateUtil::setBluetoothLink(BluetoothLink* bluetooth) {
     if (mBluetooth) disconnect(mBluetooth, nullptr, this, nullptr);
     mBluetooth = bluetooth;
     if (!mBluetooth) return;
-    connect(mBluetooth, &BluetoothLink::connected, this, &UsbCommunicateUtil::protocol_device_connected);
-    connect(mBluetooth, &BluetoothLink::disconnected, this, &UsbCommunicateUtil::protocol_device_disconnected);
+    connect(mBluetooth, &BluetoothLink::connected, this,
+            &UsbCommunicateUtil::protocol_device_connected);
+    connect(mBluetooth, &BluetoothLink::disconnected, this,
+            &UsbCommunicateUtil::protocol_device_disconnected);
     connect(mBluetooth, &BluetoothLink::frameReceived, this, &UsbCommunicateUtil::usb_receive_data);
     connect(mBluetooth, &BluetoothLink::error, this, &UsbCommunicateUtil::ble_error_callback);
 }
 
 uchar UsbCommunicateUtil::effectNameLanguageCode(int effectiveLanguage) {
     switch (effectiveLanguage) {
-        case 2: return 0;  // English
-        case 3: return 7;  // Vietnamese
-        default: return 1;  // simplified Chinese and anything else
+        case 2:
+            return 0;  // English
+        case 3:
+            return 7;  // Vietnamese
+        default:
+            return 1;  // simplified Chinese and anything else
     }
 }
 
@@ -282,7 +315,9 @@ bool UsbCommunicateUtil::isBluetoothConnected() const {
     return mMode == 1 && mBluetooth && mBluetooth->isConnected();
 }
 
-bool UsbCommunicateUtil::isConnected() const { return mMode == 1 ? isBluetoothConnected() : mHandle != nullptr; }
+bool UsbCommunicateUtil::isConnected() const {
+    return mMode == 1 ? isBluetoothConnected() : mHandle != nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // Sending
@@ -305,16 +340,21 @@ void UsbCommunicateUtil::begin(uchar source, bool waitAnswer, uchar request, int
     }
 }
 
-int UsbCommunicateUtil::firstItem() const { return mItemsPerFrame * (mFrame - 1); }
+int UsbCommunicateUtil::firstItem() const {
+    return mItemsPerFrame * (mFrame - 1);
+}
 
-int UsbCommunicateUtil::itemsNow() const { return itemsInFrame(mFrame, mTotal, mItemCount, mItemsPerFrame); }
+int UsbCommunicateUtil::itemsNow() const {
+    return itemsInFrame(mFrame, mTotal, mItemCount, mItemsPerFrame);
+}
 
 bool UsbCommunicateUtil::writeReport(const QByteArray& frame, const char* sender, int* result) {
     HidBackend* backend = mBackend ? mBackend : HidBackend::current();
     mSendBuffer.fill('\0', gUsbFrameMaxsize + 1);
     mSendBuffer.replace(1, frame.size(), frame);
-    *result = backend->write(mHandle, reinterpret_cast<const unsigned char*>(mSendBuffer.constData()),
-                             size_t(gUsbFrameMaxsize + 1));
+    *result =
+        backend->write(mHandle, reinterpret_cast<const unsigned char*>(mSendBuffer.constData()),
+                       size_t(gUsbFrameMaxsize + 1));
     if (*result >= 0) return true;
     log(QStringLiteral("=== UsbCommunicateUtil %1 err_string = %2 ===\n")
             .arg(QLatin1String(sender), backend->error(mHandle)));
@@ -333,7 +373,8 @@ void UsbCommunicateUtil::sendFrame(const char* sender, uchar request, const QByt
         if (mBluetooth) mBluetooth->sendFrame(frame);
     } else {
         if (!mHandle) {
-            log(QStringLiteral("=== UsbCommunicateUtil %1 USB已关闭 ===").arg(QLatin1String(sender)));
+            log(QStringLiteral("=== UsbCommunicateUtil %1 USB已关闭 ===")
+                    .arg(QLatin1String(sender)));
             return;
         }
         int result = 0;
@@ -353,10 +394,12 @@ void UsbCommunicateUtil::sendFrame(const char* sender, uchar request, const QByt
 // ---------------------------------------------------------------------------
 // Receiving
 
-void UsbCommunicateUtil::usb_receive_data(uchar order, uchar frame, uchar total, uchar length, QByteArray data) {
+void UsbCommunicateUtil::usb_receive_data(uchar order, uchar frame, uchar total, uchar length,
+                                          QByteArray data) {
     log(QStringLiteral("=== UsbCommunicateUtil receive data length={%1};source={%2};lastOrder={%3};"
                        "order={%4};frame={%5};total={%6}===")
-            .arg(hex(length), hex(mSource), hex(mLastSendOrder), hex(order), hex(frame), hex(total)));
+            .arg(hex(length), hex(mSource), hex(mLastSendOrder), hex(order), hex(frame),
+                 hex(total)));
     if (!isConnected()) {
         log(QStringLiteral("=== UsbCommunicateUtil 设备没有连接 ==="));
         return;
@@ -376,7 +419,8 @@ void UsbCommunicateUtil::usb_receive_data(uchar order, uchar frame, uchar total,
     }
     const auto it = commandsByAnswer().constFind(order);
     if (it == commandsByAnswer().constEnd()) {
-        log(QStringLiteral("=== UsbCommunicateUtil receive 未知命令 order={%1}===").arg(hex(order)));
+        log(QStringLiteral("=== UsbCommunicateUtil receive 未知命令 order={%1}===")
+                .arg(hex(order)));
         return;
     }
     (this->*(it->receive))(a);
@@ -386,8 +430,8 @@ bool UsbCommunicateUtil::accept(const char* handler, const Answer& a) {
     if (a.order != mLastSendOrder) {
         log(QStringLiteral("=== UsbCommunicateUtil %1 命令不匹配 order={%2};mLastSendOrder={%3};"
                            "frame={%4};total={%5};length={%6}===")
-                .arg(QLatin1String(handler), hex(a.order), hex(mLastSendOrder),
-                     dec(a.frame), dec(a.total), dec(a.length)));
+                .arg(QLatin1String(handler), hex(a.order), hex(mLastSendOrder), dec(a.frame),
+                     dec(a.total), dec(a.length)));
         return false;
     }
     mTimer->stop();
@@ -418,9 +462,13 @@ void UsbCommunicateUtil::onCommunicateTimeout() {
     emit usb_communicate_error(mSource, mLastSendOrder, ErrorNoAnswer);
 }
 
-void UsbCommunicateUtil::mismatchAsTimeout() { onCommunicateTimeout(); }
+void UsbCommunicateUtil::mismatchAsTimeout() {
+    onCommunicateTimeout();
+}
 
-void UsbCommunicateUtil::ble_error_callback(int error) { emit usb_communicate_error(0, 0, error); }
+void UsbCommunicateUtil::ble_error_callback(int error) {
+    emit usb_communicate_error(0, 0, error);
+}
 
 // ---------------------------------------------------------------------------
 // Configuration tables and product
@@ -464,7 +512,9 @@ void UsbCommunicateUtil::getConfigInfo(const uchar& source, const bool& waitAnsw
     sendGetConfigInfo();
 }
 
-void UsbCommunicateUtil::sendGetConfigInfo() { sendFrame("sendGetConfigInfo", GetConfigInfo, QByteArray()); }
+void UsbCommunicateUtil::sendGetConfigInfo() {
+    sendFrame("sendGetConfigInfo", GetConfigInfo, QByteArray());
+}
 
 void UsbCommunicateUtil::receiveConfigInfo(const Answer& a) {
     if (!accept("receiveConfigInfo", a)) return;
@@ -492,8 +542,8 @@ void UsbCommunicateUtil::receiveConfigInfo(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendGetConfigInfo);
 }
 
-void UsbCommunicateUtil::setConfigInfo(const uchar& source, const bool& waitAnswer, const uchar& index,
-                                       const QString& name) {
+void UsbCommunicateUtil::setConfigInfo(const uchar& source, const bool& waitAnswer,
+                                       const uchar& index, const QString& name) {
     mTableIndex = index;
     mTableName = name;
     begin(source, waitAnswer, SetConfigInfo);
@@ -513,7 +563,8 @@ void UsbCommunicateUtil::receiveSetConfigInfo(const Answer& a) {
     emit usb_receive_set_config_info(mSource, a.frame, a.total);
 }
 
-void UsbCommunicateUtil::addConfigTable(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::addConfigTable(const uchar& source, const bool& waitAnswer,
+                                        const uchar& index) {
     mTableIndex = index;
     begin(source, waitAnswer, AddConfigTable);
     sendAddConfigTable();
@@ -528,7 +579,8 @@ void UsbCommunicateUtil::receiveAddConfigTable(const Answer& a) {
     emit usb_receive_add_config_table(mSource, a.frame, a.total);
 }
 
-void UsbCommunicateUtil::delConfigTable(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::delConfigTable(const uchar& source, const bool& waitAnswer,
+                                        const uchar& index) {
     mTableIndex = index;
     begin(source, waitAnswer, DelConfigTable);
     sendDelConfigTable();
@@ -543,7 +595,8 @@ void UsbCommunicateUtil::receiveDelConfigTable(const Answer& a) {
     emit usb_receive_del_config_table(mSource, a.frame, a.total);
 }
 
-void UsbCommunicateUtil::switchConfigTable(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::switchConfigTable(const uchar& source, const bool& waitAnswer,
+                                           const uchar& index) {
     mTableIndex = index;
     begin(source, waitAnswer, SwitchConfigTable);
     sendSwitchConfigTable();
@@ -559,7 +612,8 @@ void UsbCommunicateUtil::receiveSwitchConfigTable(const Answer& a) {
 }
 
 void UsbCommunicateUtil::receiveConfigChange(const Answer& a) {
-    log(QStringLiteral("=== UsbCommunicateUtil receiveConfigChange 命令不匹配 order={%1};type={%2}===")
+    log(QStringLiteral(
+            "=== UsbCommunicateUtil receiveConfigChange 命令不匹配 order={%1};type={%2}===")
             .arg(hex(a.order), hex(a.at(0))));
     if (a.at(0) == 0)
         emit usb_receive_config_change(SourceMainWindow, a.at(1), a.at(2));
@@ -575,7 +629,9 @@ void UsbCommunicateUtil::getWholeParam(const uchar& source, const bool& waitAnsw
     sendGetWholeParam();
 }
 
-void UsbCommunicateUtil::sendGetWholeParam() { sendFrame("sendGetWholeParam", GetWholeParam, QByteArray()); }
+void UsbCommunicateUtil::sendGetWholeParam() {
+    sendFrame("sendGetWholeParam", GetWholeParam, QByteArray());
+}
 
 void UsbCommunicateUtil::receiveWholeParam(const Answer& a) {
     if (!accept("receiveWholeParam", a)) return;
@@ -591,7 +647,8 @@ void UsbCommunicateUtil::receiveWholeParam(const Answer& a) {
     emit usb_receive_whole_param(mSource, a.frame, a.total);
 }
 
-void UsbCommunicateUtil::setWholeParam(const uchar& source, const bool& waitAnswer, const WholeParam& param) {
+void UsbCommunicateUtil::setWholeParam(const uchar& source, const bool& waitAnswer,
+                                       const WholeParam& param) {
     mWholeParam = param;
     begin(source, waitAnswer, SetWholeParam);
     sendSetWholeParam();
@@ -617,7 +674,8 @@ void UsbCommunicateUtil::receiveSetWholeParam(const Answer& a) {
     emit usb_receive_set_whole_param(mSource, a.frame, a.total);
 }
 
-void UsbCommunicateUtil::getKeyboardConfig(const uchar& source, const bool& waitAnswer, const uchar& layer) {
+void UsbCommunicateUtil::getKeyboardConfig(const uchar& source, const bool& waitAnswer,
+                                           const uchar& layer) {
     if (layer > 1) {
         emit usb_communicate_error(source, answerOf(GetKeyboardConfig), ErrorLayer);
         return;
@@ -656,7 +714,8 @@ void UsbCommunicateUtil::receiveKeyboardConfig(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendGetKeyboardConfig);
 }
 
-void UsbCommunicateUtil::setKeyboardConfig(const uchar& source, const bool& waitAnswer, const uchar& layer,
+void UsbCommunicateUtil::setKeyboardConfig(const uchar& source, const bool& waitAnswer,
+                                           const uchar& layer,
                                            const QSharedPointer<KeyBindingMap>& map) {
     if (layer > 1) {
         emit usb_communicate_error(source, answerOf(SetKeyboardConfig), ErrorLayer);
@@ -677,7 +736,8 @@ void UsbCommunicateUtil::sendSetKeyboardConfig() {
     QByteArray p;
     p.append(char(mLayer));
     p.append(char(entries.isEmpty() ? 0 : entries.first()->keyItem));
-    for (const KeyBindingPtr& k : entries) p += bytes({char(k->type), char(k->lValue), char(k->hValue)});
+    for (const KeyBindingPtr& k : entries)
+        p += bytes({char(k->type), char(k->lValue), char(k->hValue)});
     sendFrame("sendSetKeyboardConfig", SetKeyboardConfig, p);
 }
 
@@ -687,8 +747,8 @@ void UsbCommunicateUtil::receiveSetKeyboardConfig(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendSetKeyboardConfig);
 }
 
-void UsbCommunicateUtil::setKeyboardDefault(const uchar& source, const bool& waitAnswer, const uchar& layer,
-                                            const QByteArray& keys) {
+void UsbCommunicateUtil::setKeyboardDefault(const uchar& source, const bool& waitAnswer,
+                                            const uchar& layer, const QByteArray& keys) {
     mLayer = layer;
     mKeyString = keys;
     mKeyMaps[layer > 1 ? 1 : layer].clear();
@@ -749,7 +809,9 @@ void UsbCommunicateUtil::getCustomLight(const uchar& source, const bool& waitAns
     sendGetCustomLight();
 }
 
-void UsbCommunicateUtil::sendGetCustomLight() { sendFrame("sendGetCustomLight", GetCustomLight, QByteArray()); }
+void UsbCommunicateUtil::sendGetCustomLight() {
+    sendFrame("sendGetCustomLight", GetCustomLight, QByteArray());
+}
 
 void UsbCommunicateUtil::receiveCustomLight(const Answer& a) {
     if (!accept("receiveCustomLight", a)) return;
@@ -783,7 +845,8 @@ void UsbCommunicateUtil::setCustomLight(const uchar& source, const bool& waitAns
 }
 
 void UsbCommunicateUtil::sendSetCustomLight() {
-    QByteArray p = bytes({char(mColour.light), char(mColour.colorR), char(mColour.colorG), char(mColour.colorB)});
+    QByteArray p = bytes(
+        {char(mColour.light), char(mColour.colorR), char(mColour.colorG), char(mColour.colorB)});
     p += mKeyString.mid(firstItem(), itemsNow());
     sendFrame("sendSetCustomLight", SetCustomLight, p);
 }
@@ -819,7 +882,8 @@ void UsbCommunicateUtil::receiveSetCustomLightAll(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendSetCustomLightAll);
 }
 
-void UsbCommunicateUtil::getEffectLight(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::getEffectLight(const uchar& source, const bool& waitAnswer,
+                                        const uchar& index) {
     mEffectIndex = index;
     mEffectLightMap.clear();
     begin(source, waitAnswer, GetEffectLight);
@@ -845,8 +909,8 @@ static EffectLightPtr effectFromWire(const QByteArray& d, int o) {
 }
 
 static QByteArray effectToWire(const EffectLightEntry& e) {
-    return bytes({char(e.item),         char(e.light),  char(e.speed),  char(e.fullColor),
-                      char(e.functionFlag), char(e.colorR), char(e.colorG), char(e.colorB)});
+    return bytes({char(e.item), char(e.light), char(e.speed), char(e.fullColor),
+                  char(e.functionFlag), char(e.colorR), char(e.colorG), char(e.colorB)});
 }
 
 void UsbCommunicateUtil::receiveEffectLight(const Answer& a) {
@@ -894,7 +958,8 @@ void UsbCommunicateUtil::setEffectLightAll(const uchar& source, const bool& wait
 
 void UsbCommunicateUtil::sendSetEffectLightAll() {
     QByteArray p;
-    for (const EffectLightPtr& e : share(mEffectLightMap, firstItem(), itemsNow())) p += effectToWire(*e);
+    for (const EffectLightPtr& e : share(mEffectLightMap, firstItem(), itemsNow()))
+        p += effectToWire(*e);
     sendFrame("sendSetEffectLightAll", SetEffectLightAll, p);
 }
 
@@ -904,7 +969,8 @@ void UsbCommunicateUtil::receiveSetEffectLightAll(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendSetEffectLightAll);
 }
 
-void UsbCommunicateUtil::selectEffectLight(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::selectEffectLight(const uchar& source, const bool& waitAnswer,
+                                           const uchar& index) {
     mSelectIndex = index;
     begin(source, waitAnswer, SelectEffectLight);
     sendSelectEffectLight();
@@ -946,7 +1012,9 @@ void UsbCommunicateUtil::receiveEffectLightName(const Answer& a) {
             ++item;
         }
     } else {
-        log(QStringLiteral("=== UsbCommunicateUtil receiveEffectLightName 名称长度无效 size={%1} ===").arg(slot));
+        log(QStringLiteral(
+                "=== UsbCommunicateUtil receiveEffectLightName 名称长度无效 size={%1} ===")
+                .arg(slot));
     }
     emit usb_receive_set_effect_light_language(mSource, a.frame, a.total);
     continueWith(a, &UsbCommunicateUtil::sendGetEffectLightName);
@@ -961,7 +1029,9 @@ void UsbCommunicateUtil::getHighKey(const uchar& source, const bool& waitAnswer)
     sendGetHighKey();
 }
 
-void UsbCommunicateUtil::sendGetHighKey() { sendFrame("sendGetHighKey", GetHighKey, QByteArray()); }
+void UsbCommunicateUtil::sendGetHighKey() {
+    sendFrame("sendGetHighKey", GetHighKey, QByteArray());
+}
 
 void UsbCommunicateUtil::receiveHighKey(const Answer& a) {
     if (!accept("receiveHighKey", a)) return;
@@ -971,7 +1041,8 @@ void UsbCommunicateUtil::receiveHighKey(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendGetHighKey);
 }
 
-void UsbCommunicateUtil::addHighKey(const uchar& source, const bool& waitAnswer, const HIGH_KEY_INFO& entry) {
+void UsbCommunicateUtil::addHighKey(const uchar& source, const bool& waitAnswer,
+                                    const HIGH_KEY_INFO& entry) {
     mHighKey = entry;
     begin(source, waitAnswer, AddHighKey);
     sendAddHighKey();
@@ -994,7 +1065,8 @@ void UsbCommunicateUtil::receiveAddHighKey(const Answer& a) {
     emit usb_receive_add_high_key(mSource, a.frame, a.total, mHighKey);
 }
 
-void UsbCommunicateUtil::setHighKey(const uchar& source, const bool& waitAnswer, const HighKeyList& list) {
+void UsbCommunicateUtil::setHighKey(const uchar& source, const bool& waitAnswer,
+                                    const HighKeyList& list) {
     mSetHighKeyList = list;
     begin(source, waitAnswer, SetHighKey, list.size());
     if (mItemCount == 0) {
@@ -1016,20 +1088,24 @@ void UsbCommunicateUtil::receiveSetHighKey(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendSetHighKey);
 }
 
-void UsbCommunicateUtil::delHighKey(const uchar& source, const bool& waitAnswer, const HIGH_KEY_INFO& entry) {
+void UsbCommunicateUtil::delHighKey(const uchar& source, const bool& waitAnswer,
+                                    const HIGH_KEY_INFO& entry) {
     mHighKey = entry;
     begin(source, waitAnswer, DelHighKey);
     sendDelHighKey();
 }
 
-void UsbCommunicateUtil::sendDelHighKey() { sendFrame("sendDelHighKey", DelHighKey, QByteArray(1, char(mHighKey.item))); }
+void UsbCommunicateUtil::sendDelHighKey() {
+    sendFrame("sendDelHighKey", DelHighKey, QByteArray(1, char(mHighKey.item)));
+}
 
 void UsbCommunicateUtil::receiveDelHighKey(const Answer& a) {
     if (!accept("receiveDelHighKey", a)) return;
     emit usb_receive_del_high_key(mSource, a.frame, a.total, mHighKey);
 }
 
-void UsbCommunicateUtil::getMacroConfig(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::getMacroConfig(const uchar& source, const bool& waitAnswer,
+                                        const uchar& index) {
     if (index > 9) {
         emit usb_communicate_error(source, answerOf(GetMacroConfig), ErrorMacroIndex);
         return;
@@ -1072,8 +1148,8 @@ void UsbCommunicateUtil::receiveMacroConfig(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendGetMacroConfig);
 }
 
-void UsbCommunicateUtil::setMacroConfig(const uchar& source, const bool& waitAnswer, const uchar& index,
-                                        const MacroEventList& events) {
+void UsbCommunicateUtil::setMacroConfig(const uchar& source, const bool& waitAnswer,
+                                        const uchar& index, const MacroEventList& events) {
     mMacroIndex = index;
     mSetMacroList = index > 9 ? MacroEventList() : events;
     begin(source, waitAnswer, SetMacroConfig, mSetMacroList.size());
@@ -1100,7 +1176,8 @@ void UsbCommunicateUtil::receiveSetMacroConfig(const Answer& a) {
     continueWith(a, &UsbCommunicateUtil::sendSetMacroConfig);
 }
 
-void UsbCommunicateUtil::delMacroConfig(const uchar& source, const bool& waitAnswer, const uchar& index) {
+void UsbCommunicateUtil::delMacroConfig(const uchar& source, const bool& waitAnswer,
+                                        const uchar& index) {
     mMacroIndex = index;
     begin(source, waitAnswer, DelMacroConfig);
     sendDelMacroConfig();
@@ -1126,7 +1203,9 @@ void UsbCommunicateUtil::getTriggerConfig(const uchar& source, const bool& waitA
     sendGetTriggerConfig();
 }
 
-void UsbCommunicateUtil::sendGetTriggerConfig() { sendFrame("sendGetTriggerConfig", GetTriggerConfig, QByteArray()); }
+void UsbCommunicateUtil::sendGetTriggerConfig() {
+    sendFrame("sendGetTriggerConfig", GetTriggerConfig, QByteArray());
+}
 
 void UsbCommunicateUtil::receiveTriggerConfig(const Answer& a) {
     if (!accept("receiveTriggerConfig", a)) return;
@@ -1186,7 +1265,8 @@ void UsbCommunicateUtil::setTriggerConfigAll(const uchar& source, const bool& wa
 
 void UsbCommunicateUtil::sendSetTriggerConfigAll() {
     const QList<TriggerSettingPtr> entries = share(mTriggerMap, firstItem(), itemsNow());
-    QByteArray p = bytes({char(entries.isEmpty() ? 0 : entries.first()->keyItem), char(entries.size())});
+    QByteArray p =
+        bytes({char(entries.isEmpty() ? 0 : entries.first()->keyItem), char(entries.size())});
     for (const TriggerSettingPtr& t : entries) {
         putU16(p, t->trigger);
         p += bytes({char(t->model ? 1 : 0), char(t->quick ? 1 : 0)});
@@ -1256,14 +1336,16 @@ void UsbCommunicateUtil::receiveCalibrationState(const Answer& a) {
     emit usb_receive_get_calibration_state(mSource, a.frame, a.total, mCalibrationMap);
 }
 
-void UsbCommunicateUtil::setReportCalibration(const uchar& source, const bool& waitAnswer, const int& on) {
+void UsbCommunicateUtil::setReportCalibration(const uchar& source, const bool& waitAnswer,
+                                              const int& on) {
     mCalibrationSwitch = on;
     begin(source, waitAnswer, SetReportCalibration);
     sendSetReportCalibration();
 }
 
 void UsbCommunicateUtil::sendSetReportCalibration() {
-    sendFrame("sendSetReportCalibration", SetReportCalibration, QByteArray(1, char(mCalibrationSwitch)));
+    sendFrame("sendSetReportCalibration", SetReportCalibration,
+              QByteArray(1, char(mCalibrationSwitch)));
 }
 
 void UsbCommunicateUtil::receiveReportCalibration(const Answer& a) {
@@ -1289,7 +1371,9 @@ void UsbCommunicateUtil::saveCalibration(const uchar& source, const bool& waitAn
     sendSaveCalibration();
 }
 
-void UsbCommunicateUtil::sendSaveCalibration() { sendFrame("sendSaveCalibration", SaveCalibration, QByteArray()); }
+void UsbCommunicateUtil::sendSaveCalibration() {
+    sendFrame("sendSaveCalibration", SaveCalibration, QByteArray());
+}
 
 void UsbCommunicateUtil::receiveSaveCalibration(const Answer& a) {
     if (!accept("receiveSaveCalibration", a)) return;
@@ -1308,11 +1392,13 @@ void UsbCommunicateUtil::downloadFirewareKeyboard(const uchar& source, const boo
 }
 
 void UsbCommunicateUtil::sendDownloadFirewareKeyboard() {
-    sendFrame("sendDownloadFirewareKeyboard", DownloadFirewareKeyboard, mFirmwareBuffer.left(mBlockLength));
+    sendFrame("sendDownloadFirewareKeyboard", DownloadFirewareKeyboard,
+              mFirmwareBuffer.left(mBlockLength));
 }
 
-void UsbCommunicateUtil::downloadFirewareData(const uchar& source, const bool& waitAnswer, const quint16& block,
-                                              const int& length, const QByteArray& data) {
+void UsbCommunicateUtil::downloadFirewareData(const uchar& source, const bool& waitAnswer,
+                                              const quint16& block, const int& length,
+                                              const QByteArray& data) {
     mBlockNumber = block;
     mBlockLength = qBound(0, length, qMin(int(data.size()), gUsbDataMaxsize));
     mFirmwareBuffer.fill('\0', kBufferSize);
@@ -1342,19 +1428,20 @@ void UsbCommunicateUtil::sendDownloadFirewareKeyboardEnd() {
 
 // Firmware answers: status 0 confirms; any other status leaves the timer
 // running so the block goes again on time-out.
-#define ZENTARO_FIRMWARE_ANSWER(Name, Signal)                                                           \
-    void UsbCommunicateUtil::receive##Name(const Answer& a) {                                           \
-        if (a.order != mLastSendOrder) {                                                                \
-            accept("receive" #Name, a);                                                                 \
-            return;                                                                                     \
-        }                                                                                               \
-        if (a.at(0) != 0) {                                                                             \
-            log(QStringLiteral("=== UsbCommunicateUtil receive" #Name " 发送数据错误 data={ %1 } ===") \
-                    .arg(a.at(0)));                                                                     \
-            return;                                                                                     \
-        }                                                                                               \
-        mTimer->stop();                                                                                 \
-        emit Signal(mSource, a.frame, a.total);                                                         \
+#define ZENTARO_FIRMWARE_ANSWER(Name, Signal)                         \
+    void UsbCommunicateUtil::receive##Name(const Answer& a) {         \
+        if (a.order != mLastSendOrder) {                              \
+            accept("receive" #Name, a);                               \
+            return;                                                   \
+        }                                                             \
+        if (a.at(0) != 0) {                                           \
+            log(QStringLiteral("=== UsbCommunicateUtil receive" #Name \
+                               " 发送数据错误 data={ %1 } ===")       \
+                    .arg(a.at(0)));                                   \
+            return;                                                   \
+        }                                                             \
+        mTimer->stop();                                               \
+        emit Signal(mSource, a.frame, a.total);                       \
     }
 ZENTARO_FIRMWARE_ANSWER(DownloadFirewareKeyboard, usb_receive_download_fireware_keyboard)
 ZENTARO_FIRMWARE_ANSWER(DownloadFirewareData, usb_receive_download_fireware_data)

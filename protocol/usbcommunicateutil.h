@@ -49,7 +49,8 @@ public:
     // --- commands: (source, waitAnswer, arguments) ---
     void getProductInfo(const uchar& source, const bool& waitAnswer);
     void getConfigInfo(const uchar& source, const bool& waitAnswer);
-    void setConfigInfo(const uchar& source, const bool& waitAnswer, const uchar& index, const QString& name);
+    void setConfigInfo(const uchar& source, const bool& waitAnswer, const uchar& index,
+                       const QString& name);
     void addConfigTable(const uchar& source, const bool& waitAnswer, const uchar& index);
     void delConfigTable(const uchar& source, const bool& waitAnswer, const uchar& index);
     void switchConfigTable(const uchar& source, const bool& waitAnswer, const uchar& index);
@@ -80,19 +81,20 @@ public:
                         const MacroEventList& events);
     void delMacroConfig(const uchar& source, const bool& waitAnswer, const uchar& index);
     void getTriggerConfig(const uchar& source, const bool& waitAnswer);
-    void setTriggerConfig(const uchar& source, const bool& waitAnswer, const TriggerSetting& setting,
-                          const QByteArray& keys);
+    void setTriggerConfig(const uchar& source, const bool& waitAnswer,
+                          const TriggerSetting& setting, const QByteArray& keys);
     void setTriggerConfigAll(const uchar& source, const bool& waitAnswer,
                              const QSharedPointer<TriggerMap>& map);
-    void setQuickTriggerConfig(const uchar& source, const bool& waitAnswer, const QuickTriggerList& list);
+    void setQuickTriggerConfig(const uchar& source, const bool& waitAnswer,
+                               const QuickTriggerList& list);
     void getCalibrationState(const uchar& source, const bool& waitAnswer);
     void setReportCalibration(const uchar& source, const bool& waitAnswer, const int& on);
     void saveCalibration(const uchar& source, const bool& waitAnswer);
     void resetKeyboard(const uchar& source, const bool& waitAnswer);
     void downloadFirewareKeyboard(const uchar& source, const bool& waitAnswer, const quint16& block,
                                   const int& length, const QByteArray& data);
-    void downloadFirewareKeyboardEnd(const uchar& source, const bool& waitAnswer, const quint32& first,
-                                     const quint32& second);
+    void downloadFirewareKeyboardEnd(const uchar& source, const bool& waitAnswer,
+                                     const quint32& first, const quint32& second);
     void downloadFirewareData(const uchar& source, const bool& waitAnswer, const quint16& block,
                               const int& length, const QByteArray& data);
 
@@ -124,7 +126,9 @@ public:
     const EffectLightMap& stagedEffectLight() const { return mEffectLightMap; }
     const EffectNameMap& stagedEffectName() const { return mEffectNameMap; }
     const HighKeyList& stagedHighKeys() const { return mHighKeyList; }
-    const MacroEventList& stagedMacro(uchar index) const { return mMacroLists[index > 9 ? 9 : index]; }
+    const MacroEventList& stagedMacro(uchar index) const {
+        return mMacroLists[index > 9 ? 9 : index];
+    }
     const TriggerMap& stagedTrigger() const { return mTriggerMap; }
     const CalibrationStateMap& stagedCalibrationState() const { return mCalibrationMap; }
     uchar lastEffectLightIndex() const { return mEffectIndex; }
@@ -155,20 +159,24 @@ signals:
     void usb_receive_set_custom_light_all(uchar source, int current, int total);
     void usb_receive_set_effect_light_all(uchar source, int current, int total);
     void usb_receive_set_keyboard_config(uchar source, int current, int total, uchar layer);
-    void usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer, bool flag);
+    void usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer,
+                                          bool flag);
     void usb_receive_set_high_key(uchar source, int current, int total);
     void usb_receive_set_macro_config(uchar source, int current, int total, uchar index);
     void usb_receive_set_trigger_config_all(uchar source, int current, int total);
     void usb_receive_set_custom_light(uchar source, int current, int total);
     void usb_receive_set_effect_light(uchar source, int current, int total);
     void usb_receive_select_effect_light(uchar source, int current, int total, int index);
-    void usb_receive_add_high_key(uchar source, int current, int total, HIGH_KEY_INFO keyboardHighKey);
-    void usb_receive_del_high_key(uchar source, int current, int total, HIGH_KEY_INFO keyboardHighKey);
+    void usb_receive_add_high_key(uchar source, int current, int total,
+                                  HIGH_KEY_INFO keyboardHighKey);
+    void usb_receive_del_high_key(uchar source, int current, int total,
+                                  HIGH_KEY_INFO keyboardHighKey);
     void usb_receive_del_macro_config(uchar source, int current, int total, uchar index);
     void usb_receive_set_trigger_config(uchar source, int current, int total);
     void usb_receive_set_quick_trigger_config(uchar source, int current, int total);
-    void usb_receive_report_calibration(uchar source, int current, int total,
-                                        QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> keyboardAlignList);
+    void usb_receive_report_calibration(
+        uchar source, int current, int total,
+        QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> keyboardAlignList);
     void usb_receive_report_calibration_switch(uchar source, int current, int total, uchar result);
     void usb_receive_get_calibration_state(uchar source, int current, int total,
                                            QMap<uchar, uchar> keyboardCalibrationMap);
@@ -208,7 +216,8 @@ private:
     // Common steps of every public operation and every sender.
     void begin(uchar source, bool waitAnswer, uchar request, int itemCount = -1);
     // announced >= 0: the length byte says so instead of the payload size.
-    void sendFrame(const char* sender, uchar request, const QByteArray& payload, int announced = -1);
+    void sendFrame(const char* sender, uchar request, const QByteArray& payload,
+                   int announced = -1);
     bool writeReport(const QByteArray& frame, const char* sender, int* result);
     bool accept(const char* handler, const Answer& a);
     void continueWith(const Answer& a, Sender sender);

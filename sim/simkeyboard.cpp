@@ -8,7 +8,9 @@ using namespace UsbProtocol;
 
 namespace {
 
-quint8 at(const QByteArray& p, int i) { return i < p.size() ? quint8(p.at(i)) : 0; }
+quint8 at(const QByteArray& p, int i) {
+    return i < p.size() ? quint8(p.at(i)) : 0;
+}
 
 void putU16(QByteArray& out, int offset, quint16 v) {
     out[offset] = char(v & 0xFF);
@@ -27,7 +29,8 @@ template <typename Header>
 QList<QByteArray> chunked(const QList<QByteArray>& items, int perFrame, Header header) {
     QList<QByteArray> chunks;
     perFrame = qMax(1, perFrame);
-    for (int start = 0; start < items.size() || (start == 0 && items.isEmpty()); start += perFrame) {
+    for (int start = 0; start < items.size() || (start == 0 && items.isEmpty());
+         start += perFrame) {
         const int count = qMin(perFrame, int(items.size()) - start);
         QByteArray chunk = header(start, qMax(0, count));
         for (int i = 0; i < count; ++i) chunk += items.at(start + i);
@@ -47,7 +50,9 @@ QByteArray highKeyToWire(const QByteArray& r) {
         return wireAt;
     };
     switch (quint8(r[1])) {
-        case 0: copy(2, 5, 2); break;
+        case 0:
+            copy(2, 5, 2);
+            break;
         case 1: {
             int n = copy(2, 6, 2);
             w[n++] = r[8];
@@ -55,11 +60,18 @@ QByteArray highKeyToWire(const QByteArray& r) {
             copy(9, 11, n);
             break;
         }
-        case 2: copy(2, 18, 2); break;
+        case 2:
+            copy(2, 18, 2);
+            break;
         case 3:
-        case 4: copy(2, 3, 2); break;
-        case 5: copy(2, 4, 2); break;
-        default: break;
+        case 4:
+            copy(2, 3, 2);
+            break;
+        case 5:
+            copy(2, 4, 2);
+            break;
+        default:
+            break;
     }
     return w;
 }
@@ -73,7 +85,9 @@ QByteArray highKeyFromWire(const QByteArray& w) {
         return wireAt;
     };
     switch (quint8(w[1])) {
-        case 0: copy(2, 5, 2); break;
+        case 0:
+            copy(2, 5, 2);
+            break;
         case 1: {
             int n = copy(2, 6, 2);
             r[8] = w[n++];
@@ -81,11 +95,18 @@ QByteArray highKeyFromWire(const QByteArray& w) {
             copy(9, 11, n);
             break;
         }
-        case 2: copy(2, 18, 2); break;
+        case 2:
+            copy(2, 18, 2);
+            break;
         case 3:
-        case 4: copy(2, 3, 2); break;
-        case 5: copy(2, 4, 2); break;
-        default: break;
+        case 4:
+            copy(2, 3, 2);
+            break;
+        case 5:
+            copy(2, 4, 2);
+            break;
+        default:
+            break;
     }
     return r;
 }
@@ -107,7 +128,8 @@ bool SimKeyboard::takeChanged() {
     return changed;
 }
 
-QByteArray SimKeyboard::frame(uchar order, uchar index, uchar total, const QByteArray& payload) const {
+QByteArray SimKeyboard::frame(uchar order, uchar index, uchar total,
+                              const QByteArray& payload) const {
     return buildFrame(order, index, total, payload, mFrameSize);
 }
 
@@ -115,7 +137,8 @@ SimKeyboard::Answer SimKeyboard::single(uchar request, const QByteArray& payload
     return {frame(answerOf(request), 1, 1, payload)};
 }
 
-SimKeyboard::Answer SimKeyboard::readFrame(uchar request, int index, const QList<QByteArray>& chunks) const {
+SimKeyboard::Answer SimKeyboard::readFrame(uchar request, int index,
+                                           const QList<QByteArray>& chunks) const {
     const int total = qMax(1, int(chunks.size()));
     index = qBound(1, index, total);
     return {frame(answerOf(request), uchar(index), uchar(total), chunks.value(index - 1))};
@@ -133,20 +156,33 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
     if (!profile) return {};
 
     switch (order) {
-        case GetProductInfo: return productInfo();
-        case GetConfigInfo: return configInfo(index);
-        case GetWholeParam: return single(order, profile->wholeParam);
-        case GetKeyboardConfig: return keyboardConfig(p, index);
-        case GetCustomLight: return customLight(index);
-        case GetEffectLight: return effectLight(p, index);
-        case GetEffectLightName: return effectNames(p, index);
-        case GetHighKey: return highKeys(index);
-        case GetMacroConfig: return macro(p, index);
-        case GetTriggerConfig: return triggers(index);
-        case GetCalibrationState: return calibrationState(index);
-        case SetKeyboardDefault: return keyboardDefault(p);
+        case GetProductInfo:
+            return productInfo();
+        case GetConfigInfo:
+            return configInfo(index);
+        case GetWholeParam:
+            return single(order, profile->wholeParam);
+        case GetKeyboardConfig:
+            return keyboardConfig(p, index);
+        case GetCustomLight:
+            return customLight(index);
+        case GetEffectLight:
+            return effectLight(p, index);
+        case GetEffectLightName:
+            return effectNames(p, index);
+        case GetHighKey:
+            return highKeys(index);
+        case GetMacroConfig:
+            return macro(p, index);
+        case GetTriggerConfig:
+            return triggers(index);
+        case GetCalibrationState:
+            return calibrationState(index);
+        case SetKeyboardDefault:
+            return keyboardDefault(p);
         case DownloadFirewareKeyboard:
-        case DownloadFirewareData: return firmwareBlock(order, index, total, p);
+        case DownloadFirewareData:
+            return firmwareBlock(order, index, total, p);
         case DownloadFirewareKeyboardEnd:
             mNextBlock = 1;
             return single(order, QByteArray(1, '\0'));
@@ -160,9 +196,9 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
             return single(order);
         case ResetKeyboard:
             if (at(p, 0) == 0x5A && at(p, 1) == 0xA5) {
-                SimKeyboardState fresh = SimKeyboardState::factory(
-                    mState.serialNumber, mState.productName, mState.factoryLayers[0],
-                    mState.factoryLayers[1]);
+                SimKeyboardState fresh =
+                    SimKeyboardState::factory(mState.serialNumber, mState.productName,
+                                              mState.factoryLayers[0], mState.factoryLayers[1]);
                 fresh.effectNames = mState.effectNames;
                 mState = fresh;
                 mChanged = true;
@@ -190,7 +226,8 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
             applyWrite(order, index, p);
             mChanged = true;
             return {frame(answerOf(order), index, total, QByteArray())};
-        default: return {};
+        default:
+            return {};
     }
 }
 
@@ -241,7 +278,8 @@ SimKeyboard::Answer SimKeyboard::keyboardConfig(const QByteArray& p, int index) 
     const quint8 layer = at(p, 0);
     const QVector<SimKey>& keys = mState.activeProfile()->layers[layer > 1 ? 1 : layer];
     QList<QByteArray> items;
-    for (const SimKey& k : keys) items.append(bytes({char(k.type), char(k.lValue), char(k.hValue)}));
+    for (const SimKey& k : keys)
+        items.append(bytes({char(k.type), char(k.lValue), char(k.hValue)}));
     const int perFrame = (mFrameSize - kHeaderSize - 2) / 3;
     return readFrame(GetKeyboardConfig, index, chunked(items, perFrame, [&](int start, int) {
                          return bytes({char(layer), char(start)});
@@ -253,8 +291,9 @@ SimKeyboard::Answer SimKeyboard::customLight(int index) {
     for (const SimLight& l : mState.activeProfile()->lights)
         items.append(bytes({char(l.light), char(l.r), char(l.g), char(l.b)}));
     const int perFrame = (mFrameSize - kHeaderSize - 1) / 4;
-    return readFrame(GetCustomLight, index,
-                     chunked(items, perFrame, [](int start, int) { return QByteArray(1, char(start)); }));
+    return readFrame(GetCustomLight, index, chunked(items, perFrame, [](int start, int) {
+                         return QByteArray(1, char(start));
+                     }));
 }
 
 SimKeyboard::Answer SimKeyboard::effectLight(const QByteArray& p, int index) {
@@ -263,10 +302,11 @@ SimKeyboard::Answer SimKeyboard::effectLight(const QByteArray& p, int index) {
     for (const SimEffect& e : mState.activeProfile()->effects) {
         if (wanted != 0xFF && e.item != wanted) continue;
         items.append(bytes({char(e.item), char(e.light), char(e.speed), char(e.fullColor),
-                                char(e.functionFlag), char(e.r), char(e.g), char(e.b)}));
+                            char(e.functionFlag), char(e.r), char(e.g), char(e.b)}));
     }
     const int perFrame = (mFrameSize - kHeaderSize) / 8;
-    return readFrame(GetEffectLight, index, chunked(items, perFrame, [](int, int) { return QByteArray(); }));
+    return readFrame(GetEffectLight, index,
+                     chunked(items, perFrame, [](int, int) { return QByteArray(); }));
 }
 
 SimKeyboard::Answer SimKeyboard::effectNames(const QByteArray& p, int index) {
@@ -285,7 +325,8 @@ SimKeyboard::Answer SimKeyboard::highKeys(int index) {
     QList<QByteArray> items;
     for (const QByteArray& r : mState.activeProfile()->highKeys) items.append(highKeyToWire(r));
     const int perFrame = (mFrameSize - kHeaderSize) / 19;
-    return readFrame(GetHighKey, index, chunked(items, perFrame, [](int, int) { return QByteArray(); }));
+    return readFrame(GetHighKey, index,
+                     chunked(items, perFrame, [](int, int) { return QByteArray(); }));
 }
 
 SimKeyboard::Answer SimKeyboard::macro(const QByteArray& p, int index) {
@@ -317,15 +358,17 @@ SimKeyboard::Answer SimKeyboard::triggers(int index) {
         items.append(w);
     }
     const int perFrame = (mFrameSize - kHeaderSize - 1) / 8;
-    return readFrame(GetTriggerConfig, index,
-                     chunked(items, perFrame, [](int start, int) { return QByteArray(1, char(start)); }));
+    return readFrame(GetTriggerConfig, index, chunked(items, perFrame, [](int start, int) {
+                         return QByteArray(1, char(start));
+                     }));
 }
 
 SimKeyboard::Answer SimKeyboard::calibrationState(int index) {
     QList<QByteArray> items;
     for (quint8 c : mState.calibrated) items.append(QByteArray(1, char(c)));
     const int perFrame = mFrameSize - kHeaderSize;
-    return readFrame(GetCalibrationState, index, chunked(items, perFrame, [](int, int) { return QByteArray(); }));
+    return readFrame(GetCalibrationState, index,
+                     chunked(items, perFrame, [](int, int) { return QByteArray(); }));
 }
 
 SimKeyboard::Answer SimKeyboard::keyboardDefault(const QByteArray& p) {
@@ -345,7 +388,8 @@ SimKeyboard::Answer SimKeyboard::keyboardDefault(const QByteArray& p) {
         const quint8 key = quint8(c);
         if (key == 0xFF || key >= keys.size() || restored == 2) continue;
         keys[key] = factory.value(key);
-        answer += bytes({char(key), char(keys[key].type), char(keys[key].lValue), char(keys[key].hValue)});
+        answer += bytes(
+            {char(key), char(keys[key].type), char(keys[key].lValue), char(keys[key].hValue)});
         ++restored;
     }
     if (restored == 0) answer += QByteArray(4, char(0xFF));
@@ -354,7 +398,7 @@ SimKeyboard::Answer SimKeyboard::keyboardDefault(const QByteArray& p) {
 }
 
 SimKeyboard::Answer SimKeyboard::firmwareBlock(uchar request, uchar frameByte, uchar totalByte,
-                                                const QByteArray& p) {
+                                               const QByteArray& p) {
     const quint16 block = quint16(frameByte | (totalByte << 8));
     if (mFailBlocks > 0) {
         --mFailBlocks;
@@ -371,7 +415,8 @@ SimKeyboard::Answer SimKeyboard::firmwareBlock(uchar request, uchar frameByte, u
             mFirmwareBlocks = resume - 1;
         }
         mNextBlock = resume;
-        return {frame(answerOf(request), uchar(resume & 0xFF), uchar(resume >> 8), QByteArray(1, char(0x0B)))};
+        return {frame(answerOf(request), uchar(resume & 0xFF), uchar(resume >> 8),
+                      QByteArray(1, char(0x0B)))};
     }
     if (block == 1) {
         mFirmwareImage.clear();
@@ -396,7 +441,8 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
             for (int i = 0; 2 + 3 * i + 2 < p.size(); ++i) {
                 const int key = first + i;
                 if (key >= keys) break;
-                profile->layers[layer][key] = {at(p, 2 + 3 * i), at(p, 4 + 3 * i), at(p, 3 + 3 * i)};
+                profile->layers[layer][key] = {at(p, 2 + 3 * i), at(p, 4 + 3 * i),
+                                               at(p, 3 + 3 * i)};
             }
             break;
         }
@@ -405,7 +451,8 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
             for (int i = 0; 1 + 4 * i + 3 < p.size(); ++i) {
                 const int key = first + i;
                 if (key >= keys) break;
-                profile->lights[key] = {at(p, 1 + 4 * i), at(p, 2 + 4 * i), at(p, 3 + 4 * i), at(p, 4 + 4 * i)};
+                profile->lights[key] = {at(p, 1 + 4 * i), at(p, 2 + 4 * i), at(p, 3 + 4 * i),
+                                        at(p, 4 + 4 * i)};
             }
             break;
         }
@@ -420,12 +467,14 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
             for (int i = 0; i + 8 <= p.size(); i += 8) {
                 for (SimEffect& e : profile->effects) {
                     if (e.item != at(p, i)) continue;
-                    e = {at(p, i), at(p, i + 4), at(p, i + 1), at(p, i + 2), at(p, i + 3),
-                         at(p, i + 5), at(p, i + 6), at(p, i + 7)};
+                    e = {at(p, i),     at(p, i + 4), at(p, i + 1), at(p, i + 2),
+                         at(p, i + 3), at(p, i + 5), at(p, i + 6), at(p, i + 7)};
                 }
             }
             break;
-        case SelectEffectLight: profile->selectedEffect = at(p, 0); break;
+        case SelectEffectLight:
+            profile->selectedEffect = at(p, 0);
+            break;
         case AddHighKey: {
             QByteArray wire = p.leftJustified(19, '\0', true);
             const quint8 item = at(p, 0);
@@ -434,12 +483,14 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
         }
         case SetHighKey: {
             if (index <= 1) {
-                for (QByteArray& slot : profile->highKeys) slot = QByteArray(20, '\0'), slot[0] = char(0xFF);
+                for (QByteArray& slot : profile->highKeys)
+                    slot = QByteArray(20, '\0'), slot[0] = char(0xFF);
             }
             const int perFrame = (mFrameSize - kHeaderSize) / 19;
             for (int i = 0; 19 * i + 19 <= p.size(); ++i) {
                 const int slot = perFrame * (qMax(1, index) - 1) + i;
-                if (slot < profile->highKeys.size()) profile->highKeys[slot] = highKeyFromWire(p.mid(19 * i, 19));
+                if (slot < profile->highKeys.size())
+                    profile->highKeys[slot] = highKeyFromWire(p.mid(19 * i, 19));
             }
             break;
         }
@@ -477,8 +528,9 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
                 const int key = first + i;
                 if (key >= keys) break;
                 const int o = 2 + 8 * i;
-                profile->triggers[key] = {quint16(at(p, o) | (at(p, o + 1) << 8)), at(p, o + 2) != 0,
-                                          at(p, o + 3) != 0, quint16(at(p, o + 4) | (at(p, o + 5) << 8)),
+                profile->triggers[key] = {quint16(at(p, o) | (at(p, o + 1) << 8)),
+                                          at(p, o + 2) != 0, at(p, o + 3) != 0,
+                                          quint16(at(p, o + 4) | (at(p, o + 5) << 8)),
                                           quint16(at(p, o + 6) | (at(p, o + 7) << 8))};
             }
             break;
@@ -498,7 +550,9 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
         case DelMacroConfig:
             if (at(p, 0) <= 9) profile->macros[at(p, 0)].clear();
             break;
-        case SetWholeParam: profile->wholeParam = p.left(11).leftJustified(11, '\0', true); break;
+        case SetWholeParam:
+            profile->wholeParam = p.left(11).leftJustified(11, '\0', true);
+            break;
         case SwitchConfigTable:
             if (mState.profile(at(p, 0))) mState.configIndex = at(p, 0);
             break;
@@ -527,10 +581,12 @@ void SimKeyboard::applyWrite(uchar request, int index, const QByteArray& p) {
                 mState.profiles.removeAt(i);
                 break;
             }
-            if (!mState.profile(mState.configIndex)) mState.configIndex = mState.profiles.first().index;
+            if (!mState.profile(mState.configIndex))
+                mState.configIndex = mState.profiles.first().index;
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 

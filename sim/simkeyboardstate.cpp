@@ -6,13 +6,15 @@ namespace {
 
 // A 75 % board in key order: HID usages of the Keyboard page, 0xE0.. for
 // modifiers (stored as type 0 with their modifier bit).
-const quint8 kUsages75[82] = {
-    0x29, 0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43, 0x44, 0x45, 0x4C,  // Esc F1-F12 Del
-    0x35, 0x1E, 0x1F, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x2D, 0x2E, 0x2A, 0x4A,
-    0x2B, 0x14, 0x1A, 0x08, 0x15, 0x17, 0x1C, 0x18, 0x0C, 0x12, 0x13, 0x2F, 0x30, 0x31, 0x4B,
-    0x39, 0x04, 0x16, 0x07, 0x09, 0x0A, 0x0B, 0x0D, 0x0E, 0x0F, 0x33, 0x34, 0x28, 0x4E,
-    0xE1, 0x1D, 0x1B, 0x06, 0x19, 0x05, 0x11, 0x10, 0x36, 0x37, 0x38, 0xE5, 0x52, 0x4D,
-    0xE0, 0xE3, 0xE2, 0x2C, 0xE6, 0x00 /* Fn */, 0xE4, 0x50, 0x51, 0x4F};
+const quint8 kUsages75[82] = {0x29, 0x3A, 0x3B, 0x3C,          0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42,
+                              0x43, 0x44, 0x45, 0x4C,  // Esc F1-F12 Del
+                              0x35, 0x1E, 0x1F, 0x20,          0x21, 0x22, 0x23, 0x24, 0x25, 0x26,
+                              0x27, 0x2D, 0x2E, 0x2A,          0x4A, 0x2B, 0x14, 0x1A, 0x08, 0x15,
+                              0x17, 0x1C, 0x18, 0x0C,          0x12, 0x13, 0x2F, 0x30, 0x31, 0x4B,
+                              0x39, 0x04, 0x16, 0x07,          0x09, 0x0A, 0x0B, 0x0D, 0x0E, 0x0F,
+                              0x33, 0x34, 0x28, 0x4E,          0xE1, 0x1D, 0x1B, 0x06, 0x19, 0x05,
+                              0x11, 0x10, 0x36, 0x37,          0x38, 0xE5, 0x52, 0x4D, 0xE0, 0xE3,
+                              0xE2, 0x2C, 0xE6, 0x00 /* Fn */, 0xE4, 0x50, 0x51, 0x4F};
 
 SimKey usageKey(quint8 usage) {
     if (usage >= 0xE0 && usage <= 0xE7) return {0, 0, quint8(1u << (usage - 0xE0))};
@@ -91,8 +93,10 @@ SimKeyboardState SimKeyboardState::factory() {
     for (quint8 usage : kUsages75) layer0.append(usageKey(usage));
     layer1 = layer0;
     // Fn layer: media on F1-F12, lighting on the arrows, Win lock on Left Win.
-    const quint16 media[12] = {0x183, 0xE9, 0xEA, 0xE2, 0xCD, 0xB7, 0xB6, 0xB5, 0x6F, 0x70, 0x223, 0x192};
-    for (int i = 0; i < 12; ++i) layer1[1 + i] = {2, quint8(media[i] >> 8), quint8(media[i] & 0xFF)};
+    const quint16 media[12] = {0x183, 0xE9, 0xEA, 0xE2, 0xCD,  0xB7,
+                               0xB6,  0xB5, 0x6F, 0x70, 0x223, 0x192};
+    for (int i = 0; i < 12; ++i)
+        layer1[1 + i] = {2, quint8(media[i] >> 8), quint8(media[i] & 0xFF)};
     layer1[78] = {5, 0, 234};  // up: brightness up
     layer1[80] = {5, 0, 233};  // down: brightness down
     layer1[79] = {5, 0, 238};  // left: previous effect
@@ -116,16 +120,19 @@ SimKeyboardState SimKeyboardState::factory(qint16 serialNumber, const QString& p
     s.factoryLayers[1].resize(s.keyCount);
     s.calibrated.fill(1, s.keyCount);
     s.firmwareIdentifier = quint16(serialNumber);
-    s.effectNames[0] = {QStringLiteral("Static"), QStringLiteral("Breathing"), QStringLiteral("Wave"),
-                        QStringLiteral("Ripple"), QStringLiteral("Spectrum"), QStringLiteral("Reactive"),
+    s.effectNames[0] = {QStringLiteral("Static"),    QStringLiteral("Breathing"),
+                        QStringLiteral("Wave"),      QStringLiteral("Ripple"),
+                        QStringLiteral("Spectrum"),  QStringLiteral("Reactive"),
                         QStringLiteral("Starlight"), QStringLiteral("Off")};
     s.effectNames[1] = {QStringLiteral("常亮"), QStringLiteral("呼吸"), QStringLiteral("波浪"),
                         QStringLiteral("涟漪"), QStringLiteral("光谱"), QStringLiteral("触发"),
                         QStringLiteral("星光"), QStringLiteral("关闭")};
-    s.effectNames[7] = {QStringLiteral("Tĩnh"), QStringLiteral("Thở"), QStringLiteral("Sóng"),
-                        QStringLiteral("Gợn sóng"), QStringLiteral("Quang phổ"), QStringLiteral("Phản hồi"),
-                        QStringLiteral("Ánh sao"), QStringLiteral("Tắt")};
-    s.profiles = {s.makeProfile(0, QStringLiteral("Default")), s.makeProfile(1, QStringLiteral("FPS")),
+    s.effectNames[7] = {QStringLiteral("Tĩnh"),      QStringLiteral("Thở"),
+                        QStringLiteral("Sóng"),      QStringLiteral("Gợn sóng"),
+                        QStringLiteral("Quang phổ"), QStringLiteral("Phản hồi"),
+                        QStringLiteral("Ánh sao"),   QStringLiteral("Tắt")};
+    s.profiles = {s.makeProfile(0, QStringLiteral("Default")),
+                  s.makeProfile(1, QStringLiteral("FPS")),
                   s.makeProfile(2, QStringLiteral("Typing"))};
     s.configIndex = 0;
     SimProfile& p = s.profiles[0];
@@ -139,15 +146,18 @@ SimKeyboardState SimKeyboardState::factory(qint16 serialNumber, const QString& p
         return r;
     };
     if (s.keyCount > 47) {
-        p.highKeys[0] = slot(0, 2, {45, 1, 0, 4, 1, 0, 22, 1, 0, 7, 0x11, 0x22, 0x33, 0x44, 10, 20, 30});
+        p.highKeys[0] =
+            slot(0, 2, {45, 1, 0, 4, 1, 0, 22, 1, 0, 7, 0x11, 0x22, 0x33, 0x44, 10, 20, 30});
         p.highKeys[1] = slot(1, 1, {30, 1, 0, 20, 0, 200, 0, 0, 0, 0});
         p.highKeys[2] = slot(2, 5, {45, 47, 1});
         p.highKeys[3] = slot(3, 3, {46, 47});
         p.layers[0][45] = {4, 0, 0};
         p.layers[0][30] = {4, 0, 1};
     }
-    p.macros[0] = {{1, 1, 0x04, 0, 30}, {1, 0, 0x04, 0, 50}, {1, 1, 0x05, 0, 30}, {1, 0, 0x05, 0, 50}};
-    for (int i = 0; i < 25; ++i) p.macros[2].append({1, quint8(i % 2), quint8(0x04 + i / 2), 0, quint16(10 + i)});
+    p.macros[0] = {
+        {1, 1, 0x04, 0, 30}, {1, 0, 0x04, 0, 50}, {1, 1, 0x05, 0, 30}, {1, 0, 0x05, 0, 50}};
+    for (int i = 0; i < 25; ++i)
+        p.macros[2].append({1, quint8(i % 2), quint8(0x04 + i / 2), 0, quint16(10 + i)});
     return s;
 }
 
@@ -180,15 +190,18 @@ QJsonObject SimKeyboardState::toJson() const {
         QJsonArray lights, effects, high, macros, triggers;
         for (const SimLight& l : p.lights) lights.append(QJsonArray{l.light, l.r, l.g, l.b});
         for (const SimEffect& e : p.effects)
-            effects.append(QJsonArray{e.item, e.functionFlag, e.light, e.speed, e.fullColor, e.r, e.g, e.b});
+            effects.append(
+                QJsonArray{e.item, e.functionFlag, e.light, e.speed, e.fullColor, e.r, e.g, e.b});
         for (const QByteArray& h : p.highKeys) high.append(bytesArray(h));
         for (const auto& m : p.macros) {
             QJsonArray events;
-            for (const SimMacroEvent& e : m) events.append(QJsonArray{e.type, e.state, e.lValue, e.hValue, e.time});
+            for (const SimMacroEvent& e : m)
+                events.append(QJsonArray{e.type, e.state, e.lValue, e.hValue, e.time});
             macros.append(events);
         }
         for (const SimTrigger& t : p.triggers)
-            triggers.append(QJsonArray{t.trigger, t.model, t.quick, t.quickTrigger, t.resetTrigger});
+            triggers.append(
+                QJsonArray{t.trigger, t.model, t.quick, t.quickTrigger, t.resetTrigger});
         j[QStringLiteral("lights")] = lights;
         j[QStringLiteral("effects")] = effects;
         j[QStringLiteral("selectedEffect")] = p.selectedEffect;
@@ -224,22 +237,25 @@ bool SimKeyboardState::fromJson(const QJsonObject& o, SimKeyboardState* out) {
         for (const QJsonValue& v : it.value().toArray()) list.append(v.toString());
         s.effectNames[it.key().toInt()] = list;
     }
-    for (const QJsonValue& v : o.value(QStringLiteral("calibrated")).toArray()) s.calibrated.append(quint8(v.toInt()));
+    for (const QJsonValue& v : o.value(QStringLiteral("calibrated")).toArray())
+        s.calibrated.append(quint8(v.toInt()));
     for (const QJsonValue& pv : o.value(QStringLiteral("profiles")).toArray()) {
         const QJsonObject j = pv.toObject();
         SimProfile p;
         p.index = quint8(j.value(QStringLiteral("index")).toInt());
         p.name = j.value(QStringLiteral("name")).toString();
-        p.wholeParam = arrayBytes(j.value(QStringLiteral("wholeParam"))).leftJustified(11, '\0', true);
+        p.wholeParam =
+            arrayBytes(j.value(QStringLiteral("wholeParam"))).leftJustified(11, '\0', true);
         for (const QJsonValue& v : j.value(QStringLiteral("lights")).toArray()) {
             const QJsonArray a = v.toArray();
-            p.lights.append({quint8(a.at(0).toInt()), quint8(a.at(1).toInt()), quint8(a.at(2).toInt()),
-                             quint8(a.at(3).toInt())});
+            p.lights.append({quint8(a.at(0).toInt()), quint8(a.at(1).toInt()),
+                             quint8(a.at(2).toInt()), quint8(a.at(3).toInt())});
         }
         for (const QJsonValue& v : j.value(QStringLiteral("effects")).toArray()) {
             const QJsonArray a = v.toArray();
             SimEffect e;
-            quint8* f[] = {&e.item, &e.functionFlag, &e.light, &e.speed, &e.fullColor, &e.r, &e.g, &e.b};
+            quint8* f[] = {&e.item, &e.functionFlag, &e.light, &e.speed, &e.fullColor, &e.r, &e.g,
+                           &e.b};
             for (int i = 0; i < 8; ++i) *f[i] = quint8(a.at(i).toInt());
             p.effects.append(e);
         }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,7 +14,6 @@
 #include "support/configfilerig.h"
 
 using testsupport::KeyboardRig;
-using testsupport::waitForResult;
 
 namespace {
 
@@ -57,11 +55,7 @@ QList<QStringList> sqliteRows(const QString& db, const QString& sql) {
 // Runs an export of the model; the values it reported.
 QList<QPair<bool, int>> exportModel(KeyboardConfigUtil* model, const QString& target) {
     ConfigWriteDatabase job(model, target);
-    QSignalSpy spy(&job, &ConfigWriteDatabase::config_write_result);
-    waitForResult(spy);
-    QList<QPair<bool, int>> values;
-    for (const QList<QVariant>& s : spy) values << qMakePair(s.at(0).toBool(), s.at(1).toInt());
-    return values;
+    return testsupport::collect(&job, &ConfigWriteDatabase::config_write_result);
 }
 
 QByteArray contentsOf(const QString& path) {

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,28 +15,20 @@
 #include "support/configfilerig.h"
 
 using testsupport::KeyboardRig;
-using testsupport::waitForResult;
-using Values = QList<QPair<bool, int>>;
+using Values = testsupport::Results;
 
 namespace {
 
-Values valuesOf(const QSignalSpy& spy) {
-    Values values;
-    for (const QList<QVariant>& s : spy) values << qMakePair(s.at(0).toBool(), s.at(1).toInt());
-    return values;
-}
-
 Values runImport(KeyboardRig& rig, const QString& file) {
     ImportConfigUtil job(rig.engine.data(), rig.model.data(), file);
-    QSignalSpy spy(&job, &ImportConfigUtil::import_config_result);
-    if (!waitForResult(spy)) return {};
-    return valuesOf(spy);
+    const Values values = testsupport::collect(&job, &ImportConfigUtil::import_config_result);
+    return testsupport::ended(values) ? values : Values();
 }
 
 bool exportTo(KeyboardConfigUtil* model, const QString& file) {
     ConfigWriteDatabase job(model, file);
-    QSignalSpy spy(&job, &ConfigWriteDatabase::config_write_result);
-    return waitForResult(spy) && spy.last().at(1).toInt() == 100;
+    const Values values = testsupport::collect(&job, &ConfigWriteDatabase::config_write_result);
+    return !values.isEmpty() && values.constLast() == qMakePair(true, 100);
 }
 
 // Everything a configuration file carries, as text, so that a difference

@@ -2,10 +2,11 @@
 // A simulated keyboard with its own command engine, catalogue and model, for
 // the configuration file tests: open, full sync, load the product.
 
+#include <QEventLoop>
 #include <QScopedPointer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "catalogue/productdatautil.h"
 #include "catalogue/samplecatalogue.h"
@@ -16,6 +17,29 @@
 #include "sim/simhidbackend.h"
 
 namespace testsupport {
+
+using Results = QList<QPair<bool, int>>;
+
+// True when the values end with success (100) or a failure.
+inline bool ended(const Results& r) {
+    return !r.isEmpty() && (!r.constLast().first || r.constLast().second == 100);
+}
+
+// Runs the event loop until a job's (status, value) signal reports success
+// or failure, or `ms` pass; every value it reported. Values are taken on
+// this thread, whichever thread emits them.
+template <typename Job, typename Signal>
+Results collect(Job* job, Signal signal, int ms = 20000) {
+    Results results;
+    QEventLoop loop;
+    QObject::connect(job, signal, &loop, [&](bool status, int value) {
+        results << qMakePair(status, value);
+        if (ended(results)) loop.quit();
+    });
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return results;
+}
 
 struct KeyboardRig {
     KeyboardRig() {
@@ -43,13 +67,8 @@ struct KeyboardRig {
     // Full sync into the model; true once it reported 100.
     bool sync() {
         SyncConfigUtil job(engine.data(), model.data(), 1, 0, 0, QString());
-        QSignalSpy spy(&job, &SyncConfigUtil::sync_config_result);
-        for (int waited = 0; waited < 20000; waited += 10) {
-            if (!spy.isEmpty() && (!spy.last().at(0).toBool() || spy.last().at(1).toInt() == 100))
-                break;
-            QTest::qWait(10);
-        }
-        return !spy.isEmpty() && spy.last().at(0).toBool() && spy.last().at(1).toInt() == 100;
+        const Results r = collect(&job, &SyncConfigUtil::sync_config_result);
+        return ended(r) && r.constLast().first;
     }
     bool openSyncAndLoad() {
         return open() && sync() && model->loadProduct(model->keyboardProductInfo->serialNumber);
@@ -62,16 +81,5 @@ struct KeyboardRig {
     QScopedPointer<KeyboardConfigUtil> model;
     bool seeded = false;
 };
-
-// Runs until the job's (status, value) signal reports success or failure;
-// the spy holds every value. False when it never ended.
-inline bool waitForResult(QSignalSpy& spy, int ms = 20000) {
-    for (int waited = 0; waited < ms; waited += 5) {
-        if (!spy.isEmpty() && (!spy.last().at(0).toBool() || spy.last().at(1).toInt() == 100))
-            return true;
-        QTest::qWait(5);
-    }
-    return false;
-}
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 
+#include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 
@@ -191,7 +192,7 @@ void ImportConfigUtil::onCommunicateError(uchar source, uchar order, int error) 
     if (m_step == StepReading || m_step == StepFinished) return;
     log(QStringLiteral("=== ImportConfigUtil usb错误 source={%1};order={%2};error={%3}===")
             .arg(source)
-            .arg(QStringLiteral("0x%1").arg(order, 2, 16, QLatin1Char('0')).toUpper())
+            .arg(UsbProtocol::hex(order))
             .arg(error));
     finish(false, error);
 }

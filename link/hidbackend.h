@@ -45,6 +45,10 @@ public:
     // Error text of the device, or of the last open/enumerate when device is null.
     virtual QString error(HidDevice* device) = 0;
     virtual void close(HidDevice* device) = 0;
+    // Makes a read blocked on the device return 0 now, so a reader that was
+    // asked to stop does not sit out its time-out. Backends that cannot do
+    // this keep the default: the read ends at its time-out.
+    virtual void interruptRead(HidDevice* device) { Q_UNUSED(device); }
     virtual int exit() = 0;
 
     // The process-wide backend: hidapi unless another one was installed

@@ -24,6 +24,7 @@ void UsbReceiveThread::start(HidDevice* handle) {
 void UsbReceiveThread::stop() {
     if (!mRunning) return;
     requestInterruption();
+    (mBackend ? mBackend : HidBackend::current())->interruptRead(mHandle);
     wait();
 }
 

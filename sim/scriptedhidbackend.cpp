@@ -64,6 +64,10 @@ int ScriptedHidBackend::readTimeout(HidDevice* device, unsigned char* data, size
     QMutexLocker lock(&mMutex);
     QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
     while (mInbox.isEmpty()) {
+        if (mInterrupted) {
+            mInterrupted = false;
+            return 0;
+        }
         if (device != mOpen || deadline.hasExpired()) return device == mOpen ? 0 : -1;
         mArrived.wait(&mMutex, deadline);
     }
@@ -102,6 +106,13 @@ void ScriptedHidBackend::close(HidDevice* device) {
         mOpen = nullptr;
         mArrived.wakeAll();
     }
+}
+
+void ScriptedHidBackend::interruptRead(HidDevice* device) {
+    QMutexLocker lock(&mMutex);
+    if (device != mOpen) return;
+    mInterrupted = true;
+    mArrived.wakeAll();
 }
 
 int ScriptedHidBackend::exit() { return 0; }

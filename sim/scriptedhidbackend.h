@@ -34,6 +34,7 @@ public:
     int write(HidDevice* device, const unsigned char* data, size_t length) override;
     QString error(HidDevice* device) override;
     void close(HidDevice* device) override;
+    void interruptRead(HidDevice* device) override;
     int exit() override;
 
 private:
@@ -50,4 +51,5 @@ private:
     QList<QByteArray> mWritten;
     QStringList mMismatches;
     HidDevice* mOpen = nullptr;
+    bool mInterrupted = false;
 };

@@ -26,6 +26,7 @@ struct SimHidBackend::Handle : HidDevice {
     QByteArray path;
     int frameSize = 128;
     bool nonblocking = false;
+    bool interrupted = false;
     QList<Pending> queue;
     QDeadlineTimer nextReport;
 };
@@ -288,6 +289,10 @@ int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t le
             mLastError = QStringLiteral("Device disconnected");
             return -1;
         }
+        if (h->interrupted) {
+            h->interrupted = false;
+            return 0;
+        }
         if (mKeyboard->calibrationReporting() && h->path != kPathBoot && h->nextReport.hasExpired()) {
             queueLocked(h, mKeyboard->nextCalibrationReport(h->frameSize), 0);
             h->nextReport = QDeadlineTimer(kReportIntervalMs, Qt::PreciseTimer);
@@ -330,6 +335,14 @@ void SimHidBackend::close(HidDevice* device) {
     QMutexLocker lock(&mMutex);
     auto* h = static_cast<Handle*>(device);
     if (mHandles.removeOne(h)) delete h;
+    mArrived.wakeAll();
+}
+
+void SimHidBackend::interruptRead(HidDevice* device) {
+    QMutexLocker lock(&mMutex);
+    auto* h = static_cast<Handle*>(device);
+    if (!mHandles.contains(h)) return;
+    h->interrupted = true;
     mArrived.wakeAll();
 }
 

@@ -72,6 +72,7 @@ public:
     int write(HidDevice* device, const unsigned char* data, size_t length) override;
     QString error(HidDevice* device) override;
     void close(HidDevice* device) override;
+    void interruptRead(HidDevice* device) override;
     int exit() override;
 
     static const char* const kPath128;

@@ -2,36 +2,11 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <atomic>
-#include <chrono>
-#include <functional>
-#include <thread>
 
 #include "link/usbprotocol.h"
 
 namespace testsupport {
 
-namespace {
-
-// Closing waits for the receive thread, which sits in a 500 ms read. Feeding
-// it a frame with a bad tag (dropped by the thread) until the close is done
-// lets it see the stop request at once instead of at the read's time-out.
-void closeQuickly(UsbCommunicateUtil* engine, const std::function<void()>& wake) {
-    std::atomic<bool> done{false};
-    std::thread waker([&] {
-        while (!done) {
-            wake();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
-    engine->closeCommunicate();
-    done = true;
-    waker.join();
-}
-
-const QByteArray kBadTag(1, '\0');
-
-}  // namespace
 
 void channelRows() {
     QTest::addColumn<int>("channel");
@@ -50,7 +25,7 @@ SimRig::SimRig(int channel) {
 }
 
 SimRig::~SimRig() {
-    closeQuickly(engine.data(), [this] { sim.pushFrame(kBadTag); });
+    engine->closeCommunicate();
 }
 
 ScriptRig::ScriptRig(int channelSize)
@@ -64,7 +39,7 @@ ScriptRig::ScriptRig(int channelSize)
 }
 
 ScriptRig::~ScriptRig() {
-    closeQuickly(engine.data(), [this] { hid.push(kBadTag); });
+    engine->closeCommunicate();
 }
 
 QByteArray ScriptRig::frame(uchar order, uchar index, uchar total,

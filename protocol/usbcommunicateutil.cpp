@@ -8,6 +8,7 @@
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/bluetoothlink.h"
+#include "protocol/highkeywire.h"
 
 using namespace UsbProtocol;
 
@@ -47,86 +48,12 @@ QString decodeSlot(const QByteArray& data, int offset, int size) {
     return text;
 }
 
-// Advanced-key record bytes (item, kind, data[0..17]) to the 19 wire bytes
-// of its kind; only the bytes the kind uses travel.
 QByteArray highKeyWire(const HIGH_KEY_INFO& k, int* used = nullptr) {
-    quint8 r[20];
-    r[0] = k.item;
-    r[1] = k.attribute;
-    memcpy(r + 2, k.data, 18);
-    QByteArray w(19, '\0');
-    w[0] = char(r[0]);
-    w[1] = char(r[1]);
-    int n = 2;
-    auto copy = [&](int from, int to) {
-        for (int i = from; i <= to; ++i) w[n++] = char(r[i]);
-    };
-    switch (k.attribute) {
-        case 0:
-            copy(2, 5);
-            break;
-        case 1:
-            copy(2, 6);
-            w[n++] = char(r[8]);
-            w[n++] = char(r[7]);
-            copy(9, 11);
-            break;
-        case 2:
-            copy(2, 18);
-            break;
-        case 3:
-        case 4:
-            copy(2, 3);
-            break;
-        case 5:
-            copy(2, 4);
-            break;
-        default:
-            break;
-    }
-    if (used) *used = n;
-    return w;
+    return HighKeyWire::toWire(HighKeyWire::toRecord(k), used);
 }
 
 HIGH_KEY_INFO highKeyFromWire(const QByteArray& data, int offset) {
-    auto b = [&](int i) {
-        return offset + i < data.size() ? quint8(data.at(offset + i)) : quint8(0);
-    };
-    quint8 r[20] = {};
-    r[0] = b(0);
-    r[1] = b(1);
-    int n = 2;
-    auto copy = [&](int from, int to) {
-        for (int i = from; i <= to; ++i) r[i] = b(n++);
-    };
-    switch (r[1]) {
-        case 0:
-            copy(2, 5);
-            break;
-        case 1:
-            copy(2, 6);
-            r[8] = b(n++);
-            r[7] = b(n++);
-            copy(9, 11);
-            break;
-        case 2:
-            copy(2, 18);
-            break;
-        case 3:
-        case 4:
-            copy(2, 3);
-            break;
-        case 5:
-            copy(2, 4);
-            break;
-        default:
-            break;
-    }
-    HIGH_KEY_INFO k;
-    k.item = r[0];
-    k.attribute = r[1];
-    memcpy(k.data, r + 2, 18);
-    return k;
+    return HighKeyWire::toInfo(HighKeyWire::fromWire(data, offset));
 }
 
 template <typename Map>

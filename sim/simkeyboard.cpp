@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include "link/usbprotocol.h"
+#include "protocol/highkeywire.h"
 
 using namespace UsbProtocol;
 
@@ -40,75 +41,16 @@ QList<QByteArray> chunked(const QList<QByteArray>& items, int perFrame, Header h
     return chunks;
 }
 
-// Advanced-key record (20 bytes) to its wire entry (19 bytes) and back.
+// Advanced-key records are kept as their 20 bytes.
 QByteArray highKeyToWire(const QByteArray& r) {
-    QByteArray w(19, '\0');
-    w[0] = r[0];
-    w[1] = r[1];
-    auto copy = [&](int from, int to, int wireAt) {
-        for (int i = from; i <= to; ++i) w[wireAt++] = r[i];
-        return wireAt;
-    };
-    switch (quint8(r[1])) {
-        case 0:
-            copy(2, 5, 2);
-            break;
-        case 1: {
-            int n = copy(2, 6, 2);
-            w[n++] = r[8];
-            w[n++] = r[7];
-            copy(9, 11, n);
-            break;
-        }
-        case 2:
-            copy(2, 18, 2);
-            break;
-        case 3:
-        case 4:
-            copy(2, 3, 2);
-            break;
-        case 5:
-            copy(2, 4, 2);
-            break;
-        default:
-            break;
-    }
-    return w;
+    HighKeyWire::Record record{};
+    for (int i = 0; i < 20 && i < r.size(); ++i) record[size_t(i)] = quint8(r.at(i));
+    return HighKeyWire::toWire(record);
 }
 
 QByteArray highKeyFromWire(const QByteArray& w) {
-    QByteArray r(20, '\0');
-    r[0] = w[0];
-    r[1] = w[1];
-    auto copy = [&](int from, int to, int wireAt) {
-        for (int i = from; i <= to; ++i) r[i] = w[wireAt++];
-        return wireAt;
-    };
-    switch (quint8(w[1])) {
-        case 0:
-            copy(2, 5, 2);
-            break;
-        case 1: {
-            int n = copy(2, 6, 2);
-            r[8] = w[n++];
-            r[7] = w[n++];
-            copy(9, 11, n);
-            break;
-        }
-        case 2:
-            copy(2, 18, 2);
-            break;
-        case 3:
-        case 4:
-            copy(2, 3, 2);
-            break;
-        case 5:
-            copy(2, 4, 2);
-            break;
-        default:
-            break;
-    }
-    return r;
+    const HighKeyWire::Record record = HighKeyWire::fromWire(w);
+    return QByteArray(reinterpret_cast<const char*>(record.data()), int(record.size()));
 }
 
 }  // namespace

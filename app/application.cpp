@@ -142,6 +142,8 @@ int Application::run(int argc, char** argv) {
 
     auto window = std::make_unique<MainWindow>();
     if (simulated) window->hidWatcher()->watch(simulated.get());
+    // The size it has where no window manager maximises it (and on restore).
+    window->resize(1280, 800);
     window->setWindowState(Qt::WindowMaximized);
     window->show();
     window->setWindowTitle(QStringLiteral("磁性键盘"));

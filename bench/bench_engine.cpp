@@ -21,13 +21,15 @@ double roundTrips(int latencyMs, int count) {
     engine.communicateDevice();
     QEventLoop loop;
     int done = 0;
-    QObject::connect(&engine, &UsbCommunicateUtil::usb_receive_whole_param, &loop, [&](uchar, int, int) {
-        if (++done == count)
-            loop.quit();
-        else
-            engine.getWholeParam(8, true);
-    });
-    QObject::connect(&engine, &UsbCommunicateUtil::usb_communicate_error, &loop, [&] { loop.exit(1); });
+    QObject::connect(&engine, &UsbCommunicateUtil::usb_receive_whole_param, &loop,
+                     [&](uchar, int, int) {
+                         if (++done == count)
+                             loop.quit();
+                         else
+                             engine.getWholeParam(8, true);
+                     });
+    QObject::connect(&engine, &UsbCommunicateUtil::usb_communicate_error, &loop,
+                     [&] { loop.exit(1); });
     QElapsedTimer clock;
     clock.start();
     engine.getWholeParam(8, true);

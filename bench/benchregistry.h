@@ -21,8 +21,8 @@ void report(const QString& name, double value, int decimals = 2);
 
 #define ZENTARO_BENCH_CAT2(a, b) a##b
 #define ZENTARO_BENCH_CAT(a, b) ZENTARO_BENCH_CAT2(a, b)
-#define ZENTARO_BENCH(group)                                                       \
-    static void ZENTARO_BENCH_CAT(bench_fn_, group)();                             \
-    static bench::Registrar ZENTARO_BENCH_CAT(bench_reg_, group)(#group,           \
-                                                                 &ZENTARO_BENCH_CAT(bench_fn_, group)); \
+#define ZENTARO_BENCH(group)                                      \
+    static void ZENTARO_BENCH_CAT(bench_fn_, group)();            \
+    static bench::Registrar ZENTARO_BENCH_CAT(bench_reg_, group)( \
+        #group, &ZENTARO_BENCH_CAT(bench_fn_, group));            \
     static void ZENTARO_BENCH_CAT(bench_fn_, group)()

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     // Benchmarks log nothing: keep the output to result lines.
     qSetMessagePattern(QString());
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg) fprintf(stderr, "%s\n", qPrintable(msg));
+        if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
+            fprintf(stderr, "%s\n", qPrintable(msg));
     });
     const QStringList wanted = app.arguments().mid(1);
     for (const auto& entry : bench::entries()) {

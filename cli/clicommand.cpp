@@ -7,7 +7,9 @@ QList<CliCommand>& registry() {
 }
 }  // namespace
 
-const QList<CliCommand>& CliCommand::all() { return registry(); }
+const QList<CliCommand>& CliCommand::all() {
+    return registry();
+}
 
 const CliCommand* CliCommand::find(const QString& name) {
     for (const CliCommand& c : registry())

@@ -1,9 +1,10 @@
 #include "cli/clisession.h"
 
+#include <unistd.h>
+
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
-#include <unistd.h>
 
 #include "catalogue/productdatautil.h"
 #include "link/hidbackend.h"
@@ -39,8 +40,9 @@ CliSession::~CliSession() {
 
 bool CliSession::open() {
     int error = 0;
-    const QMetaObject::Connection c = connect(mEngine.data(), &UsbCommunicateUtil::usb_communicate_error, this,
-                                              [&](uchar, uchar, int e) { error = e; });
+    const QMetaObject::Connection c =
+        connect(mEngine.data(), &UsbCommunicateUtil::usb_communicate_error, this,
+                [&](uchar, uchar, int e) { error = e; });
     mEngine->openCommunicate(0);
     disconnect(c);
     if (!mEngine->isConnected()) {
@@ -79,7 +81,9 @@ bool CliSession::sync(int scope) {
 bool CliSession::loadProduct() {
     const qint16 serial = mModel->keyboardProductInfo->serialNumber;
     if (mModel->loadProduct(serial)) return true;
-    fail(QStringLiteral("product %1 is not in the catalogue %2").arg(serial).arg(mCatalogue->databasePath()));
+    fail(QStringLiteral("product %1 is not in the catalogue %2")
+             .arg(serial)
+             .arg(mCatalogue->databasePath()));
     return false;
 }
 
@@ -87,7 +91,8 @@ void CliSession::progress(const QString& what, int value) {
     if (mTerminal) {
         const int width = 30;
         const int filled = value * width / 100;
-        std::fprintf(stderr, "\r%s [%s%s] %3d%%", qPrintable(what), QByteArray(filled, '#').constData(),
+        std::fprintf(stderr, "\r%s [%s%s] %3d%%", qPrintable(what),
+                     QByteArray(filled, '#').constData(),
                      QByteArray(width - filled, '.').constData(), value);
         std::fflush(stderr);
         mLastPrinted = value;

@@ -7,7 +7,8 @@
 #include "model/keyboardconfigutil.h"
 
 static CliCommand::Registrar registerDump(
-    "dump", "dump [--json]        read the whole configuration and print it", [](CliSession& s, const QStringList& args) {
+    "dump", "dump [--json]        read the whole configuration and print it",
+    [](CliSession& s, const QStringList& args) {
         const bool json = args.contains(QStringLiteral("--json"));
         if (!s.open() || !s.sync(0) || !s.loadProduct()) return 1;
         QTextStream out(stdout);

@@ -10,7 +10,8 @@ namespace {
 
 int usage(int code) {
     QTextStream err(stderr);
-    err << "usage: zentaro-cli [--simulate[=STATE_FILE]] [--channel=128|64] COMMAND [ARGS]\n\ncommands:\n";
+    err << "usage: zentaro-cli [--simulate[=STATE_FILE]] [--channel=128|64] COMMAND "
+           "[ARGS]\n\ncommands:\n";
     for (const CliCommand& c : CliCommand::all()) err << "  " << c.usage << "\n";
     return code;
 }

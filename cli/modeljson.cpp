@@ -8,21 +8,31 @@
 namespace {
 
 QJsonObject productInfo(const KeyboardProductInfo& p) {
-    return {{"serialNumber", p.serialNumber}, {"version", p.version},       {"customerName", p.customerName},
-            {"productName", p.productName},   {"logoName", p.logoName},     {"flag0", p.flag0},
-            {"flag1", p.flag1},               {"flag7", p.flag7}};
+    return {{"serialNumber", p.serialNumber},
+            {"version", p.version},
+            {"customerName", p.customerName},
+            {"productName", p.productName},
+            {"logoName", p.logoName},
+            {"flag0", p.flag0},
+            {"flag1", p.flag1},
+            {"flag7", p.flag7}};
 }
 
 QJsonObject wholeParam(const WholeParam& w) {
-    return {{"reserve", w.reserve},         {"touchOptimize", w.touchOptimize}, {"deadDown", w.deadDown},
-            {"deadUp", w.deadUp},           {"pollingRate", w.pollingRate},     {"shakeLevel", w.shakeLevel},
-            {"calibration", w.calibration}, {"sportsMode", w.sportsMode},       {"currentLayer", w.currentLayer}};
+    return {{"reserve", w.reserve},          {"touchOptimize", w.touchOptimize},
+            {"deadDown", w.deadDown},        {"deadUp", w.deadUp},
+            {"pollingRate", w.pollingRate},  {"shakeLevel", w.shakeLevel},
+            {"calibration", w.calibration},  {"sportsMode", w.sportsMode},
+            {"currentLayer", w.currentLayer}};
 }
 
 QJsonArray keyMap(const KeyBindingMap& map) {
     QJsonArray a;
     for (const KeyBindingPtr& k : map)
-        a.append(QJsonObject{{"keyItem", k->keyItem}, {"type", k->type}, {"hValue", k->hValue}, {"lValue", k->lValue}});
+        a.append(QJsonObject{{"keyItem", k->keyItem},
+                             {"type", k->type},
+                             {"hValue", k->hValue},
+                             {"lValue", k->lValue}});
     return a;
 }
 
@@ -46,7 +56,8 @@ QJsonObject ModelJson::toJson(const KeyboardConfigUtil& m) {
                                   {"colorB", l->colorB}});
     o["keyboardCustomLightMap"] = lights;
     QJsonArray names;
-    for (const EffectNamePtr& n : m.keyboardEffectNameMap) names.append(QJsonObject{{"item", n->item}, {"name", n->name}});
+    for (const EffectNamePtr& n : m.keyboardEffectNameMap)
+        names.append(QJsonObject{{"item", n->item}, {"name", n->name}});
     o["keyboardEffectNameMap"] = names;
     QJsonArray effects;
     for (const EffectLightPtr& e : m.keyboardEffectLightMap)
@@ -101,25 +112,29 @@ QString ModelJson::summary(const KeyboardConfigUtil& m) {
     if (m.keyboardProduct) out << "Catalogue:       " << m.keyboardProduct->productName << "\n";
     out << "Tables:          ";
     for (const ConfigTableEntryPtr& t : m.keyboardConfigList)
-        out << (t->index == m.keyboardConfigIndex ? "*" : "") << t->index << " " << t->configName << "  ";
+        out << (t->index == m.keyboardConfigIndex ? "*" : "") << t->index << " " << t->configName
+            << "  ";
     out << "\n";
     const WholeParam& w = *m.keyboardWholeParam;
-    out << "Parameters:      polling " << w.pollingRate << ", debounce " << w.shakeLevel << ", dead zones "
-        << w.deadDown << "/" << w.deadUp << ", sports mode " << (w.sportsMode ? "on" : "off") << "\n";
-    out << "Keys:            " << m.keyboardFnMap.size() << " in layer 0, " << m.keyboardFn1Map.size()
-        << " in the Fn layer\n";
-    out << "Lighting:        " << m.keyboardEffectLightMap.size() << " effects, " << m.keyboardCustomLightMap.size()
-        << " keys with custom light\n";
+    out << "Parameters:      polling " << w.pollingRate << ", debounce " << w.shakeLevel
+        << ", dead zones " << w.deadDown << "/" << w.deadUp << ", sports mode "
+        << (w.sportsMode ? "on" : "off") << "\n";
+    out << "Keys:            " << m.keyboardFnMap.size() << " in layer 0, "
+        << m.keyboardFn1Map.size() << " in the Fn layer\n";
+    out << "Lighting:        " << m.keyboardEffectLightMap.size() << " effects, "
+        << m.keyboardCustomLightMap.size() << " keys with custom light\n";
     out << "Effects:         ";
     for (const EffectNamePtr& n : m.keyboardEffectNameMap) out << n->name << "  ";
     out << "\n";
-    out << "Advanced keys:   " << m.highKeyCount() << " of " << m.keyboardHighKeyList.size() << " slots used\n";
+    out << "Advanced keys:   " << m.highKeyCount() << " of " << m.keyboardHighKeyList.size()
+        << " slots used\n";
     out << "Macros:          ";
     for (int i = 0; i < int(m.keyboardMacroList.size()); ++i)
         out << "M" << i + 1 << "=" << m.keyboardMacroList[size_t(i)].size() << " ";
     out << "\n";
     int rapid = 0;
     for (const TriggerSettingPtr& t : m.keyboardTriggerMap) rapid += t->model ? 1 : 0;
-    out << "Triggers:        " << m.keyboardTriggerMap.size() << " keys, " << rapid << " with rapid trigger\n";
+    out << "Triggers:        " << m.keyboardTriggerMap.size() << " keys, " << rapid
+        << " with rapid trigger\n";
     return text;
 }

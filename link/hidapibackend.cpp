@@ -38,7 +38,9 @@ HidBackend* HidBackend::current() {
     return gCurrent ? gCurrent : HidapiBackend::instance();
 }
 
-void HidBackend::setCurrent(HidBackend* backend) { gCurrent = backend; }
+void HidBackend::setCurrent(HidBackend* backend) {
+    gCurrent = backend;
+}
 
 HidapiBackend* HidapiBackend::instance() {
     static HidapiBackend backend;
@@ -110,4 +112,6 @@ void HidapiBackend::close(HidDevice* device) {
     delete static_cast<HidapiDevice*>(device);
 }
 
-int HidapiBackend::exit() { return hid_exit(); }
+int HidapiBackend::exit() {
+    return hid_exit();
+}

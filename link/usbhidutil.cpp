@@ -22,11 +22,17 @@ UsbHidUtil::UsbHidUtil(HidBackend* backend, QObject* parent) : QObject(parent), 
     qInfo().noquote() << QStringLiteral("=== UsbHidUtil USB初始化 ===");
 }
 
-UsbHidUtil::~UsbHidUtil() { qInfo().noquote() << QStringLiteral("=== UsbHidUtil USB销毁 ==="); }
+UsbHidUtil::~UsbHidUtil() {
+    qInfo().noquote() << QStringLiteral("=== UsbHidUtil USB销毁 ===");
+}
 
-UsbHidUtil* UsbHidUtil::instance() { return gInstance.data(); }
+UsbHidUtil* UsbHidUtil::instance() {
+    return gInstance.data();
+}
 
-HidBackend* UsbHidUtil::backend() const { return mBackend ? mBackend : HidBackend::current(); }
+HidBackend* UsbHidUtil::backend() const {
+    return mBackend ? mBackend : HidBackend::current();
+}
 
 const QList<UsbDeviceFilter>& UsbHidUtil::filters() {
     static const QList<UsbDeviceFilter> table = {
@@ -85,8 +91,8 @@ HidDevice* UsbHidUtil::openDevice(HidBackend* backend, const QString& who, OpenP
         if (!handle) continue;
         if (backend->setNonblocking(handle, 0) < 0) {
             const QString why = backend->error(handle);
-            qInfo().noquote() << QStringLiteral("=== %1 设置阻塞失败,错误原因:{ %2 } ===\n")
-                                     .arg(who, why);
+            qInfo().noquote()
+                << QStringLiteral("=== %1 设置阻塞失败,错误原因:{ %2 } ===\n").arg(who, why);
             backend->close(handle);
             if (policy == OpenPolicy::GiveUpOnBlockingFailure) {
                 backend->exit();

@@ -23,17 +23,28 @@ QString hex(uint value) {
 
 int itemsPerFrame(uchar request, int m) {
     switch (request) {
-        case SetCustomLight: return m - 4;
-        case SetCustomLightAll: return (m - 1) / 4;
-        case SetEffectLightAll: return m / 8;
-        case SetKeyboardConfig: return (m - 2) / 3;
-        case SetKeyboardDefault: return m - 1;
-        case SetHighKey: return m / 19;
-        case SetTriggerConfig: return m - 2;
-        case SetQuickTriggerConfig: return m / 8;
-        case SetTriggerConfigAll: return (m - 1) / 8;
-        case SetMacroConfig: return (m - 2) / 6;
-        default: return 0;
+        case SetCustomLight:
+            return m - 4;
+        case SetCustomLightAll:
+            return (m - 1) / 4;
+        case SetEffectLightAll:
+            return m / 8;
+        case SetKeyboardConfig:
+            return (m - 2) / 3;
+        case SetKeyboardDefault:
+            return m - 1;
+        case SetHighKey:
+            return m / 19;
+        case SetTriggerConfig:
+            return m - 2;
+        case SetQuickTriggerConfig:
+            return m / 8;
+        case SetTriggerConfigAll:
+            return (m - 1) / 8;
+        case SetMacroConfig:
+            return (m - 2) / 6;
+        default:
+            return 0;
     }
 }
 

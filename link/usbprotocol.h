@@ -63,7 +63,9 @@ enum Order : uchar {
     ConfigChange = 0xF1,  // answer code only: sent by the keyboard on its own
 };
 
-constexpr uchar answerOf(uchar request) { return uchar(request + kAnswerFlag); }
+constexpr uchar answerOf(uchar request) {
+    return uchar(request + kAnswerFlag);
+}
 
 // Who asked for a command; travels with it inside the host only.
 enum CommandSource : uchar {

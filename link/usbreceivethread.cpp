@@ -45,7 +45,8 @@ void UsbReceiveThread::run() {
                                       frame.data);
                 break;
             case UsbProtocol::ParseResult::BadTag:
-                qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收到无效TAG数据 tag={") +
+                qInfo().noquote() << QStringLiteral(
+                                         "=== UsbReceiveThread 接收到无效TAG数据 tag={") +
                                          UsbProtocol::hex(buffer[0]) + QStringLiteral("}===");
                 break;
             case UsbProtocol::ParseResult::Truncated:

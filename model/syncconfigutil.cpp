@@ -6,12 +6,13 @@
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 
-SyncConfigUtil::SyncConfigUtil(uchar type, uchar scope, int progress, const QString& fileName, QObject* parent)
-    : SyncConfigUtil(UsbCommunicateUtil::instance(), KeyboardConfigUtil::instance(), type, scope, progress,
-                     fileName, parent) {}
+SyncConfigUtil::SyncConfigUtil(uchar type, uchar scope, int progress, const QString& fileName,
+                               QObject* parent)
+    : SyncConfigUtil(UsbCommunicateUtil::instance(), KeyboardConfigUtil::instance(), type, scope,
+                     progress, fileName, parent) {}
 
-SyncConfigUtil::SyncConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* model, uchar type, uchar scope,
-                               int progress, const QString& fileName, QObject* parent)
+SyncConfigUtil::SyncConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* model, uchar type,
+                               uchar scope, int progress, const QString& fileName, QObject* parent)
     : QThread(parent),
       mEngine(engine),
       mModel(model),
@@ -19,7 +20,9 @@ SyncConfigUtil::SyncConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* m
       mScope(scope),
       mProgress(progress),
       mFileName(fileName) {
-    qDebug().noquote() << QStringLiteral("=== SyncConfigUtil 同步配置创建 type={%1};scope={%2};progress={%3};fileName={%4}===")
+    qDebug().noquote() << QStringLiteral(
+                              "=== SyncConfigUtil 同步配置创建 "
+                              "type={%1};scope={%2};progress={%3};fileName={%4}===")
                               .arg(type)
                               .arg(scope)
                               .arg(progress)
@@ -44,12 +47,15 @@ void SyncConfigUtil::connectEngine() {
     connect(e, &UsbCommunicateUtil::usb_receive_config_info, this, &SyncConfigUtil::onConfigInfo);
     connect(e, &UsbCommunicateUtil::usb_receive_whole_param, this, &SyncConfigUtil::onWholeParam);
     connect(e, &UsbCommunicateUtil::usb_receive_custom_light, this, &SyncConfigUtil::onCustomLight);
-    connect(e, &UsbCommunicateUtil::usb_receive_set_effect_light_language, this, &SyncConfigUtil::onEffectName);
+    connect(e, &UsbCommunicateUtil::usb_receive_set_effect_light_language, this,
+            &SyncConfigUtil::onEffectName);
     connect(e, &UsbCommunicateUtil::usb_receive_effect_light, this, &SyncConfigUtil::onEffectLight);
-    connect(e, &UsbCommunicateUtil::usb_receive_keyboard_config, this, &SyncConfigUtil::onKeyboardConfig);
+    connect(e, &UsbCommunicateUtil::usb_receive_keyboard_config, this,
+            &SyncConfigUtil::onKeyboardConfig);
     connect(e, &UsbCommunicateUtil::usb_receive_high_key, this, &SyncConfigUtil::onHighKey);
     connect(e, &UsbCommunicateUtil::usb_receive_macro_config, this, &SyncConfigUtil::onMacroConfig);
-    connect(e, &UsbCommunicateUtil::usb_receive_trigger_config, this, &SyncConfigUtil::onTriggerConfig);
+    connect(e, &UsbCommunicateUtil::usb_receive_trigger_config, this,
+            &SyncConfigUtil::onTriggerConfig);
 }
 
 void SyncConfigUtil::disconnectEngine() {
@@ -58,7 +64,8 @@ void SyncConfigUtil::disconnectEngine() {
 
 bool SyncConfigUtil::accept(const char* signal, uchar source) {
     if (source != kSource) {
-        qDebug().noquote() << QStringLiteral("=== SyncConfigUtil %1 数据来源不匹配 source:{ %2 } ===")
+        qDebug().noquote() << QStringLiteral(
+                                  "=== SyncConfigUtil %1 数据来源不匹配 source:{ %2 } ===")
                                   .arg(QLatin1String(signal))
                                   .arg(source);
         return false;
@@ -70,7 +77,8 @@ bool SyncConfigUtil::accept(const char* signal, uchar source) {
 }
 
 void SyncConfigUtil::onError(uchar source, uchar order, int error) {
-    qDebug().noquote() << QStringLiteral("=== SyncConfigUtil usb错误 source={%1};order={%2};error={%3}===")
+    qDebug().noquote() << QStringLiteral(
+                              "=== SyncConfigUtil usb错误 source={%1};order={%2};error={%3}===")
                               .arg(source)
                               .arg(UsbProtocol::hex(order))
                               .arg(error);

@@ -7,13 +7,19 @@ namespace {
 // Record byte indexes carried from wire byte 2 on, per kind.
 QList<int> layout(quint8 kind) {
     switch (kind) {
-        case 0: return {2, 3, 4, 5};                          // TGL
-        case 1: return {2, 3, 4, 5, 6, 8, 7, 9, 10, 11};      // MT
-        case 2: return {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};  // DKS
+        case 0:
+            return {2, 3, 4, 5};  // TGL
+        case 1:
+            return {2, 3, 4, 5, 6, 8, 7, 9, 10, 11};  // MT
+        case 2:
+            return {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};  // DKS
         case 3:
-        case 4: return {2, 3};     // RS, OKS
-        case 5: return {2, 3, 4};  // SOCD
-        default: return {};
+        case 4:
+            return {2, 3};  // RS, OKS
+        case 5:
+            return {2, 3, 4};  // SOCD
+        default:
+            return {};
     }
 }
 }  // namespace
@@ -29,7 +35,9 @@ QByteArray HighKeyWire::toWire(const Record& record, int* used) {
 }
 
 HighKeyWire::Record HighKeyWire::fromWire(const QByteArray& data, int offset) {
-    auto at = [&](int i) { return offset + i < data.size() ? quint8(data.at(offset + i)) : quint8(0); };
+    auto at = [&](int i) {
+        return offset + i < data.size() ? quint8(data.at(offset + i)) : quint8(0);
+    };
     Record record{};
     record[0] = at(0);
     record[1] = at(1);

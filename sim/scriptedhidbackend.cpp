@@ -11,7 +11,9 @@ const char kPath[] = "scripted:keyboard";
 ScriptedHidBackend::ScriptedHidBackend(quint16 usagePage, quint16 usage)
     : mUsagePage(usagePage), mUsage(usage) {}
 
-ScriptedHidBackend::~ScriptedHidBackend() { delete mOpen; }
+ScriptedHidBackend::~ScriptedHidBackend() {
+    delete mOpen;
+}
 
 void ScriptedHidBackend::expect(const QByteArray& report, const QList<QByteArray>& answers) {
     QMutexLocker lock(&mMutex);
@@ -47,7 +49,8 @@ QList<HidDeviceInfo> ScriptedHidBackend::enumerate(quint16 vendorId, quint16 pro
     info.usagePage = mUsagePage;
     info.usage = mUsage;
     info.interfaceNumber = 1;
-    if ((vendorId && vendorId != info.vendorId) || (productId && productId != info.productId)) return {};
+    if ((vendorId && vendorId != info.vendorId) || (productId && productId != info.productId))
+        return {};
     return {info};
 }
 
@@ -58,9 +61,12 @@ HidDevice* ScriptedHidBackend::open(const QByteArray& path) {
     return mOpen;
 }
 
-int ScriptedHidBackend::setNonblocking(HidDevice*, int) { return 0; }
+int ScriptedHidBackend::setNonblocking(HidDevice*, int) {
+    return 0;
+}
 
-int ScriptedHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length, int timeoutMs) {
+int ScriptedHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length,
+                                    int timeoutMs) {
     QMutexLocker lock(&mMutex);
     QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
     while (mInbox.isEmpty()) {
@@ -83,13 +89,15 @@ int ScriptedHidBackend::write(HidDevice* device, const unsigned char* data, size
     const QByteArray report(reinterpret_cast<const char*>(data), int(length));
     mWritten.append(report);
     if (mSteps.isEmpty()) {
-        mMismatches.append(QStringLiteral("unexpected write %1").arg(QString::fromLatin1(report.toHex())));
+        mMismatches.append(
+            QStringLiteral("unexpected write %1").arg(QString::fromLatin1(report.toHex())));
         return int(length);
     }
     const Step step = mSteps.takeFirst();
     if (step.report != report) {
         mMismatches.append(QStringLiteral("expected %1\n     got %2")
-                               .arg(QString::fromLatin1(step.report.toHex()), QString::fromLatin1(report.toHex())));
+                               .arg(QString::fromLatin1(step.report.toHex()),
+                                    QString::fromLatin1(report.toHex())));
         return int(length);
     }
     mInbox += step.answers;
@@ -97,7 +105,9 @@ int ScriptedHidBackend::write(HidDevice* device, const unsigned char* data, size
     return int(length);
 }
 
-QString ScriptedHidBackend::error(HidDevice*) { return QStringLiteral("scripted error"); }
+QString ScriptedHidBackend::error(HidDevice*) {
+    return QStringLiteral("scripted error");
+}
 
 void ScriptedHidBackend::close(HidDevice* device) {
     QMutexLocker lock(&mMutex);
@@ -115,4 +125,6 @@ void ScriptedHidBackend::interruptRead(HidDevice* device) {
     mArrived.wakeAll();
 }
 
-int ScriptedHidBackend::exit() { return 0; }
+int ScriptedHidBackend::exit() {
+    return 0;
+}

@@ -3,7 +3,8 @@
 #include "catalogue/productdatautil.h"
 #include "sim/simhidbackend.h"
 
-bool SimCatalogueSeed::apply(SimHidBackend& backend, const ProductDataUtil& catalogue, qint16 serialNumber) {
+bool SimCatalogueSeed::apply(SimHidBackend& backend, const ProductDataUtil& catalogue,
+                             qint16 serialNumber) {
     const ProductRecordPtr product = catalogue.findProduct(serialNumber);
     KeyPositionMap positions;
     DefaultKeyList layer0, layer1;
@@ -17,6 +18,7 @@ bool SimCatalogueSeed::apply(SimHidBackend& backend, const ProductDataUtil& cata
         if (d->keyItem < keys) keys0[d->keyItem] = {d->type, d->hValue, d->lValue};
     for (const DefaultKeyPtr& d : layer1)
         if (d->keyItem < keys) keys1[d->keyItem] = {d->type, d->hValue, d->lValue};
-    backend.setKeyboardState(SimKeyboardState::factory(serialNumber, product->productName, keys0, keys1));
+    backend.setKeyboardState(
+        SimKeyboardState::factory(serialNumber, product->productName, keys0, keys1));
     return true;
 }

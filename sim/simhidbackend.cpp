@@ -162,7 +162,8 @@ void SimHidBackend::switchTableByItself(quint8 index) {
     if (mKeyboard->takeChanged()) saveStateLocked();
     for (Handle* h : mHandles) {
         if (h->path == kPathBoot) continue;
-        frame = UsbProtocol::buildFrame(UsbProtocol::ConfigChange, 1, 1, frame.mid(6, 3), h->frameSize);
+        frame =
+            UsbProtocol::buildFrame(UsbProtocol::ConfigChange, 1, 1, frame.mid(6, 3), h->frameSize);
         queueLocked(h, frame, 0);
     }
 }
@@ -274,15 +275,18 @@ int SimHidBackend::write(HidDevice* device, const unsigned char* data, size_t le
         queueLocked(h, a, mLatencyMs);
     }
     for (const QByteArray& n : mNotifyAfterAnswer)
-        queueLocked(h, UsbProtocol::buildFrame(UsbProtocol::ConfigChange, 1, 1, n, h->frameSize), mLatencyMs);
+        queueLocked(h, UsbProtocol::buildFrame(UsbProtocol::ConfigChange, 1, 1, n, h->frameSize),
+                    mLatencyMs);
     mNotifyAfterAnswer.clear();
     return int(length);
 }
 
-int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length, int timeoutMs) {
+int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length,
+                               int timeoutMs) {
     QMutexLocker lock(&mMutex);
     auto* h = static_cast<Handle*>(device);
-    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs, Qt::PreciseTimer));
+    QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever
+                                          : QDeadlineTimer(timeoutMs, Qt::PreciseTimer));
     if (h && h->nonblocking) deadline = QDeadlineTimer(0);
     for (;;) {
         if (!h || !mHandles.contains(h) || !mPlugged) {
@@ -293,7 +297,8 @@ int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t le
             h->interrupted = false;
             return 0;
         }
-        if (mKeyboard->calibrationReporting() && h->path != kPathBoot && h->nextReport.hasExpired()) {
+        if (mKeyboard->calibrationReporting() && h->path != kPathBoot &&
+            h->nextReport.hasExpired()) {
             queueLocked(h, mKeyboard->nextCalibrationReport(h->frameSize), 0);
             h->nextReport = QDeadlineTimer(kReportIntervalMs, Qt::PreciseTimer);
         }
@@ -320,7 +325,8 @@ int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t le
             continue;
         }
         if (leftNs > kSpinNs)
-            mArrived.wait(&mMutex, QDeadlineTimer(std::chrono::nanoseconds(leftNs - kSpinNs), Qt::PreciseTimer));
+            mArrived.wait(&mMutex, QDeadlineTimer(std::chrono::nanoseconds(leftNs - kSpinNs),
+                                                  Qt::PreciseTimer));
         else
             mArrived.wait(&mMutex, wake);
     }
@@ -346,4 +352,6 @@ void SimHidBackend::interruptRead(HidDevice* device) {
     mArrived.wakeAll();
 }
 
-int SimHidBackend::exit() { return 0; }
+int SimHidBackend::exit() {
+    return 0;
+}

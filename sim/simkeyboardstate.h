@@ -45,13 +45,13 @@ struct SimProfile {
     QString name;
     // Whole parameters, bytes 0..10 as on the wire.
     QByteArray wholeParam;
-    QVector<SimLight> lights;           // per key
-    QVector<SimEffect> effects;         // ordered by item
+    QVector<SimLight> lights;    // per key
+    QVector<SimEffect> effects;  // ordered by item
     quint8 selectedEffect = 0;
     std::array<QVector<SimKey>, 2> layers;  // per key, layer 0 and 1
-    QVector<QByteArray> highKeys;       // 20-byte HIGH_KEY_INFO records, item 255 = free
+    QVector<QByteArray> highKeys;           // 20-byte HIGH_KEY_INFO records, item 255 = free
     std::array<QVector<SimMacroEvent>, 10> macros;
-    QVector<SimTrigger> triggers;       // per key
+    QVector<SimTrigger> triggers;  // per key
 };
 
 struct SimKeyboardState {

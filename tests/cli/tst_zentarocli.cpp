@@ -59,10 +59,11 @@ void TestZentaroCli::dumpJsonHasTheWholeModel() {
     QJsonParseError error;
     const QJsonObject o = QJsonDocument::fromJson(r.out, &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    const QStringList keys{"keyboardProductInfo",  "keyboardConfigIndex",    "keyboardConfigList",
-                           "keyboardWholeParam",   "keyboardCustomLightMap", "keyboardEffectNameMap",
-                           "keyboardEffectLightMap", "keyboardFnMap",        "keyboardFn1Map",
-                           "keyboardHighKeyList",  "keyboardMacroList",      "keyboardTriggerMap"};
+    const QStringList keys{
+        "keyboardProductInfo",    "keyboardConfigIndex",    "keyboardConfigList",
+        "keyboardWholeParam",     "keyboardCustomLightMap", "keyboardEffectNameMap",
+        "keyboardEffectLightMap", "keyboardFnMap",          "keyboardFn1Map",
+        "keyboardHighKeyList",    "keyboardMacroList",      "keyboardTriggerMap"};
     QCOMPARE(o.keys().size(), keys.size());
     for (const QString& k : keys) QVERIFY2(o.contains(k), qPrintable(k));
     QCOMPARE(o["keyboardMacroList"].toArray().size(), 10);
@@ -75,7 +76,8 @@ void TestZentaroCli::dumpJsonHasTheWholeModel() {
     QVERIFY(fn.size() > 60);
     for (int i = 0; i < fn.size(); ++i) QCOMPARE(fn.at(i).toObject()["keyItem"].toInt(), i);
     QCOMPARE(o["keyboardProductInfo"].toObject()["serialNumber"].toInt(), 258);
-    QCOMPARE(o["keyboardEffectNameMap"].toArray().at(0).toObject()["name"].toString(), QStringLiteral("Static"));
+    QCOMPARE(o["keyboardEffectNameMap"].toArray().at(0).toObject()["name"].toString(),
+             QStringLiteral("Static"));
 }
 
 void TestZentaroCli::stateFileKeepsChangesBetweenRuns() {

@@ -19,9 +19,10 @@ void TestUsbHidUtil::opensTheRightInterface_data() {
     QTest::addColumn<int>("frameSize");
     QTest::newRow("both: 0xFF00 comes first")
         << int(SimHidBackend::Interfaces::Both) << QByteArray(SimHidBackend::kPath128) << 128;
-    QTest::newRow("only 0xFF02") << int(SimHidBackend::Interfaces::Only64) << QByteArray(SimHidBackend::kPath64)
-                                 << 64;
-    QTest::newRow("boot interface only") << int(SimHidBackend::Interfaces::NonVendorOnly) << QByteArray() << 0;
+    QTest::newRow("only 0xFF02") << int(SimHidBackend::Interfaces::Only64)
+                                 << QByteArray(SimHidBackend::kPath64) << 64;
+    QTest::newRow("boot interface only")
+        << int(SimHidBackend::Interfaces::NonVendorOnly) << QByteArray() << 0;
 }
 
 void TestUsbHidUtil::opensTheRightInterface() {
@@ -31,8 +32,8 @@ void TestUsbHidUtil::opensTheRightInterface() {
     SimHidBackend sim;
     sim.setInterfaces(SimHidBackend::Interfaces(interfaces));
     setUsbFrameSize(100);
-    HidDevice* handle =
-        UsbHidUtil::openDevice(&sim, QStringLiteral("Test"), UsbHidUtil::OpenPolicy::NextEntryOnBlockingFailure);
+    HidDevice* handle = UsbHidUtil::openDevice(&sim, QStringLiteral("Test"),
+                                               UsbHidUtil::OpenPolicy::NextEntryOnBlockingFailure);
     QVERIFY(!sim.openedPaths().contains(SimHidBackend::kPathBoot));
     if (path.isEmpty()) {
         QVERIFY(!handle);

@@ -71,7 +71,8 @@ void TestUsbProtocol::buildFrameLayout() {
 void TestUsbProtocol::parseRefusesWhatTheReportDoesNotHold() {
     Frame frame;
     QByteArray report = buildFrame(0xAA, 1, 1, bytes({0, 0, 1, 4, 0}), 64);
-    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 64, &frame), ParseResult::Ok);
+    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 64, &frame),
+             ParseResult::Ok);
     QCOMPARE(frame.order, uchar(0xAA));
     QCOMPARE(frame.data, bytes({0, 0, 1, 4, 0}));
 
@@ -83,17 +84,21 @@ void TestUsbProtocol::parseRefusesWhatTheReportDoesNotHold() {
     QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 64, &frame),
              ParseResult::LengthTooLarge);
     report[5] = char(58);
-    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 64, &frame), ParseResult::Ok);
+    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 64, &frame),
+             ParseResult::Ok);
     QCOMPARE(frame.data.size(), 58);
 
     // A report ID the platform did not strip is a bad tag.
     const QByteArray withId = QByteArray(1, '\0') + report;
-    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(withId.constData()), 65, &frame), ParseResult::BadTag);
-    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 4, &frame), ParseResult::Truncated);
+    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(withId.constData()), 65, &frame),
+             ParseResult::BadTag);
+    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(report.constData()), 4, &frame),
+             ParseResult::Truncated);
 
     // Length 0 is a valid empty payload.
     const QByteArray empty = buildFrame(0xE2, 1, 1, QByteArray(), 128);
-    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(empty.constData()), 128, &frame), ParseResult::Ok);
+    QCOMPARE(parseFrame(reinterpret_cast<const uchar*>(empty.constData()), 128, &frame),
+             ParseResult::Ok);
     QVERIFY(frame.data.isEmpty());
 }
 

@@ -24,11 +24,11 @@ void TestUsbReceiveThread::deliversFramesAndDropsBadOnes() {
     QSignalSpy spy(&thread, &UsbReceiveThread::usb_receive_data);
 
     QByteArray withId = QByteArray(1, '\0') + buildFrame(0xE2, 1, 1, bytes({1, 2}), 64);
-    hid.push(withId.left(64));                                // report ID left in: bad tag
+    hid.push(withId.left(64));  // report ID left in: bad tag
     QByteArray tooLong = buildFrame(0xAA, 1, 1, bytes({0, 0}), 64);
-    tooLong[5] = char(120);                                   // claims more than the report holds
+    tooLong[5] = char(120);  // claims more than the report holds
     hid.push(tooLong);
-    hid.push(buildFrame(0xD7, 1, 1, QByteArray(), 64));       // empty payload still delivered
+    hid.push(buildFrame(0xD7, 1, 1, QByteArray(), 64));  // empty payload still delivered
     hid.push(buildFrame(0xAA, 2, 3, bytes({0, 18, 1, 4, 0}), 64));
     thread.start(handle);
     QVERIFY(testsupport::waitFor(spy, 2));

@@ -41,7 +41,8 @@ void TestSyncConfigUtil::cleanup() {
 }
 
 bool TestSyncConfigUtil::open(int channel) {
-    sim->setInterfaces(channel == 64 ? SimHidBackend::Interfaces::Only64 : SimHidBackend::Interfaces::Both);
+    sim->setInterfaces(channel == 64 ? SimHidBackend::Interfaces::Only64
+                                     : SimHidBackend::Interfaces::Both);
     engine.reset(new UsbCommunicateUtil(nullptr, sim.data()));
     engine->openCommunicate(0);
     engine->communicateDevice();
@@ -75,7 +76,8 @@ void TestSyncConfigUtil::fullSyncFillsTheModel() {
     QCOMPARE(model->keyboardProductInfo->productName, s.productName);
     QCOMPARE(model->keyboardConfigList.size(), s.profiles.size());
     QCOMPARE(model->keyboardConfigIndex, s.configIndex);
-    QCOMPARE(model->keyboardWholeParam->deadDown, qint16(quint8(p.wholeParam[2]) | quint8(p.wholeParam[3]) << 8));
+    QCOMPARE(model->keyboardWholeParam->deadDown,
+             qint16(quint8(p.wholeParam[2]) | quint8(p.wholeParam[3]) << 8));
     QCOMPARE(model->keyboardCustomLightMap.size(), s.keyCount);
     QCOMPARE(model->keyboardCustomLightMap.value(7)->colorR, p.lights[7].r);
     QCOMPARE(model->keyboardEffectNameMap.size(), s.effectNames[0].size());
@@ -89,7 +91,8 @@ void TestSyncConfigUtil::fullSyncFillsTheModel() {
     QCOMPARE(model->keyboardHighKeyList.at(1)->attribute, quint8(p.highKeys[1][1]));
     QCOMPARE(model->keyboardHighKeyList.at(1)->data[7], quint8(p.highKeys[1][9]));
     QCOMPARE(model->highKeyCount(), 4);
-    for (int m = 0; m < 10; ++m) QCOMPARE(model->keyboardMacroList[m].size(), p.macros[size_t(m)].size());
+    for (int m = 0; m < 10; ++m)
+        QCOMPARE(model->keyboardMacroList[m].size(), p.macros[size_t(m)].size());
     QCOMPARE(model->keyboardMacroList[2].at(24)->time, p.macros[2][24].time);
     QCOMPARE(model->keyboardTriggerMap.size(), s.keyCount);
     QCOMPARE(model->keyboardTriggerMap.value(5)->trigger, p.triggers[5].trigger);

@@ -19,7 +19,8 @@ namespace {
 // An engine on a simulated keyboard with the receive thread running.
 struct Rig {
     explicit Rig(int channel) {
-        sim.setInterfaces(channel == 64 ? SimHidBackend::Interfaces::Only64 : SimHidBackend::Interfaces::Both);
+        sim.setInterfaces(channel == 64 ? SimHidBackend::Interfaces::Only64
+                                        : SimHidBackend::Interfaces::Both);
         engine.reset(new UsbCommunicateUtil(nullptr, &sim));
         QSignalSpy up(engine.data(), &UsbCommunicateUtil::protocol_device_connected);
         engine->openCommunicate(0);
@@ -32,7 +33,9 @@ struct Rig {
     bool ok = false;
 };
 
-int keyFrames(int keys) { return (keys - 1) / ((gUsbDataMaxsize - 2) / 3) + 1; }
+int keyFrames(int keys) {
+    return (keys - 1) / ((gUsbDataMaxsize - 2) / 3) + 1;
+}
 }  // namespace
 
 class TestUsbCommunicateUtil : public QObject {
@@ -188,7 +191,8 @@ void TestUsbCommunicateUtil::otherLayerAnswerActsAsTimeout() {
     rig.engine->getKeyboardConfig(SourceKeySet, true, 0);
     QVERIFY(waitFor(spy, keyFrames(rig.sim.keyboard().state().keyCount), 3000));
     // The wrong-layer first answer made the engine send frame 1 again at once.
-    QCOMPARE(framesWritten(rig.sim.writtenReports(), GetKeyboardConfig).mid(0, 2), (QList<int>{1, 1}));
+    QCOMPARE(framesWritten(rig.sim.writtenReports(), GetKeyboardConfig).mid(0, 2),
+             (QList<int>{1, 1}));
 
     // Without waiting for answers it is error -3 instead.
     rig.sim.clearWrittenReports();
@@ -218,8 +222,8 @@ void TestUsbCommunicateUtil::badLayerAndMacroIndexSendNothing() {
     rig.engine->getKeyboardConfig(SourceKeySet, true, 2);
     rig.engine->getMacroConfig(SourceMacroSet, true, 10);
     QCOMPARE(errors.count(), 2);
-    QCOMPARE(errors.at(0), (QList<QVariant>{QVariant::fromValue(uchar(SourceKeySet)), QVariant::fromValue(uchar(0xAA)),
-                                            int(ErrorLayer)}));
+    QCOMPARE(errors.at(0), (QList<QVariant>{QVariant::fromValue(uchar(SourceKeySet)),
+                                            QVariant::fromValue(uchar(0xAA)), int(ErrorLayer)}));
     QCOMPARE(errors.at(1).at(1).value<uchar>(), uchar(0xC2));
     QCOMPARE(errors.at(1).at(2).toInt(), int(ErrorMacroIndex));
     QTest::qWait(1100);
@@ -248,7 +252,8 @@ void TestUsbCommunicateUtil::notificationInTheMiddleOfATransfer() {
     rig.sim.notifyAfterNextAnswer(0, 0, 2);
     QSignalSpy keys(rig.engine.data(), &UsbCommunicateUtil::usb_receive_keyboard_config);
     QSignalSpy change(rig.engine.data(), &UsbCommunicateUtil::usb_receive_config_change);
-    QSignalSpy wireless(rig.engine.data(), &UsbCommunicateUtil::usb_receive_connect_wireless_device);
+    QSignalSpy wireless(rig.engine.data(),
+                        &UsbCommunicateUtil::usb_receive_connect_wireless_device);
     rig.engine->getKeyboardConfig(SourceSync, true, 0);
     const int frames = keyFrames(rig.sim.keyboard().state().keyCount);
     QVERIFY(waitFor(keys, frames));
@@ -296,7 +301,8 @@ void TestUsbCommunicateUtil::multiFrameWriteRoundTrip() {
     const QList<QByteArray> reports = rig.sim.writtenReports();
     const int perFrame = (gUsbDataMaxsize - 2) / 3;
     QCOMPARE(uchar(reports.first().at(6)), uchar(perFrame * 3 + 2));
-    QCOMPARE(uchar(reports.last().at(8)), uchar(perFrame * (frames - 1)));  // first key of the last share
+    QCOMPARE(uchar(reports.last().at(8)),
+             uchar(perFrame * (frames - 1)));  // first key of the last share
     QCOMPARE(uchar(reports.last().at(6)), uchar((keys - perFrame * (frames - 1)) * 3 + 2));
 }
 
@@ -359,8 +365,8 @@ void TestUsbCommunicateUtil::exactBytesAgainstScript() {
     param.sportsMode = true;
     param.currentLayer = 1;
     hid.expect(report(buildFrame(0x50, 1, 1,
-                                 bytes({0xFF, 1, 0x2C, 0x01, 5, 0, 3, 2, 0, 1, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                        0xFF, 0xFF, 0xFF, 0xFF}),
+                                 bytes({0xFF, 1,    0x2C, 0x01, 5,    0,    3,    2,    0,   1, 1,
+                                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),
                                  64)),
                {buildFrame(0xD0, 1, 1, QByteArray(), 64)});
     QSignalSpy setSpy(&engine, &UsbCommunicateUtil::usb_receive_set_whole_param);
@@ -384,7 +390,8 @@ void TestUsbCommunicateUtil::exactBytesAgainstScript() {
     rs.attribute = 3;
     rs.data[0] = 20;
     rs.data[1] = 21;
-    hid.expect(report(buildFrame(0x22, 1, 1, bytes({5, 3, 20, 21}), 64)), {buildFrame(0xA2, 1, 1, QByteArray(), 64)});
+    hid.expect(report(buildFrame(0x22, 1, 1, bytes({5, 3, 20, 21}), 64)),
+               {buildFrame(0xA2, 1, 1, QByteArray(), 64)});
     QSignalSpy addSpy(&engine, &UsbCommunicateUtil::usb_receive_add_high_key);
     engine.addHighKey(SourceHighKey, true, rs);
     QVERIFY(waitFor(addSpy, 1));

@@ -7,7 +7,6 @@
 
 namespace testsupport {
 
-
 void channelRows() {
     QTest::addColumn<int>("channel");
     QTest::newRow("128-byte channel") << 128;

@@ -18,7 +18,8 @@ QList<int> framesWritten(const QList<QByteArray>& reports, uchar request) {
 
 bool waitFor(QSignalSpy& spy, int count, int ms) {
     QDeadlineTimer deadline(ms);
-    while (spy.count() < count && !deadline.hasExpired()) spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
+    while (spy.count() < count && !deadline.hasExpired())
+        spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
     return spy.count() >= count;
 }
 

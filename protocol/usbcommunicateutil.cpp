@@ -994,7 +994,9 @@ void UsbCommunicateUtil::receiveAddHighKey(const Answer& a) {
 
 void UsbCommunicateUtil::setHighKey(const uchar& source, const bool& waitAnswer,
                                     const HighKeyList& list) {
-    mSetHighKeyList = list;
+    // The list sent becomes the staging list, so a commit after the write
+    // hands the model what the keyboard accepted.
+    mHighKeyList = list;
     begin(source, waitAnswer, SetHighKey, list.size());
     if (mItemCount == 0) {
         emit usb_receive_set_high_key(mSource, 1, 1);
@@ -1005,7 +1007,7 @@ void UsbCommunicateUtil::setHighKey(const uchar& source, const bool& waitAnswer,
 
 void UsbCommunicateUtil::sendSetHighKey() {
     QByteArray p;
-    for (const HighKeyPtr& k : mSetHighKeyList.mid(firstItem(), itemsNow())) p += highKeyWire(*k);
+    for (const HighKeyPtr& k : mHighKeyList.mid(firstItem(), itemsNow())) p += highKeyWire(*k);
     sendFrame("sendSetHighKey", SetHighKey, p);
 }
 
@@ -1078,8 +1080,8 @@ void UsbCommunicateUtil::receiveMacroConfig(const Answer& a) {
 void UsbCommunicateUtil::setMacroConfig(const uchar& source, const bool& waitAnswer,
                                         const uchar& index, const MacroEventList& events) {
     mMacroIndex = index;
-    mSetMacroList = index > 9 ? MacroEventList() : events;
-    begin(source, waitAnswer, SetMacroConfig, mSetMacroList.size());
+    if (index <= 9) mMacroLists[index] = events;
+    begin(source, waitAnswer, SetMacroConfig, index <= 9 ? events.size() : 0);
     if (index > 9 || mItemCount == 0) {
         emit usb_receive_set_macro_config(mSource, 1, 1, mMacroIndex);
         return;
@@ -1088,7 +1090,7 @@ void UsbCommunicateUtil::setMacroConfig(const uchar& source, const bool& waitAns
 }
 
 void UsbCommunicateUtil::sendSetMacroConfig() {
-    const MacroEventList events = mSetMacroList.mid(firstItem(), itemsNow());
+    const MacroEventList events = mMacroLists[mMacroIndex].mid(firstItem(), itemsNow());
     QByteArray p = bytes({char(mMacroIndex), char(events.size())});
     for (const MacroEventPtr& e : events) {
         p += bytes({char(e->state), char(e->type), char(e->lValue), char(e->hValue)});

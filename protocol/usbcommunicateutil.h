@@ -344,14 +344,8 @@ private:
     EffectLightMap mEffectLightMap;
     EffectNameMap mEffectNameMap;
     std::array<KeyBindingMap, 2> mKeyMaps;
-    std::array<QSharedPointer<KeyBindingMap>, 2> mSetKeyMaps;
-    QSharedPointer<CustomLightMap> mSetLightMap;
-    QSharedPointer<EffectLightMap> mSetEffectMap;
-    QSharedPointer<TriggerMap> mSetTriggerMap;
     HighKeyList mHighKeyList;
-    HighKeyList mSetHighKeyList;
     std::array<MacroEventList, 10> mMacroLists;
-    MacroEventList mSetMacroList;
     TriggerMap mTriggerMap;
     QuickTriggerList mQuickTriggerList;
     CalibrationStateMap mCalibrationMap;

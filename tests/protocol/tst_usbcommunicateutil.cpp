@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "link/usbprotocol.h"
+#include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/scriptedhidbackend.h"
 #include "sim/simhidbackend.h"
@@ -60,6 +61,7 @@ private slots:
     void multiFrameWriteRoundTrip_data() { channels_data(); }
     void multiFrameWriteRoundTrip();
     void emptyWriteCompletesAtOnce();
+    void acceptedWritesCommitWhatWasSent();
     void notOpenedDevice();
     void exactBytesAgainstScript();
     void bluetoothFramesHaveNoReportId();
@@ -315,6 +317,45 @@ void TestUsbCommunicateUtil::emptyWriteCompletesAtOnce() {
     QCOMPARE(spy.at(0).at(1).toInt(), 1);
     QCOMPARE(spy.at(0).at(2).toInt(), 1);
     QCOMPARE(rig.sim.writeCount(), 0);
+}
+
+void TestUsbCommunicateUtil::acceptedWritesCommitWhatWasSent() {
+    Rig rig(64);
+    QVERIFY(rig.ok);
+    HighKeyList slots32;
+    for (int i = 0; i < 32; ++i) slots32.append(HighKeyPtr::create());
+    slots32[3]->item = 3;
+    slots32[3]->attribute = 4;
+    slots32[3]->data[0] = 10;
+    slots32[3]->data[1] = 11;
+    QSignalSpy high(rig.engine.data(), &UsbCommunicateUtil::usb_receive_set_high_key);
+    rig.engine->setHighKey(SourceImport, true, slots32);
+    QVERIFY(waitFor(high, 11));  // 3 entries per 64-byte frame
+    MacroEventList events;
+    for (int i = 0; i < 12; ++i) {
+        auto e = MacroEventPtr::create();
+        e->type = 1;
+        e->lValue = uchar(4 + i);
+        e->time = quint16(20 * i);
+        events.append(e);
+    }
+    QSignalSpy macro(rig.engine.data(), &UsbCommunicateUtil::usb_receive_set_macro_config);
+    rig.engine->setMacroConfig(SourceImport, true, 4, events);
+    QVERIFY(waitFor(macro, 2));
+
+    KeyboardConfigUtil model;
+    rig.engine->commitHighKey(&model);
+    rig.engine->commitMacro(&model, 4);
+    QCOMPARE(model.keyboardHighKeyList.size(), 32);
+    QCOMPARE(model.highKeyCount(), 1);
+    QCOMPARE(model.keyboardHighKeyList.at(3)->data[1], quint8(11));
+    QCOMPARE(model.keyboardMacroList[4].size(), 12);
+    QCOMPARE(model.keyboardMacroList[4].at(11)->time, quint16(220));
+    // The keyboard holds the same.
+    const SimProfile& p = *rig.sim.keyboard().state().activeProfile();
+    QCOMPARE(quint8(p.highKeys[3][3]), quint8(11));
+    QCOMPARE(p.macros[4].size(), 12);
+    QCOMPARE(p.macros[4][11].lValue, quint8(15));
 }
 
 void TestUsbCommunicateUtil::notOpenedDevice() {

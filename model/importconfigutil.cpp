@@ -31,6 +31,9 @@ ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUti
         m_productSerial = model->keyboardProduct->serialNumber;
     }
     connectEngine();
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(kSilentStepMs);
+    connect(&m_silence, &QTimer::timeout, this, &ImportConfigUtil::onSilence);
     // Started from the event loop, so that whoever created the import has
     // connected to its signals before the first one is emitted.
     QMetaObject::invokeMethod(
@@ -170,8 +173,9 @@ void ImportConfigUtil::startPush() {
         return;
     }
     m_step = StepSetConfigInfo;
-    // Same arguments as renaming a table; the keyboard does not answer
-    // within the engine's time-out here, so no timer runs.
+    // Same arguments as renaming a table, sent without the engine's timer;
+    // our own keeps a silent keyboard from holding the import forever.
+    m_silence.start();
     m_engine->setConfigInfo(Source, false, 0, m_content.configName);
 }
 
@@ -201,11 +205,15 @@ void ImportConfigUtil::onSetConfigInfo(uchar source, int current, int total) {
     if (!accept("usb_receive_set_config_info", source, StepSetConfigInfo) || current < total)
         return;
     m_step = StepGetConfigInfo;
+    m_silence.start();
     m_engine->getConfigInfo(Source, false);
 }
 
 void ImportConfigUtil::onConfigInfo(uchar source, int current, int total) {
-    if (!accept("usb_receive_config_info", source, StepGetConfigInfo) || current < total) return;
+    if (!accept("usb_receive_config_info", source, StepGetConfigInfo)) return;
+    m_silence.start();  // each frame of the table list restarts the wait
+    if (current < total) return;
+    m_silence.stop();
     m_step = StepWholeParam;
     m_engine->setWholeParam(Source, true, m_content.wholeParam);
 }
@@ -310,7 +318,14 @@ void ImportConfigUtil::commit() {
     e->commitTriggerConfig(model);
 }
 
+void ImportConfigUtil::onSilence() {
+    if (m_step != StepSetConfigInfo && m_step != StepGetConfigInfo) return;
+    log(QStringLiteral("=== ImportConfigUtil 键盘没有应答 step={%1} ===").arg(int(m_step)));
+    finish(false, UsbProtocol::ErrorNoAnswer);
+}
+
 void ImportConfigUtil::finish(bool status, int value) {
+    m_silence.stop();
     m_step = StepFinished;
     disconnectEngine();
     emit import_config_result(status, value);

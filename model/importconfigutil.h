@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 
 #include "model/configfileformat.h"
 
@@ -69,6 +70,11 @@ private slots:
     void onDelMacroConfig(uchar source, int current, int total, uchar index);
     void onSetTriggerConfigAll(uchar source, int current, int total);
 
+public:
+    // How long the first two steps may wait for their answer: as long as the
+    // engine waits for any other command before it gives up.
+    static constexpr int kSilentStepMs = 3000;
+
 private:
     enum Step {
         StepReading,
@@ -92,6 +98,7 @@ private:
     void sendMacro();
     void commit();
     void finish(bool status, int value);
+    void onSilence();
     void connectEngine();
     void disconnectEngine();
 
@@ -106,4 +113,7 @@ private:
     uchar m_layer = 0;
     uchar m_macroIndex = 0;
     QList<QMetaObject::Connection> m_connections;
+    // The first two steps are sent without the engine's answer timer; this
+    // ends the import when the keyboard stays silent there.
+    QTimer m_silence;
 };

@@ -3,6 +3,7 @@
 // refusals before anything is sent, and the macros a file leaves empty.
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -166,6 +167,7 @@ private slots:
     void notAConfigurationFile_data();
     void notAConfigurationFile();
     void failureDuringPushKeepsTheModel();
+    void silentKeyboardEndsTheImport();
 
 private:
     QTemporaryDir m_temp;
@@ -479,6 +481,25 @@ void TestImportConfigUtil::failureDuringPushKeepsTheModel() {
     QCOMPARE(values.constLast(), qMakePair(false, -1));
     QCOMPARE(values.count(qMakePair(false, -1)), 1);
     QCOMPARE(carried(*b.model), before);
+}
+
+void TestImportConfigUtil::silentKeyboardEndsTheImport() {
+    // The first two steps run without the engine's timer: a keyboard that
+    // never answers them must end the import, not hang it.
+    KeyboardRig a;
+    QVERIFY(a.openSyncAndLoad());
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("a.aaa"));
+    QVERIFY(exportTo(a.model.data(), file));
+    const QString before = carried(*a.model);
+    a.sim.dropNextAnswers(1000);
+    QElapsedTimer clock;
+    clock.start();
+    const Values values = runImport(a, file);
+    a.sim.dropNextAnswers(0);
+    QCOMPARE(values.constLast(), qMakePair(false, -2));
+    QVERIFY(clock.elapsed() < ImportConfigUtil::kSilentStepMs + 2000);
+    QCOMPARE(carried(*a.model), before);
 }
 
 QTEST_GUILESS_MAIN(TestImportConfigUtil)

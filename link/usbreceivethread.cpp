@@ -24,7 +24,8 @@ void UsbReceiveThread::start(HidDevice* handle) {
 void UsbReceiveThread::stop() {
     if (!mRunning) return;
     requestInterruption();
-    (mBackend ? mBackend : HidBackend::current())->interruptRead(mHandle);
+    // Only a running reader still holds an open handle to wake.
+    if (isRunning()) (mBackend ? mBackend : HidBackend::current())->interruptRead(mHandle);
     wait();
 }
 

@@ -230,7 +230,7 @@ HidDevice* SimHidBackend::open(const QByteArray& path) {
 
 int SimHidBackend::setNonblocking(HidDevice* device, int nonblock) {
     QMutexLocker lock(&mMutex);
-    auto* h = static_cast<Handle*>(device);
+    Handle* h = findLocked(device);
     if (!mHandles.contains(h)) return -1;
     h->nonblocking = nonblock != 0;
     return 0;
@@ -243,7 +243,7 @@ void SimHidBackend::queueLocked(Handle* target, const QByteArray& frame, int del
 
 int SimHidBackend::write(HidDevice* device, const unsigned char* data, size_t length) {
     QMutexLocker lock(&mMutex);
-    auto* h = static_cast<Handle*>(device);
+    Handle* h = findLocked(device);
     if (!mHandles.contains(h) || !mPlugged) {
         mLastError = QStringLiteral("Device disconnected");
         return -1;
@@ -284,7 +284,7 @@ int SimHidBackend::write(HidDevice* device, const unsigned char* data, size_t le
 int SimHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length,
                                int timeoutMs) {
     QMutexLocker lock(&mMutex);
-    auto* h = static_cast<Handle*>(device);
+    Handle* h = findLocked(device);
     QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever
                                           : QDeadlineTimer(timeoutMs, Qt::PreciseTimer));
     if (h && h->nonblocking) deadline = QDeadlineTimer(0);
@@ -339,15 +339,22 @@ QString SimHidBackend::error(HidDevice*) {
 
 void SimHidBackend::close(HidDevice* device) {
     QMutexLocker lock(&mMutex);
-    auto* h = static_cast<Handle*>(device);
-    if (mHandles.removeOne(h)) delete h;
+    Handle* h = findLocked(device);
+    if (h && mHandles.removeOne(h)) delete h;
     mArrived.wakeAll();
+}
+
+SimHidBackend::Handle* SimHidBackend::findLocked(HidDevice* device) const {
+    // Looked up by address only: a closed handle is never dereferenced.
+    for (Handle* h : mHandles)
+        if (static_cast<HidDevice*>(h) == device) return h;
+    return nullptr;
 }
 
 void SimHidBackend::interruptRead(HidDevice* device) {
     QMutexLocker lock(&mMutex);
-    auto* h = static_cast<Handle*>(device);
-    if (!mHandles.contains(h)) return;
+    Handle* h = findLocked(device);
+    if (!h) return;
     h->interrupted = true;
     mArrived.wakeAll();
 }

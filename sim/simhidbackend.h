@@ -91,6 +91,7 @@ private:
         QDeadlineTimer due;
     };
     void queueLocked(Handle* target, const QByteArray& frame, int delayMs);
+    Handle* findLocked(HidDevice* device) const;
     void saveStateLocked();
 
     mutable QMutex mMutex;

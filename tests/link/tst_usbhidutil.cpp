@@ -1,7 +1,9 @@
+#include <QRegularExpression>
 #include <QTest>
 
 #include "link/usbhidutil.h"
 #include "link/usbprotocol.h"
+#include "sim/scriptedhidbackend.h"
 #include "sim/simhidbackend.h"
 
 class TestUsbHidUtil : public QObject {
@@ -11,7 +13,20 @@ private slots:
     void opensTheRightInterface();
     void countsAndEnumeratesOnlyVendorInterfaces();
     void matchNeedsAllFourValues();
+    void missingPermissionNamesTheUdevRule();
 };
+
+namespace {
+// A device node the user may not open, as hidraw reports it without the rule.
+class DeniedBackend : public ScriptedHidBackend {
+public:
+    HidDevice* open(const QByteArray&) override { return nullptr; }
+    QString error(HidDevice*) override {
+        return QStringLiteral(
+            "Failed to open a device with path 'scripted:keyboard': Permission denied");
+    }
+};
+}  // namespace
 
 void TestUsbHidUtil::opensTheRightInterface_data() {
     QTest::addColumn<int>("interfaces");
@@ -73,6 +88,13 @@ void TestUsbHidUtil::matchNeedsAllFourValues() {
     QVERIFY(!UsbHidUtil::match(0x3A7E, 0x1026, 0x0001, 0xFF02));
     QVERIFY(!UsbHidUtil::match(0x3A7E, 0x1026, 0x0006, 0x0001));
     QVERIFY(!UsbHidUtil::match(0x3A7F, 0x1026, 0x0001, 0xFF00));
+}
+
+void TestUsbHidUtil::missingPermissionNamesTheUdevRule() {
+    DeniedBackend denied;
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("70-zentaro\\.rules")));
+    QVERIFY(!UsbHidUtil::openDevice(&denied, QStringLiteral("Test"),
+                                    UsbHidUtil::OpenPolicy::NextEntryOnBlockingFailure));
 }
 
 QTEST_GUILESS_MAIN(TestUsbHidUtil)

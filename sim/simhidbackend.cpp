@@ -6,6 +6,7 @@
 #include <QMutexLocker>
 #include <QSaveFile>
 #include <QThread>
+#include <QTimer>
 
 #include "link/usbprotocol.h"
 
@@ -20,6 +21,7 @@ constexpr quint16 kVendor = 0x3A7E;
 constexpr quint16 kProduct = 0x1026;
 constexpr int kReportIntervalMs = 20;
 constexpr qint64 kSpinNs = 250000;
+constexpr int kSaveDelayMs = 250;
 }  // namespace
 
 struct SimHidBackend::Handle : HidDevice {
@@ -31,9 +33,17 @@ struct SimHidBackend::Handle : HidDevice {
     QDeadlineTimer nextReport;
 };
 
-SimHidBackend::SimHidBackend(QObject* parent) : QObject(parent), mKeyboard(new SimKeyboard) {}
+SimHidBackend::SimHidBackend(QObject* parent) : QObject(parent), mKeyboard(new SimKeyboard) {
+    // Changes reach the file a moment later in one write, so a burst of
+    // commands (an import, a sync of settings) costs one save, not one each.
+    mSaveTimer = new QTimer(this);
+    mSaveTimer->setSingleShot(true);
+    mSaveTimer->setInterval(kSaveDelayMs);
+    connect(mSaveTimer, &QTimer::timeout, this, &SimHidBackend::flushState);
+}
 
 SimHidBackend::~SimHidBackend() {
+    flushState();
     QMutexLocker lock(&mMutex);
     qDeleteAll(mHandles);
     mHandles.clear();
@@ -60,8 +70,14 @@ bool SimHidBackend::setStateFile(const QString& path) {
                 return true;
             }
         }
-        // Keep a broken file for inspection; start from the factory state.
-        qWarning().noquote() << QStringLiteral("=== SimHidBackend 状态文件无效: %1 ===").arg(path);
+        // Keep a broken file for inspection beside the new one; start from
+        // the factory state.
+        const QString broken = path + QStringLiteral(".broken");
+        QFile::remove(broken);
+        QFile::rename(path, broken);
+        qWarning().noquote()
+            << QStringLiteral("=== SimHidBackend 状态文件无效: %1 ===").arg(broken);
+        saveStateLocked();
         return false;
     }
     saveStateLocked();
@@ -75,6 +91,18 @@ void SimHidBackend::setKeyboardState(const SimKeyboardState& state) {
     saveStateLocked();
 }
 
+void SimHidBackend::scheduleSaveLocked() {
+    if (mStateFile.isEmpty()) return;
+    mDirty = true;
+    // Writes come from any thread; the timer lives in the backend's.
+    QMetaObject::invokeMethod(mSaveTimer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+}
+
+void SimHidBackend::flushState() {
+    QMutexLocker lock(&mMutex);
+    if (mDirty) saveStateLocked();
+}
+
 bool SimHidBackend::loadedFromFile() const {
     QMutexLocker lock(&mMutex);
     return mLoaded;
@@ -86,6 +114,7 @@ QString SimHidBackend::stateFile() const {
 }
 
 void SimHidBackend::saveStateLocked() {
+    mDirty = false;
     if (mStateFile.isEmpty()) return;
     QSaveFile file(mStateFile);
     if (!file.open(QIODevice::WriteOnly)) return;
@@ -159,7 +188,7 @@ void SimHidBackend::plug() {
 void SimHidBackend::switchTableByItself(quint8 index) {
     QMutexLocker lock(&mMutex);
     QByteArray frame = mKeyboard->switchTableByItself(index);
-    if (mKeyboard->takeChanged()) saveStateLocked();
+    if (mKeyboard->takeChanged()) scheduleSaveLocked();
     for (Handle* h : mHandles) {
         if (h->path == kPathBoot) continue;
         frame =
@@ -258,7 +287,7 @@ int SimHidBackend::write(HidDevice* device, const unsigned char* data, size_t le
     // The first byte is the report ID (0x00), which the device never sees.
     const QByteArray frame = report.mid(1, h->frameSize);
     QList<QByteArray> answers = mKeyboard->handle(frame, h->frameSize);
-    if (mKeyboard->takeChanged()) saveStateLocked();
+    if (mKeyboard->takeChanged()) scheduleSaveLocked();
     if (answers.isEmpty()) return int(length);
     if (mDropAnswers > 0) {
         --mDropAnswers;

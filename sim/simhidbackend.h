@@ -37,6 +37,9 @@ public:
     // change back to it. Empty: keep state in memory only.
     bool setStateFile(const QString& path);
     QString stateFile() const;
+    // Writes pending changes to the state file now (they are otherwise
+    // written shortly after they happen, and when the backend goes away).
+    void flushState();
 
     // --- timing and faults (thread-safe) ---
     void setLatencyMs(int ms);
@@ -93,6 +96,7 @@ private:
     void queueLocked(Handle* target, const QByteArray& frame, int delayMs);
     Handle* findLocked(HidDevice* device) const;
     void saveStateLocked();
+    void scheduleSaveLocked();
 
     mutable QMutex mMutex;
     QWaitCondition mArrived;
@@ -111,5 +115,7 @@ private:
     bool mFailWrites = false;
     bool mPlugged = true;
     bool mLoaded = false;
+    bool mDirty = false;
+    class QTimer* mSaveTimer = nullptr;
     QList<QByteArray> mNotifyAfterAnswer;
 };

@@ -1309,13 +1309,17 @@ void UsbCommunicateUtil::receiveSaveCalibration(const Answer& a) {
     emit usb_receive_save_calibration(mSource, a.frame, a.total);
 }
 
-void UsbCommunicateUtil::downloadFirewareKeyboard(const uchar& source, const bool& waitAnswer,
-                                                  const quint16& block, const int& length,
-                                                  const QByteArray& data) {
+void UsbCommunicateUtil::keepFirmwareBlock(quint16 block, int length, const QByteArray& data) {
     mBlockNumber = block;
     mBlockLength = qBound(0, length, qMin(int(data.size()), gUsbDataMaxsize));
     mFirmwareBuffer.fill('\0', kBufferSize);
     mFirmwareBuffer.replace(0, mBlockLength, data.left(mBlockLength));
+}
+
+void UsbCommunicateUtil::downloadFirewareKeyboard(const uchar& source, const bool& waitAnswer,
+                                                  const quint16& block, const int& length,
+                                                  const QByteArray& data) {
+    keepFirmwareBlock(block, length, data);
     begin(source, waitAnswer, DownloadFirewareKeyboard);
     sendDownloadFirewareKeyboard();
 }
@@ -1328,10 +1332,7 @@ void UsbCommunicateUtil::sendDownloadFirewareKeyboard() {
 void UsbCommunicateUtil::downloadFirewareData(const uchar& source, const bool& waitAnswer,
                                               const quint16& block, const int& length,
                                               const QByteArray& data) {
-    mBlockNumber = block;
-    mBlockLength = qBound(0, length, qMin(int(data.size()), gUsbDataMaxsize));
-    mFirmwareBuffer.fill('\0', kBufferSize);
-    mFirmwareBuffer.replace(0, mBlockLength, data.left(mBlockLength));
+    keepFirmwareBlock(block, length, data);
     begin(source, waitAnswer, DownloadFirewareData);
     sendDownloadFirewareData();
 }

@@ -223,6 +223,8 @@ private:
     void continueWith(const Answer& a, Sender sender);
     void mismatchAsTimeout();
     int firstItem() const;
+    // Copies one firmware block into the block buffer (cut to one frame).
+    void keepFirmwareBlock(quint16 block, int length, const QByteArray& data);
     int itemsNow() const;
 
     // senders

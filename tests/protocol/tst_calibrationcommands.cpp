@@ -10,20 +10,10 @@
 
 using namespace UsbProtocol;
 using testsupport::framesWritten;
+using testsupport::requests;
 using testsupport::ScriptRig;
 using testsupport::SimRig;
 using testsupport::waitFor;
-
-namespace {
-
-QList<QByteArray> requests(const QList<QByteArray>& reports, uchar order) {
-    QList<QByteArray> out;
-    for (const QByteArray& r : reports)
-        if (uchar(r.at(2)) == order) out.append(r);
-    return out;
-}
-
-}  // namespace
 
 class TestCalibrationCommands : public QObject {
     Q_OBJECT

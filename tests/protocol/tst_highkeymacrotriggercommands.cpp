@@ -8,18 +8,12 @@
 #include "support/testsupport.h"
 
 using namespace UsbProtocol;
+using testsupport::requests;
 using testsupport::ScriptRig;
 using testsupport::SimRig;
 using testsupport::waitFor;
 
 namespace {
-
-QList<QByteArray> requests(const QList<QByteArray>& reports, uchar order) {
-    QList<QByteArray> out;
-    for (const QByteArray& r : reports)
-        if (uchar(r.at(2)) == order) out.append(r);
-    return out;
-}
 
 HIGH_KEY_INFO highKey(uchar item, uchar kind, std::initializer_list<int> data) {
     HIGH_KEY_INFO k;

@@ -9,6 +9,7 @@
 #include "support/testsupport.h"
 
 using namespace UsbProtocol;
+using testsupport::requests;
 using testsupport::ScriptRig;
 using testsupport::SimRig;
 using testsupport::waitFor;
@@ -26,13 +27,6 @@ KeyBindingPtr binding(uchar key, uchar type, uchar hValue, uchar lValue) {
 
 bool sameKey(const KeyBindingPtr& b, const SimKey& k) {
     return b && b->type == k.type && b->hValue == k.hValue && b->lValue == k.lValue;
-}
-
-QList<QByteArray> requests(const QList<QByteArray>& reports, uchar order) {
-    QList<QByteArray> out;
-    for (const QByteArray& r : reports)
-        if (uchar(r.at(2)) == order) out.append(r);
-    return out;
 }
 
 }  // namespace

@@ -16,6 +16,13 @@ QList<int> framesWritten(const QList<QByteArray>& reports, uchar request) {
     return frames;
 }
 
+QList<QByteArray> requests(const QList<QByteArray>& reports, uchar request) {
+    QList<QByteArray> out;
+    for (const QByteArray& r : reports)
+        if (r.size() > 2 && uchar(r.at(2)) == request) out.append(r);
+    return out;
+}
+
 bool waitFor(QSignalSpy& spy, int count, int ms) {
     QDeadlineTimer deadline(ms);
     while (spy.count() < count && !deadline.hasExpired())

@@ -15,6 +15,9 @@ QString catalogueFile();
 // code (byte 2 of the report, after the report ID) is `request`.
 QList<int> framesWritten(const QList<QByteArray>& reports, uchar request);
 
+// Every written report (report ID first) whose request code is `request`.
+QList<QByteArray> requests(const QList<QByteArray>& reports, uchar request);
+
 // Waits until the spy has at least `count` signals or `ms` pass.
 bool waitFor(QSignalSpy& spy, int count, int ms = 5000);
 

@@ -1,0 +1,1 @@
+// The GUI test base grows here (main window on a simulated keyboard).

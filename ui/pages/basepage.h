@@ -1,0 +1,43 @@
+#pragma once
+// What every page of the main window's page stack offers: its requester
+// code, enter and leave (called by MainWindow on a page change) and a
+// language refresh. Answer slots use acceptSource() so that answers meant
+// for another requester only leave the usual log line.
+
+#include <QWidget>
+
+class BasePage : public QWidget {
+    Q_OBJECT
+public:
+    // `source` is the page's requester code (UsbProtocol::CommandSource);
+    // 0 for pages that send no commands.
+    explicit BasePage(uchar source, QWidget* parent = nullptr);
+    ~BasePage() override;
+
+    uchar source() const { return mSource; }
+
+    // The page became the current one / stops being it.
+    virtual void enter() {}
+    virtual void leave() {}
+
+public slots:
+    virtual void refreshLanguageUi() {}
+
+signals:
+    // Asks the main window to show the page at `index` (PageIndex).
+    void navigateRequested(int index);
+
+protected:
+    // True when `source` is this page's; otherwise logs
+    // "=== <class> <slot> 数据来源不匹配 source:{ <source> } ===".
+    bool acceptSource(uchar source, const char* slot) const;
+    // "=== <class> usb错误 source={..};order={0x..};error={..}===".
+    void logUsbError(uchar source, uchar order, int error) const;
+    // A toast over the main window.
+    void toast(const QString& text);
+    // Logs "=== <text> ===" (creation and destruction lines of pages).
+    static void logLine(const QString& text);
+
+private:
+    uchar mSource;
+};

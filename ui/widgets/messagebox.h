@@ -1,0 +1,35 @@
+#pragma once
+// Every message box of the program goes through here. Tests answer the next
+// box with setNextAnswer(): the call then returns that answer at once,
+// without showing anything, and the text it would have shown is kept.
+
+#include <QMessageBox>
+#include <QString>
+
+class MessageBox {
+public:
+    using Button = QMessageBox::StandardButton;
+    using Buttons = QMessageBox::StandardButtons;
+
+    static Button information(QWidget* parent, const QString& title, const QString& text,
+                              Buttons buttons = QMessageBox::Ok);
+    static Button warning(QWidget* parent, const QString& title, const QString& text,
+                          Buttons buttons = QMessageBox::Ok);
+    static Button critical(QWidget* parent, const QString& title, const QString& text,
+                           Buttons buttons = QMessageBox::Ok);
+    static Button question(QWidget* parent, const QString& title, const QString& text,
+                           Buttons buttons = QMessageBox::Yes | QMessageBox::No,
+                           Button defaultButton = QMessageBox::NoButton);
+
+    // The next box returns `answer` without being shown (tests).
+    static void setNextAnswer(Button answer);
+    // Title and text of the last box asked for (shown or answered).
+    static QString lastTitle();
+    static QString lastText();
+    // How many boxes have been asked for since the program started.
+    static int count();
+
+private:
+    static Button ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,
+                      const QString& text, Buttons buttons, Button defaultButton);
+};

@@ -1,0 +1,74 @@
+#include "update/updateserver.h"
+
+#include <QDebug>
+
+namespace {
+QUrl gBaseUrl;
+
+QUrl usable(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) return QUrl();
+    QUrl url(trimmed, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        qWarning().noquote() << QStringLiteral("=== UpdateServer 下载服务器地址无效:{ ") + trimmed +
+                                    QStringLiteral(" } ===");
+        return QUrl();
+    }
+    // Paths are appended to it: no query, no fragment, no trailing slash.
+    url.setQuery(QString());
+    url.setFragment(QString());
+    QString path = url.path();
+    while (path.endsWith(QLatin1Char('/'))) path.chop(1);
+    url.setPath(path);
+    return url;
+}
+}  // namespace
+
+QUrl UpdateServer::resolve(const QString& option, const QString& setting) {
+    return option.trimmed().isEmpty() ? usable(setting) : usable(option);
+}
+
+void UpdateServer::setBaseUrl(const QUrl& base) {
+    gBaseUrl = base.isEmpty() ? QUrl() : usable(base.toString());
+}
+
+QUrl UpdateServer::baseUrl() {
+    return gBaseUrl;
+}
+
+bool UpdateServer::isConfigured() {
+    return !gBaseUrl.isEmpty();
+}
+
+QUrl UpdateServer::url(const QString& path) {
+    if (gBaseUrl.isEmpty()) return QUrl();
+    QUrl url = gBaseUrl;
+    url.setPath(gBaseUrl.path() +
+                (path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path));
+    return url;
+}
+
+QString UpdateServer::packagePath(const QString& productData) {
+    const QString name = productData.toLower();
+    return QStringLiteral("/normal/") + name + QLatin1Char('/') + name + QStringLiteral(".zip");
+}
+
+QString UpdateServer::firmwareVersionPath(const QString& productData) {
+    return QStringLiteral("/normal/") + productData.toLower() + QStringLiteral("/firmversion.xml");
+}
+
+QString UpdateServer::cataloguePath() {
+    return QStringLiteral("/normal/velmora.db3");
+}
+
+QString UpdateServer::versionPath() {
+    return QStringLiteral("/normal/version.xml");
+}
+
+QString UpdateServer::noServerText() {
+    return tr(
+        "未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL "
+        "启动）");
+}

@@ -1,1 +1,0 @@
-// The GUI test base grows here (main window on a simulated keyboard).

@@ -127,11 +127,13 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
             return firmwareBlock(order, index, total, p);
         case DownloadFirewareKeyboardEnd:
             mNextBlock = 1;
+            adoptFirmwareVersion();
             return single(order, QByteArray(1, '\0'));
         case SetReportCalibration:
             mReporting = at(p, 0) != 0;
             mReportTick = 0;
-            return single(order, QByteArray(1, char(1)));
+            // Result 0: the switch took effect.
+            return single(order, QByteArray(1, '\0'));
         case SaveCalibration:
             mState.calibrated.fill(1, mState.keyCount);
             mChanged = true;
@@ -543,12 +545,34 @@ QByteArray SimKeyboard::switchTableByItself(quint8 index) {
 QByteArray SimKeyboard::nextCalibrationReport(int frameSize) {
     if (!mReporting) return QByteArray();
     mFrameSize = frameSize;
-    // Two keys travelling down and up, as if pressed during calibration.
+    // Someone calibrating: the keys one after another, each pressed down to
+    // the bottom, held there and released, about three keys a second.
+    QVector<quint8> keys;
+    const QVector<SimKey>& layer = mState.factoryLayers[0];
+    for (int k = 0; k < mState.keyCount && k < 256; ++k)
+        if (k >= layer.size() || layer[k].type != 0xFF) keys.append(quint8(k));
+    if (keys.isEmpty()) return QByteArray();
     const int tick = mReportTick++;
-    QByteArray p;
-    for (int k = 0; k < 2; ++k) {
-        const quint16 travel = quint16((tick * 25 + k * 100) % 400);
-        p += bytes({0, char(k + 10), char(travel & 0xFF), char(travel >> 8)});
-    }
+    const int key = keys[(tick / kPressTicks) % keys.size()];
+    const int phase = tick % kPressTicks;
+    int travel = 0;
+    if (phase < kDownTicks)
+        travel = mCalibrationTravel * (phase + 1) / kDownTicks;
+    else if (phase < kDownTicks + kHoldTicks)
+        travel = mCalibrationTravel;
+    else if (phase < 2 * kDownTicks + kHoldTicks)
+        travel = mCalibrationTravel * (2 * kDownTicks + kHoldTicks - phase - 1) / kDownTicks;
+    const QByteArray p = bytes({0, char(key), char(travel & 0xFF), char((travel >> 8) & 0xFF)});
     return frame(answerOf(SetReportCalibration), 1, 1, p);
+}
+
+void SimKeyboard::adoptFirmwareVersion() {
+    // A firmware image names its version right after its marker; an image
+    // without the marker leaves the version as it was.
+    if (mFirmwareImage.size() < kImageVersionOffset + 2 ||
+        !mFirmwareImage.startsWith(QByteArray(kImageMarker)))
+        return;
+    mState.version = qint16(at(mFirmwareImage, kImageVersionOffset) |
+                            (at(mFirmwareImage, kImageVersionOffset + 1) << 8));
+    mChanged = true;
 }

@@ -26,9 +26,24 @@ public:
     // The keyboard switches its active table by itself (a key combination):
     // returns the 0xF1 notification it sends.
     QByteArray switchTableByItself(quint8 index);
-    // One frame of the calibration travel stream, or empty while switched off.
+    // One frame of the calibration travel stream, or empty while switched off:
+    // the keys in turn, each pressed to `calibrationTravel` and released.
     QByteArray nextCalibrationReport(int frameSize);
     bool calibrationReporting() const { return mReporting; }
+    // Travel reported at the bottom of a key, in hundredths of a millimetre
+    // (the sample products' largest actuation point).
+    void setCalibrationTravel(quint16 travel) { mCalibrationTravel = travel; }
+    quint16 calibrationTravel() const { return mCalibrationTravel; }
+    // Reports per key (one report every 20 ms on the simulated link).
+    static constexpr int kDownTicks = 5;
+    static constexpr int kHoldTicks = 4;
+    static constexpr int kPressTicks = 2 * kDownTicks + kHoldTicks + 2;
+
+    // A keyboard firmware image starts with this marker followed by the
+    // firmware version (little-endian u16); once such an image has been
+    // written and ended, the keyboard reports that version.
+    static constexpr char kImageMarker[] = "ZFW1";
+    static constexpr int kImageVersionOffset = 4;
 
     // Firmware blocks received by the last transfer.
     int firmwareBlocksReceived() const { return mFirmwareBlocks; }
@@ -67,12 +82,14 @@ private:
     Answer keyboardDefault(const QByteArray& p);
     Answer firmwareBlock(uchar request, uchar frameByte, uchar totalByte, const QByteArray& p);
     void applyWrite(uchar request, int index, const QByteArray& p);
+    void adoptFirmwareVersion();
 
     SimKeyboardState mState;
     int mFrameSize = 128;
     bool mChanged = false;
     bool mReporting = false;
     int mReportTick = 0;
+    quint16 mCalibrationTravel = 400;
     quint16 mNextBlock = 1;
     int mFirmwareBlocks = 0;
     QByteArray mFirmwareImage;

@@ -19,6 +19,6 @@ bool SimCatalogueSeed::apply(SimHidBackend& backend, const ProductDataUtil& cata
     for (const DefaultKeyPtr& d : layer1)
         if (d->keyItem < keys) keys1[d->keyItem] = {d->type, d->hValue, d->lValue};
     backend.setKeyboardState(
-        SimKeyboardState::factory(serialNumber, product->productName, keys0, keys1));
+        SimKeyboardState::factory(serialNumber, product->productData, keys0, keys1));
     return true;
 }

@@ -243,6 +243,7 @@ void UsbCommunicateUtil::setTriggerConfigAll(const uchar& source, const bool& wa
                                              const QSharedPointer<TriggerMap>& map) {
     mTriggerMap = map ? *map : TriggerMap();
     begin(source, waitAnswer, SetTriggerConfigAll, mTriggerMap.size());
+    planKeyedFrames(mTriggerMap.keys());
     if (mItemCount == 0) {
         emit usb_receive_set_trigger_config_all(mSource, 1, 1);
         return;
@@ -251,9 +252,9 @@ void UsbCommunicateUtil::setTriggerConfigAll(const uchar& source, const bool& wa
 }
 
 void UsbCommunicateUtil::sendSetTriggerConfigAll() {
-    const QList<TriggerSettingPtr> entries = share(mTriggerMap, firstItem(), itemsNow());
-    QByteArray p =
-        bytes({char(entries.isEmpty() ? 0 : entries.first()->keyItem), char(entries.size())});
+    const KeyedFrame f = keyedShare();
+    const QList<TriggerSettingPtr> entries = share(mTriggerMap, f.position, f.count);
+    QByteArray p = bytes({char(f.firstKey), char(entries.size())});
     for (const TriggerSettingPtr& t : entries) {
         putU16(p, t->trigger);
         p += bytes({char(t->model ? 1 : 0), char(t->quick ? 1 : 0)});

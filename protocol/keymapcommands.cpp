@@ -108,6 +108,7 @@ void UsbCommunicateUtil::setKeyboardConfig(const uchar& source, const bool& wait
     mLayer = layer;
     mKeyMaps[layer] = map ? *map : KeyBindingMap();
     begin(source, waitAnswer, SetKeyboardConfig, mKeyMaps[layer].size());
+    planKeyedFrames(mKeyMaps[layer].keys());
     if (mItemCount == 0) {
         emit usb_receive_set_keyboard_config(mSource, 1, 1, mLayer);
         return;
@@ -116,10 +117,11 @@ void UsbCommunicateUtil::setKeyboardConfig(const uchar& source, const bool& wait
 }
 
 void UsbCommunicateUtil::sendSetKeyboardConfig() {
-    const QList<KeyBindingPtr> entries = share(mKeyMaps[mLayer], firstItem(), itemsNow());
+    const KeyedFrame f = keyedShare();
+    const QList<KeyBindingPtr> entries = share(mKeyMaps[mLayer], f.position, f.count);
     QByteArray p;
     p.append(char(mLayer));
-    p.append(char(entries.isEmpty() ? 0 : entries.first()->keyItem));
+    p.append(char(f.firstKey));
     for (const KeyBindingPtr& k : entries)
         p += bytes({char(k->type), char(k->lValue), char(k->hValue)});
     sendFrame("sendSetKeyboardConfig", SetKeyboardConfig, p);

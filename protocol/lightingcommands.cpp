@@ -66,6 +66,7 @@ void UsbCommunicateUtil::setCustomLightAll(const uchar& source, const bool& wait
                                            const QSharedPointer<CustomLightMap>& map) {
     mCustomLightMap = map ? *map : CustomLightMap();
     begin(source, waitAnswer, SetCustomLightAll, mCustomLightMap.size());
+    planKeyedFrames(mCustomLightMap.keys());
     if (mItemCount == 0) {
         emit usb_receive_set_custom_light_all(mSource, 1, 1);
         return;
@@ -74,8 +75,9 @@ void UsbCommunicateUtil::setCustomLightAll(const uchar& source, const bool& wait
 }
 
 void UsbCommunicateUtil::sendSetCustomLightAll() {
-    const QList<CustomLightPtr> entries = share(mCustomLightMap, firstItem(), itemsNow());
-    QByteArray p(1, char(entries.isEmpty() ? 0 : entries.first()->keyItem));
+    const KeyedFrame f = keyedShare();
+    const QList<CustomLightPtr> entries = share(mCustomLightMap, f.position, f.count);
+    QByteArray p(1, char(f.firstKey));
     for (const CustomLightPtr& e : entries)
         p += bytes({char(e->light), char(e->colorR), char(e->colorG), char(e->colorB)});
     sendFrame("sendSetCustomLightAll", SetCustomLightAll, p);

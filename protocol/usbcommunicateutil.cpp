@@ -229,6 +229,34 @@ int UsbCommunicateUtil::itemsNow() const {
     return itemsInFrame(mFrame, mTotal, mItemCount, mItemsPerFrame);
 }
 
+// A bulk write of a keyed map names only the first key of a frame; the
+// keyboard stores the entries after it under the following key numbers. A
+// frame therefore never runs across a gap in the key numbers: each run of
+// consecutive keys is cut into frames of its own, every frame starting at
+// its own first key. Splitting rather than refusing such a map keeps every
+// map writable that the keyboard itself reported, whatever holes its key
+// numbering has, and sends a map without gaps exactly as before.
+void UsbCommunicateUtil::planKeyedFrames(const QList<quint8>& keys) {
+    mKeyedFrames.clear();
+    const int perFrame = qMax(1, int(mItemsPerFrame));
+    for (int start = 0; start < keys.size();) {
+        int count = 1;
+        while (start + count < keys.size() && count < perFrame &&
+               int(keys.at(start + count)) == int(keys.at(start)) + count)
+            ++count;
+        mKeyedFrames.append({start, count, keys.at(start)});
+        start += count;
+    }
+    // Key numbers are single bytes: even isolated keys (at most 128 of them)
+    // give fewer frames than the single byte that carries the total allows.
+    mTotal = uchar(qBound(1, int(mKeyedFrames.size()), 255));
+}
+
+UsbCommunicateUtil::KeyedFrame UsbCommunicateUtil::keyedShare() const {
+    // A keyboard that announces more frames than were planned gets empty ones.
+    return mKeyedFrames.value(mFrame - 1, KeyedFrame{0, 0, 0});
+}
+
 bool UsbCommunicateUtil::writeReport(const QByteArray& frame, const char* sender, int* result) {
     HidBackend* backend = mBackend ? mBackend : HidBackend::current();
     mSendBuffer.fill('\0', gUsbFrameMaxsize + 1);

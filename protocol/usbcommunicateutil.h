@@ -226,6 +226,15 @@ private:
     // Copies one firmware block into the block buffer (cut to one frame).
     void keepFirmwareBlock(quint16 block, int length, const QByteArray& data);
     int itemsNow() const;
+    // Bulk writes of keyed maps (key map, custom lights, triggers): plans the
+    // frames over the map's ascending key numbers; the current frame's share.
+    struct KeyedFrame {
+        int position;  // of the frame's first entry in the map
+        int count;
+        uchar firstKey;
+    };
+    void planKeyedFrames(const QList<quint8>& keys);
+    KeyedFrame keyedShare() const;
 
     // senders
     void sendGetProductInfo();
@@ -320,6 +329,7 @@ private:
     uchar mFrame = 1;
     uchar mItemsPerFrame = 0;
     uchar mItemCount = 0;
+    QList<KeyedFrame> mKeyedFrames;
     // command arguments
     uchar mTableIndex = 0;
     QString mTableName;

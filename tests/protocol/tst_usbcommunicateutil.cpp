@@ -65,6 +65,8 @@ private slots:
     void notOpenedDevice();
     void exactBytesAgainstScript();
     void bluetoothFramesHaveNoReportId();
+    void keyedWritesWithGapsKeepEveryValueAtItsKey_data();
+    void keyedWritesWithGapsKeepEveryValueAtItsKey();
 };
 
 void TestUsbCommunicateUtil::channels_data() {
@@ -493,6 +495,125 @@ void TestUsbCommunicateUtil::bluetoothFramesHaveNoReportId() {
     engine.closeCommunicate();
     QCOMPARE(down.count(), 1);
     QVERIFY(!engine.isBluetoothConnected());
+}
+
+void TestUsbCommunicateUtil::keyedWritesWithGapsKeepEveryValueAtItsKey_data() {
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("request");
+    for (int channel : {128, 64})
+        for (uchar request : {SetKeyboardConfig, SetCustomLightAll, SetTriggerConfigAll})
+            QTest::addRow("%d-byte channel, request 0x%02X", channel, request)
+                << channel << int(request);
+}
+
+// Maps with holes in their key numbers (a row deleted from a file, keys the
+// caller left out): every value lands under its own key, the keys left out
+// keep what they had, and no frame runs across a hole.
+void TestUsbCommunicateUtil::keyedWritesWithGapsKeepEveryValueAtItsKey() {
+    QFETCH(int, channel);
+    QFETCH(int, request);
+    Rig rig(channel);
+    QVERIFY(rig.ok);
+    SimProfile& profile = *rig.sim.keyboard().state().activeProfile();
+    const int keys = rig.sim.keyboard().state().keyCount;
+    QVERIFY(keys > 70);
+    // A single hole, a wide one, two holes in a row, and a run longer than a
+    // frame on both sides of them.
+    const QList<int> holes{10, 30, 31, 32, 33, 60, 62};
+    const SimProfile before = profile;
+    auto key = [](int k) { return uchar(k); };
+    QScopedPointer<QSignalSpy> done;
+    if (request == SetKeyboardConfig) {
+        auto map = QSharedPointer<KeyBindingMap>::create();
+        for (int k = 0; k < keys; ++k) {
+            if (holes.contains(k)) continue;
+            auto b = KeyBindingPtr::create();
+            b->keyItem = key(k);
+            b->type = 1;
+            b->hValue = key(k);
+            b->lValue = key(0x80 + k);
+            map->insert(key(k), b);
+        }
+        done.reset(new QSignalSpy(rig.engine.data(),
+                                  &UsbCommunicateUtil::usb_receive_set_keyboard_config));
+        rig.engine->setKeyboardConfig(SourceKeySet, true, 1, map);
+    } else if (request == SetCustomLightAll) {
+        auto map = QSharedPointer<CustomLightMap>::create();
+        for (int k = 0; k < keys; ++k) {
+            if (holes.contains(k)) continue;
+            auto e = CustomLightPtr::create();
+            e->keyItem = key(k);
+            e->light = key(k % 5);
+            e->colorR = key(k);
+            e->colorG = key(255 - k);
+            e->colorB = key(2 * k);
+            map->insert(key(k), e);
+        }
+        done.reset(new QSignalSpy(rig.engine.data(),
+                                  &UsbCommunicateUtil::usb_receive_set_custom_light_all));
+        rig.engine->setCustomLightAll(SourceLightSet, true, map);
+    } else {
+        auto map = QSharedPointer<TriggerMap>::create();
+        for (int k = 0; k < keys; ++k) {
+            if (holes.contains(k)) continue;
+            auto t = TriggerSettingPtr::create();
+            t->keyItem = key(k);
+            t->trigger = quint16(1000 + k);
+            t->model = k % 2;
+            t->quick = k % 3 == 0;
+            t->quickTrigger = quint16(k);
+            t->resetTrigger = quint16(3 * k);
+            map->insert(key(k), t);
+        }
+        done.reset(new QSignalSpy(rig.engine.data(),
+                                  &UsbCommunicateUtil::usb_receive_set_trigger_config_all));
+        rig.engine->setTriggerConfigAll(SourcePerformance, true, map);
+    }
+    QTRY_VERIFY(!done->isEmpty() &&
+                done->constLast().at(1).toInt() == done->constLast().at(2).toInt());
+
+    for (int k = 0; k < keys; ++k) {
+        const bool hole = holes.contains(k);
+        if (request == SetKeyboardConfig) {
+            const SimKey& got = profile.layers[1][k];
+            const SimKey& old = before.layers[1][k];
+            if (hole)
+                QVERIFY2(
+                    got.type == old.type && got.hValue == old.hValue && got.lValue == old.lValue,
+                    qPrintable(QStringLiteral("key %1 was overwritten").arg(k)));
+            else
+                QVERIFY2(got.type == 1 && got.hValue == key(k) && got.lValue == key(0x80 + k),
+                         qPrintable(QStringLiteral("key %1 holds another value").arg(k)));
+        } else if (request == SetCustomLightAll) {
+            const SimLight& got = profile.lights[k];
+            const SimLight& old = before.lights[k];
+            if (hole)
+                QVERIFY2(
+                    got.light == old.light && got.r == old.r && got.g == old.g && got.b == old.b,
+                    qPrintable(QStringLiteral("key %1 was overwritten").arg(k)));
+            else
+                QVERIFY2(got.light == k % 5 && got.r == key(k) && got.g == key(255 - k) &&
+                             got.b == key(2 * k),
+                         qPrintable(QStringLiteral("key %1 holds another value").arg(k)));
+        } else {
+            const SimTrigger& got = profile.triggers[k];
+            const SimTrigger& old = before.triggers[k];
+            if (hole)
+                QVERIFY2(got.trigger == old.trigger && got.quickTrigger == old.quickTrigger &&
+                             got.resetTrigger == old.resetTrigger,
+                         qPrintable(QStringLiteral("key %1 was overwritten").arg(k)));
+            else
+                QVERIFY2(got.trigger == 1000 + k && got.model == bool(k % 2) &&
+                             got.quick == (k % 3 == 0) && got.quickTrigger == k &&
+                             got.resetTrigger == 3 * k,
+                         qPrintable(QStringLiteral("key %1 holds another value").arg(k)));
+        }
+    }
+    // Frames are numbered 1..total in order, whatever the holes made of them.
+    const QList<int> frames = framesWritten(rig.sim.writtenReports(), uchar(request));
+    QVERIFY(!frames.isEmpty());
+    for (int i = 0; i < frames.size(); ++i) QCOMPARE(frames.at(i), i + 1);
+    QCOMPARE(done->count(), frames.size());
 }
 
 QTEST_GUILESS_MAIN(TestUsbCommunicateUtil)

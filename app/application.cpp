@@ -15,13 +15,13 @@
 #include "app/testhooks.h"
 #include "app/tooltiputil.h"
 #include "app/unixsignalquitter.h"
+#include "bluetooth/bluetoothmanager.h"
 #include "catalogue/productdatautil.h"
 #include "link/usbhidutil.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"
-#include "ui/bluetoothmanager.h"
 #include "ui/mainwindow.h"
 
 namespace {

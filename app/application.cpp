@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <memory>
 
 #include "app/customtooltip.h"
@@ -15,6 +16,7 @@
 #include "app/testhooks.h"
 #include "app/tooltiputil.h"
 #include "app/unixsignalquitter.h"
+#include "model/apppaths.h"
 #include "bluetooth/bluetoothmanager.h"
 #include "catalogue/productdatautil.h"
 #include "link/usbhidutil.h"
@@ -23,6 +25,7 @@
 #include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"
 #include "ui/mainwindow.h"
+#include "zentaroversion.h"
 
 namespace {
 const QString kSimulateOption = QStringLiteral("--simulate");
@@ -74,12 +77,22 @@ Application::Options Application::parseArguments(const QStringList& arguments) {
 }
 
 QString Application::defaultStateFile() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/data/simulated-keyboard.json");
+    return AppPaths::writableDataFile(QStringLiteral("simulated-keyboard.json"));
 }
 
 int Application::run(int argc, char** argv) {
     QApplication app(argc, argv);
-    const Options options = parseArguments(app.arguments());
+    Options options = parseArguments(app.arguments());
+    // A state file named on the command line is relative to where the user
+    // started the program, not to the working folder entered below.
+    if (!options.stateFile.isEmpty())
+        options.stateFile = QFileInfo(options.stateFile).absoluteFilePath();
+    // An installed copy keeps settings, log and downloads in the user's data
+    // folder; this must happen before any of them is opened.
+    const bool inWorkingFolder = AppPaths::enterWorkingFolder();
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kZentaroAppId));
+    const QIcon icon = QIcon::fromTheme(QString::fromLatin1(kZentaroAppId));
+    if (!icon.isNull()) QApplication::setWindowIcon(icon);
 
     SingleInstance instance;
     if (instance.isRunning() && instance.handOver() != SingleInstance::HandOver::TookOver) {
@@ -92,6 +105,13 @@ int Application::run(int argc, char** argv) {
         LogFile::install(log.get());
     } else {
         log.reset();
+    }
+    if (inWorkingFolder) {
+        qInfo().noquote() << QStringLiteral("=== Application 工作目录:{ ") + QDir::currentPath() +
+                                 QStringLiteral(" } ===");
+    } else {
+        qWarning().noquote() << QStringLiteral("=== Application 无法进入工作目录:{ ") +
+                                    AppPaths::workingFolder() + QStringLiteral(" } ===");
     }
 
     // COM initialisation of the GUI thread has no counterpart here: the

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QPointer>
 
+#include "model/apppaths.h"
+
 namespace {
 QPointer<SystemConfigUtil> gInstance;
 
@@ -65,16 +67,16 @@ QString SystemConfigUtil::externalTranslationFile(int effectiveLanguage) {
     QString name;
     switch (effectiveLanguage) {
         case 2:
-            name = QStringLiteral("data/languages/Zentaro_en_US.qm");
+            name = QStringLiteral("languages/Zentaro_en_US.qm");
             break;
         case 3:
-            name = QStringLiteral("data/languages/Zentaro_vi_VN.qm");
+            name = QStringLiteral("languages/Zentaro_vi_VN.qm");
             break;
         default:
-            name = QStringLiteral("data/languages/Zentaro_zh_CN.qm");
+            name = QStringLiteral("languages/Zentaro_zh_CN.qm");
             break;
     }
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+    return AppPaths::readableDataFile(name);
 }
 
 QString SystemConfigUtil::embeddedTranslationFile(int effectiveLanguage) {
@@ -89,9 +91,12 @@ QString SystemConfigUtil::embeddedTranslationFile(int effectiveLanguage) {
 }
 
 bool SystemConfigUtil::loadTranslation(QTranslator& translator, int effectiveLanguage) {
-    const QString external = externalTranslationFile(effectiveLanguage);
-    if (QFile::exists(external)) return translator.load(external);
-    return translator.load(embeddedTranslationFile(effectiveLanguage));
+    QString file = externalTranslationFile(effectiveLanguage);
+    if (!QFile::exists(file)) file = embeddedTranslationFile(effectiveLanguage);
+    const bool loaded = translator.load(file);
+    const QString outcome = loaded ? QStringLiteral(" } ===") : QStringLiteral(" } 加载失败 ===");
+    qInfo().noquote() << QStringLiteral("=== SystemConfigUtil 翻译文件:{ ") + file + outcome;
+    return loaded;
 }
 
 bool SystemConfigUtil::loadTranslator() {

@@ -56,8 +56,8 @@ public:
     bool isCatalogueCheckDue() const;
     void markCatalogueChecked();
 
-    // Translation file for an effective language: the external file under
-    // the application directory when it exists, else the embedded one.
+    // Translation file for an effective language: the external file in the
+    // data folders (AppPaths) when it exists, else the embedded one.
     static QString externalTranslationFile(int effectiveLanguage);
     static QString embeddedTranslationFile(int effectiveLanguage);
 

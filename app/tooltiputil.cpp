@@ -1,12 +1,12 @@
 #include "app/tooltiputil.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QPointer>
 #include <QSettings>
 #include <QWidget>
 
 #include "app/systemconfigutil.h"
+#include "model/apppaths.h"
 
 namespace {
 QPointer<ToolTipUtil> gInstance;
@@ -22,6 +22,8 @@ ToolTipUtil::ToolTipUtil(QObject* parent) : ToolTipUtil(tipFile(currentLanguage(
 ToolTipUtil::ToolTipUtil(const QString& tipFile, QObject* parent)
     : QObject(parent), mReader(std::make_unique<QSettings>(tipFile, QSettings::IniFormat)) {
     qInfo().noquote() << QStringLiteral("=== ToolTipUtil 初始化 ===");
+    qInfo().noquote() << QStringLiteral("=== ToolTipUtil 提示文件:{ ") + tipFile +
+                             QStringLiteral(" } ===");
     gInstance = this;
 }
 
@@ -35,14 +37,13 @@ ToolTipUtil* ToolTipUtil::instance() {
 }
 
 QString ToolTipUtil::tipFile(int effectiveLanguage) {
-    const QString dir = QCoreApplication::applicationDirPath();
     switch (effectiveLanguage) {
         case 1:
-            return dir + QStringLiteral("/data/tip_file_cn.ini");
+            return AppPaths::readableDataFile(QStringLiteral("tip_file_cn.ini"));
         case 3:
-            return dir + QStringLiteral("/data/tip_file_vn.ini");
+            return AppPaths::readableDataFile(QStringLiteral("tip_file_vn.ini"));
         default:
-            return dir + QStringLiteral("/data/tip_file_en.ini");
+            return AppPaths::readableDataFile(QStringLiteral("tip_file_en.ini"));
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Tool-tip texts in the current language, read from data/tip_file_*.ini under
-// the application directory. The file is chosen once; after a language change
+// Tool-tip texts in the current language, read from tip_file_*.ini in the
+// data folders (AppPaths). The file is chosen once; after a language change
 // the main window replaces the process-wide object by a new one.
 
 #include <QObject>

@@ -1,6 +1,5 @@
 #include "catalogue/productdatautil.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -8,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include "model/apppaths.h"
 
 namespace {
 
@@ -82,10 +83,18 @@ void log(const QString& text) {
 }  // namespace
 
 ProductDataUtil::ProductDataUtil(QObject* parent)
-    : ProductDataUtil(QCoreApplication::applicationDirPath() + QStringLiteral("/data"), parent) {}
+    : ProductDataUtil(QFileInfo(AppPaths::readableDataFile(FileName)).absolutePath(),
+                      AppPaths::writableDataFolder(), parent) {}
 
 ProductDataUtil::ProductDataUtil(const QString& dataFolder, QObject* parent)
-    : QObject(parent), m_dataFolder(QDir::cleanPath(dataFolder)), m_connectionName(ConnectionName) {
+    : ProductDataUtil(dataFolder, dataFolder, parent) {}
+
+ProductDataUtil::ProductDataUtil(const QString& dataFolder, const QString& writableFolder,
+                                 QObject* parent)
+    : QObject(parent),
+      m_dataFolder(QDir::cleanPath(dataFolder)),
+      m_writableFolder(QDir::cleanPath(writableFolder)),
+      m_connectionName(ConnectionName) {
     static int sequence = 0;
     if (QSqlDatabase::contains(m_connectionName))
         m_connectionName = ConnectionName + QStringLiteral("_%1").arg(++sequence);
@@ -114,10 +123,16 @@ bool ProductDataUtil::isOpen() const {
 }
 
 void ProductDataUtil::openDatabase(bool createTables) {
-    QDir().mkpath(m_dataFolder);
+    // The installed catalogue belongs to the package: opened read-only even
+    // for root, so that nothing run by hand changes the packaged file.
+    const bool readOnly = isReadOnly();
+    if (!readOnly) QDir().mkpath(m_dataFolder);
+    log(QStringLiteral("=== ProductDataUtil 数据库文件:{ ") + databasePath() +
+        (readOnly ? QStringLiteral(" } 只读 ===") : QStringLiteral(" } ===")));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(databasePath());
+        if (readOnly) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         db.open();  // a catalogue that does not open simply makes every lookup fail
     }
     if (!createTables) return;
@@ -228,10 +243,34 @@ DeviceRecordPtr ProductDataUtil::findDevice(const QString& productStr) const {
 }
 
 bool ProductDataUtil::deleteDevice(qint16 serialNumber) {
+    // The one write: the user gets a copy of the installed catalogue first.
+    if (isReadOnly() && !moveToWritableFolder()) return false;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.prepare(QStringLiteral("DELETE FROM device_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
     return query.exec();
+}
+
+bool ProductDataUtil::moveToWritableFolder() {
+    const QString target = m_writableFolder + QLatin1Char('/') + FileName;
+    closeDatabase();
+    QDir().mkpath(m_writableFolder);
+    // A catalogue the user already has there is theirs: use it, never overwrite it.
+    if (!QFileInfo::exists(target)) {
+        const QString staging = target + QStringLiteral(".new");
+        if (QFileInfo::exists(staging)) QFile::remove(staging);
+        if (!QFile::copy(databasePath(), staging) || !QFile::rename(staging, target)) {
+            log(QStringLiteral("文件拷贝失败:") + databasePath() + QStringLiteral("->") + target);
+            QFile::remove(staging);
+            openDatabase(false);
+            return false;
+        }
+        // A copy of a read-only file is read-only too.
+        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    }
+    m_dataFolder = m_writableFolder;
+    openDatabase(false);
+    return true;
 }
 
 bool ProductDataUtil::isCatalogueFile(const QString& path) {
@@ -269,13 +308,15 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
         return false;
     }
 
-    const QString target = databasePath();
+    // A new catalogue always goes to the user's folder, never over the
+    // installed one.
+    const QString target = m_writableFolder + QLatin1Char('/') + FileName;
     // Replacing the catalogue by itself would end with deleting it.
     if (QFileInfo(downloadedFile).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return true;
 
     closeDatabase();
-    QDir().mkpath(m_dataFolder);
+    QDir().mkpath(m_writableFolder);
 
     // Copy next to the target first, so that a failing copy leaves the old
     // catalogue where it was.
@@ -303,6 +344,7 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
     }
 
     // The file is used as downloaded: no CREATE statements this time.
+    m_dataFolder = m_writableFolder;
     openDatabase(false);
 
     // The catalogue has been replaced either way; a leftover download only costs

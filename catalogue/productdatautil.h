@@ -12,10 +12,16 @@
 class ProductDataUtil : public QObject {
     Q_OBJECT
 public:
-    // Opens <applicationDirPath>/data/velmora.db3.
+    // Opens the user's catalogue, or the one installed with the program while
+    // the user has none (AppPaths::readableDataFile).
     explicit ProductDataUtil(QObject* parent = nullptr);
     // Opens <dataFolder>/velmora.db3; the folder is created when missing.
     explicit ProductDataUtil(const QString& dataFolder, QObject* parent = nullptr);
+    // Reads <dataFolder>/velmora.db3 without ever writing it when the folders
+    // differ; a replacement, and a copy made for the first change, land in
+    // <writableFolder>.
+    ProductDataUtil(const QString& dataFolder, const QString& writableFolder,
+                    QObject* parent = nullptr);
     ~ProductDataUtil() override;
 
     // The most recently constructed catalogue that is still alive.
@@ -28,8 +34,11 @@ public:
     // a name of its own so that it does not take over the first one's.
     QString connectionName() const { return m_connectionName; }
     QString dataFolder() const { return m_dataFolder; }
+    QString writableFolder() const { return m_writableFolder; }
     QString databasePath() const;
     bool isOpen() const;
+    // True while the catalogue in use is the read-only installed one.
+    bool isReadOnly() const { return m_dataFolder != m_writableFolder; }
 
     ProductRecordPtr findProduct(qint16 serialNumber) const;
     ProductRecordPtr findProductByName(const QString& productName) const;
@@ -52,8 +61,10 @@ public:
 private:
     void openDatabase(bool createTables);
     void closeDatabase();
+    bool moveToWritableFolder();
     void loadDefaultTable(const QString& table, qint16 serialNumber, DefaultKeyList& list) const;
 
     QString m_dataFolder;
+    QString m_writableFolder;
     QString m_connectionName;
 };

@@ -5,13 +5,14 @@
 
 #include "cli/clicommand.h"
 #include "cli/clisession.h"
+#include "zentaroversion.h"
 
 namespace {
 
 int usage(int code) {
     QTextStream err(stderr);
     err << "usage: zentaro-cli [--simulate[=STATE_FILE]] [--channel=128|64] COMMAND "
-           "[ARGS]\n\ncommands:\n";
+           "[ARGS]\n       zentaro-cli --version\n\ncommands:\n";
     for (const CliCommand& c : CliCommand::all()) err << "  " << c.usage << "\n";
     return code;
 }
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
             options.channel = arg.mid(10).toInt();
         } else if (arg == QLatin1String("--help")) {
             return usage(0);
+        } else if (arg == QLatin1String("--version")) {
+            std::printf("zentaro-cli %s\n", kZentaroVersion);
+            return 0;
         } else {
             std::fprintf(stderr, "zentaro-cli: unknown option %s\n", qPrintable(arg));
             return usage(2);

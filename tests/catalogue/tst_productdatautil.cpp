@@ -69,11 +69,14 @@ private slots:
     void refuseDownloadThatIsNoCatalogue();
     void failedCopyKeepsOldCatalogue();
     void undeletableTargetKeepsDownload();
+    void installedCatalogueIsOnlyRead();
+    void downloadOverInstalledCatalogueGoesToUserFolder();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
     QString dataFolder() const { return m_dir->path() + QStringLiteral("/data"); }
     QString downloadPath() const { return m_dir->path() + QStringLiteral("/download.db3"); }
+    QString installedFolder() const { return m_dir->path() + QStringLiteral("/installed"); }
 };
 
 void TestProductDataUtil::initTestCase() {
@@ -297,6 +300,46 @@ void TestProductDataUtil::undeletableTargetKeepsDownload() {
     QVERIFY(!util.replaceDatabase(downloadPath()));
     QVERIFY(QFileInfo::exists(downloadPath()));
     QVERIFY(!QFileInfo::exists(dataFolder() + QStringLiteral("/velmora.db3.new")));
+}
+
+void TestProductDataUtil::installedCatalogueIsOnlyRead() {
+    QVERIFY(samplecatalogue::copyTo(installedFolder()));
+    const QString installed = installedFolder() + QStringLiteral("/velmora.db3");
+    const QByteArray before = fileContents(installed);
+    const QString user = dataFolder() + QStringLiteral("/velmora.db3");
+
+    ProductDataUtil util(installedFolder(), dataFolder());
+    QVERIFY(util.isReadOnly());
+    QVERIFY(util.findProduct(samplecatalogue::SeventyFive));
+    QVERIFY(util.findDevice(QStringLiteral("Lusk 75 BT")));
+    QVERIFY(!QFileInfo::exists(user));
+
+    // Removing a device row works on the user's own copy.
+    QVERIFY(util.deleteDevice(samplecatalogue::SeventyFive));
+    QVERIFY(!util.isReadOnly());
+    QCOMPARE(util.databasePath(), user);
+    QVERIFY(!util.findDevice(QStringLiteral("Lusk 75 BT")));
+    QVERIFY(util.findDevice(QStringLiteral("Pim 65 BT")));
+    QVERIFY(util.findProduct(samplecatalogue::SeventyFive));
+    QCOMPARE(fileContents(installed), before);
+}
+
+void TestProductDataUtil::downloadOverInstalledCatalogueGoesToUserFolder() {
+    QVERIFY(samplecatalogue::copyTo(installedFolder()));
+    const QString installed = installedFolder() + QStringLiteral("/velmora.db3");
+    const QByteArray before = fileContents(installed);
+    QVERIFY(writeDatabase(downloadPath(),
+                          {kProductTable, QStringLiteral("INSERT INTO product_table VALUES (900, "
+                                                         "1, 2, 3, 'New', 'new', 0, 0, 0, 0, 0, "
+                                                         "0, 0, 0, '')")}));
+
+    ProductDataUtil util(installedFolder(), dataFolder());
+    QVERIFY(util.replaceDatabase(downloadPath()));
+    QCOMPARE(util.databasePath(), dataFolder() + QStringLiteral("/velmora.db3"));
+    QVERIFY(util.findProduct(900));
+    QVERIFY(!util.findProduct(samplecatalogue::SeventyFive));
+    QCOMPARE(fileContents(installed), before);
+    QVERIFY(!QFileInfo::exists(downloadPath()));
 }
 
 QTEST_GUILESS_MAIN(TestProductDataUtil)

@@ -1,19 +1,205 @@
 #include "ui/pages/firmware/firewaremanageform.h"
 
-#include "link/usbprotocol.h"
-#include "ui/pageindex.h"
+#include <QDebug>
+#include <QFile>
+#include <QGridLayout>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/systemconfigutil.h"
+#include "catalogue/productdatautil.h"
+#include "model/apppaths.h"
+#include "protocol/firewaredownloadthread.h"
+#include "ui/pages/firmware/qfirewareitemwidget.h"
+#include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_firewaremanageform.h"
 
-FirewareManageForm::FirewareManageForm(QWidget* parent) : BasePage(0, parent), ui(std::make_unique<Ui::FirewareManageForm>()) {
+namespace {
+bool gFirmwareMode = false;
+}  // namespace
+
+FirewareManageForm::FirewareManageForm(QWidget* parent)
+    : BasePage(0, parent), ui(std::make_unique<Ui::FirewareManageForm>()) {
     ui->setupUi(this);
     logLine(QStringLiteral("固件管理页面初始化"));
 }
 
 FirewareManageForm::~FirewareManageForm() {
+    closeDialog();
+    if (mThread) {
+        // The transfer holds its own handle; let it end before we go.
+        mThread->disconnect(this);
+        mThread->wait();
+        delete mThread.data();
+    }
     logLine(QStringLiteral("固件管理页面销毁"));
+}
+
+bool FirewareManageForm::isFirmwareMode() {
+    return gFirmwareMode;
+}
+
+void FirewareManageForm::setFirmwareMode(bool on) {
+    gFirmwareMode = on;
+}
+
+QString FirewareManageForm::firmwarePath(const ProductRecord& product) {
+    return AppPaths::readableDataFile(product.productData + QStringLiteral("/firmware.bin"));
 }
 
 void FirewareManageForm::refreshLanguageUi() {
     BasePage::refreshLanguageUi();
-    ui->retranslateUi(this);
+    ui->firewareTitleLabel->setText(tr("固件管理"));
+}
+
+void FirewareManageForm::enter() {
+    setFirmwareMode(true);
+    mProducts.clear();
+    if (const ProductDataUtil* catalogue = ProductDataUtil::instance())
+        mProducts = catalogue->allProducts();
+    clearGrid();
+    buildGrid();
+}
+
+void FirewareManageForm::leave() {
+    closeDialog();
+}
+
+// ------------------------------------------------------------ grid
+
+void FirewareManageForm::clearGrid() {
+    for (QFirewareItemWidget* tile : std::as_const(mTiles)) {
+        tile->disconnect(this);
+        ui->gridLayout->removeWidget(tile);
+        delete tile;
+    }
+    mTiles.clear();
+    for (QWidget* filler : std::as_const(mFillers)) {
+        ui->gridLayout->removeWidget(filler);
+        delete filler;
+    }
+    mFillers.clear();
+    // Stretches of a former, longer grid must not squeeze the new one.
+    for (int r = 0; r < ui->gridLayout->rowCount(); ++r) ui->gridLayout->setRowStretch(r, 0);
+}
+
+QPixmap FirewareManageForm::tilePicture(const ProductRecord& product) const {
+    const SystemConfigUtil* settings = SystemConfigUtil::instance();
+    const int theme = settings ? settings->theme() : 0;
+    const QString folder = theme == 0 ? QStringLiteral("/light/") : QStringLiteral("/dark/");
+    const QString path = AppPaths::readableDataFile(product.productData + folder +
+                                                    QStringLiteral("fireware_bg.png"));
+    QPixmap picture;
+    if (!path.isEmpty() && QFile::exists(path)) picture.load(path);
+    if (picture.isNull()) picture = QFirewareItemWidget::placeholder(QSize(360, 200), theme);
+    return picture;
+}
+
+void FirewareManageForm::buildGrid() {
+    QGridLayout* grid = ui->gridLayout;
+    int row = 0;
+    int col = 0;
+    int rowHeight = 0;
+    int total = 0;
+    for (const ProductRecordPtr& product : std::as_const(mProducts)) {
+        if (!product) continue;
+        auto* tile = new QFirewareItemWidget(product->productName, tilePicture(*product), row, col,
+                                             ui->fireware_scroll_area_widget_contents);
+        grid->addWidget(tile, row, col, Qt::AlignCenter);
+        grid->setColumnStretch(col, 1);
+        connect(tile, &QFirewareItemWidget::fireware_item_clicked, this,
+                &FirewareManageForm::grid_Layout_Clicked);
+        mTiles.append(tile);
+        rowHeight = qMax(rowHeight, tile->minimumHeight());
+        if (++col == kColumns) {
+            grid->setRowStretch(row, 1);
+            total += rowHeight;
+            rowHeight = 0;
+            col = 0;
+            ++row;
+        }
+    }
+    int rows = row;
+    if (col > 0) {
+        // A partly filled last row: empty cells keep the columns even.
+        grid->setRowStretch(row, 1);
+        for (int c = col; c < kColumns; ++c) {
+            auto* filler = new QWidget(ui->fireware_scroll_area_widget_contents);
+            filler->setObjectName(QStringLiteral("fireware_empty_cell"));
+            grid->addWidget(filler, row, c);
+            grid->setColumnStretch(c, 1);
+            mFillers.append(filler);
+        }
+        total += rowHeight;
+        ++rows;
+    } else if (rows > 0) {
+        grid->setRowStretch(rows - 1, 1);
+    }
+    ui->fireware_scroll_area_widget_contents->setMinimumHeight(total + (rows + 2) *
+                                                                           grid->verticalSpacing());
+    ui->fireware_scroll_area->setWidgetResizable(true);
+}
+
+// ------------------------------------------------------------ transfer
+
+void FirewareManageForm::grid_Layout_Clicked(bool flag, int row, int col) {
+    qInfo().noquote() << QStringLiteral(
+                             "FirewareManageForm grid_Layout_Clicked flag:{ %1 }; row:{ %2 }; "
+                             "col:{ %3 }")
+                             .arg(flag ? QStringLiteral("true") : QStringLiteral("false"))
+                             .arg(row)
+                             .arg(col);
+    if (flag) return;
+    if (mThread) return;  // one transfer at a time
+    const int index = row * kColumns + col;
+    // Only a real product starts anything: a dialog without a transfer
+    // behind it would never close.
+    if (row < 0 || col < 0 || col >= kColumns || index >= mProducts.size()) return;
+    const ProductRecordPtr product = mProducts.at(index);
+    if (!product) return;
+
+    closeDialog();
+    mDialog = QCustomProgressDialog::open(window(), tr("下载固件中，请不要执行其他操作"), QString(),
+                                          0, 100, true);
+    mDialog->cancelButton()->hide();
+
+    auto* thread =
+        new FirewareDownloadThread(firmwarePath(*product), quint16(product->serialNumber));
+    mThread = thread;
+    connect(thread, &FirewareDownloadThread::fireware_download_result, this,
+            &FirewareManageForm::fireware_download_result);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}
+
+void FirewareManageForm::fireware_download_result(bool status, int value) {
+    if (!status) {
+        closeDialog();
+        dropThread();
+        toast(tr("下载固件失败"));
+        return;
+    }
+    if (mDialog) mDialog->setProgressValue(qBound(0, value, 100));
+    if (value < 100) return;
+    dropThread();
+    // The keyboard restarts now. Keep the dialog up meanwhile without
+    // blocking the window, then close it.
+    QPointer<QCustomProgressDialog> dialog = mDialog;
+    QTimer::singleShot(mRestartWaitMs, this, [this, dialog] {
+        if (dialog && dialog == mDialog) closeDialog();
+    });
+}
+
+void FirewareManageForm::dropThread() {
+    if (!mThread) return;
+    mThread->disconnect(this);
+    mThread = nullptr;  // deletes itself when its run ends
+}
+
+void FirewareManageForm::closeDialog() {
+    if (!mDialog) return;
+    QCustomProgressDialog* dialog = mDialog;
+    mDialog = nullptr;
+    dialog->close();
+    dialog->deleteLater();
 }

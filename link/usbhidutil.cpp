@@ -3,11 +3,13 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QPointer>
+#include <atomic>
 
 #include "link/usbprotocol.h"
 
 namespace {
 QPointer<UsbHidUtil> gInstance;
+std::atomic<bool> gLastOpenDenied{false};
 
 void logNoPermission(const QByteArray& path) {
     qInfo().noquote() << QStringLiteral(
@@ -74,7 +76,12 @@ void UsbHidUtil::enumerate(QList<DeviceRecordPtr>& list) const {
     }
 }
 
+bool UsbHidUtil::lastOpenDenied() {
+    return gLastOpenDenied;
+}
+
 HidDevice* UsbHidUtil::openDevice(HidBackend* backend, const QString& who, OpenPolicy policy) {
+    gLastOpenDenied = false;
     for (const UsbDeviceFilter& entry : filters()) {
         const QList<HidDeviceInfo> devices = backend->enumerate(entry.vendorId, entry.productId);
         HidDevice* handle = nullptr;
@@ -85,8 +92,10 @@ HidDevice* UsbHidUtil::openDevice(HidBackend* backend, const QString& who, OpenP
             const QString why = backend->error(nullptr);
             const QFileInfo node(QString::fromLocal8Bit(info.path));
             if (why.contains(QLatin1String("Permission denied")) ||
-                (node.exists() && (!node.isReadable() || !node.isWritable())))
+                (node.exists() && (!node.isReadable() || !node.isWritable()))) {
+                gLastOpenDenied = true;
                 logNoPermission(info.path);
+            }
         }
         if (!handle) continue;
         if (backend->setNonblocking(handle, 0) < 0) {

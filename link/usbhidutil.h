@@ -39,6 +39,9 @@ public:
     // blocking mode and sets the process-wide frame size. `who` names the
     // caller in log lines. Returns nullptr when nothing could be opened.
     static HidDevice* openDevice(HidBackend* backend, const QString& who, OpenPolicy policy);
+    // True when the last openDevice() found a matching interface that this
+    // user may not open (no udev rule): the device page says so.
+    static bool lastOpenDenied();
 
 private:
     HidBackend* backend() const;

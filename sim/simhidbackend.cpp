@@ -148,6 +148,11 @@ void SimHidBackend::setFailWrites(bool fail) {
     mFailWrites = fail;
 }
 
+void SimHidBackend::setDenyOpen(bool deny) {
+    QMutexLocker lock(&mMutex);
+    mDenyOpen = deny;
+}
+
 void SimHidBackend::notifyAfterNextAnswer(quint8 kind, quint8 type, quint8 item) {
     QMutexLocker lock(&mMutex);
     mNotifyAfterAnswer.append(bytes({char(kind), char(type), char(item)}));
@@ -247,6 +252,11 @@ HidDevice* SimHidBackend::open(const QByteArray& path) {
                        (path == kPath64 && mInterfaces != Interfaces::NonVendorOnly);
     if (!mPlugged || !known) {
         mLastError = QStringLiteral("No such device: %1").arg(QString::fromLatin1(path));
+        return nullptr;
+    }
+    if (mDenyOpen) {
+        mLastError = QStringLiteral("Failed to open a device with path '%1': Permission denied")
+                         .arg(QString::fromLatin1(path));
         return nullptr;
     }
     mOpened.append(path);

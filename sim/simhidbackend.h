@@ -50,6 +50,8 @@ public:
     void answerOtherLayer(int count = 1);
     // Writes fail (return -1) while set.
     void setFailWrites(bool fail);
+    // Opening fails as hidraw does for a node without the udev rule.
+    void setDenyOpen(bool deny);
     // Queue a 0xF1 notification right after the next answer.
     void notifyAfterNextAnswer(quint8 kind, quint8 type, quint8 item);
     // Deliver an unsolicited frame (a notification or a report) now.
@@ -113,6 +115,7 @@ private:
     quint8 mWrongOrder = 0;
     int mOtherLayerCount = 0;
     bool mFailWrites = false;
+    bool mDenyOpen = false;
     bool mPlugged = true;
     bool mLoaded = false;
     bool mDirty = false;

@@ -1,12 +1,24 @@
 #pragma once
-// DeviceManageForm: page PageDevice of the main window.
+// DeviceManageForm: page PageDevice of the main window. Opens a keyboard
+// over USB/2.4G or Bluetooth, reads its whole configuration, matches it to
+// the catalogue, makes sure the catalogue and the product's picture package
+// are on disk (downloading them when needed) and hands over to the key page.
+
+#include <QPointer>
+#include <QString>
+#include <memory>
 
 #include "ui/pages/basepage.h"
-#include <memory>
 
 namespace Ui {
 class DeviceManageForm;
 }
+
+class FileDownloadUtil;
+class QCustomProgressDialog;
+class QDeviceAddWidget;
+class QTimer;
+class SyncConfigUtil;
 
 class DeviceManageForm : public BasePage {
     Q_OBJECT
@@ -14,9 +26,65 @@ public:
     explicit DeviceManageForm(QWidget* parent = nullptr);
     ~DeviceManageForm() override;
 
+    void leave() override;
+
+    // Set once the firmware page has been entered; from then on this page
+    // opens no keyboard until the program ends.
+    static void setFirmwareMode(bool on);
+    static bool firmwareMode();
+
+    // A sync that hears nothing for this long ends as failed.
+    static constexpr int kSyncSilenceMs = 10000;
+
+    // The folder under data/ that holds the open keyboard's picture package:
+    // the product name the keyboard reports (which is the catalogue's
+    // productData), or productData when the reported name is not a plain
+    // folder name. Empty without a matched product.
+    static QString dataFolderName();
+
+    QCustomProgressDialog* progressDialog() const { return mDialog; }
+    FileDownloadUtil* downloader() const { return mDownloader.get(); }
+    QString permissionText() const;
+
 public slots:
     void refreshLanguageUi() override;
+    // Rebuilds the grid; with autoOpen (and outside firmware mode) opens a
+    // keyboard.
+    void refresh(bool autoOpen);
+    void grid_Layout_Clicked(int flag, int row, int col);
+    void sync_config_result(bool status, int value);
+    void onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal);
+    void onDownloadFinished(int type, QString filePath);
+    void onUpdateError(int type, QString error);
+    void ble_discovery_finished(bool flag);
+    void protocol_device_connected();
+    void protocol_device_disconnected();
+    void usb_communicate_error(uchar source, uchar order, int error);
+    void usb_receive_connect_wireless_device(uchar state);
 
 private:
+    void rebuildGrid();
+    void openDevice(bool fromClick);
+    void startSync();
+    void stopSync();
+    void onSyncSilent();
+    // Step after a complete read (and after a fresh catalogue): key page,
+    // picture package download, catalogue download or no-match.
+    void continueWithProduct(bool catalogueJustReplaced);
+    void downloadPackage();
+    void downloadCatalogue();
+    void noMatchingProduct();
+    void openProgressDialog(const QString& label, bool showBar);
+    void discardDialog();
+    void showPermissionHint(bool show);
+
     std::unique_ptr<Ui::DeviceManageForm> ui;
+    QDeviceAddWidget* mTile = nullptr;
+    QList<QWidget*> mFillers;
+    QPointer<QCustomProgressDialog> mDialog;
+    std::shared_ptr<FileDownloadUtil> mDownloader;
+    SyncConfigUtil* mSync = nullptr;
+    QTimer* mSyncWatchdog = nullptr;
+    // The data folder a running package download is meant for.
+    QString mPackageFolder;
 };

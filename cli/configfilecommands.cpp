@@ -1,4 +1,6 @@
 // export FILE / import FILE: the encrypted configuration file from a terminal.
+#include <functional>
+
 #include "cli/clicommand.h"
 #include "cli/clisession.h"
 #include "model/configwritedatabase.h"
@@ -7,9 +9,11 @@
 namespace {
 
 // Runs a job that reports (status, value) until success or failure; progress
-// on stderr. The job's signal must be connected by `attach`.
+// on stderr. `detail` may add to the failure line what the code alone does
+// not say.
 template <typename Job, typename Signal>
-int runJob(CliSession& s, Job& job, Signal signal, const QString& what) {
+int runJob(CliSession& s, Job& job, Signal signal, const QString& what,
+           const std::function<QString(int)>& detail = {}) {
     bool done = false;
     int code = 0;
     QObject::connect(&job, signal, &s, [&](bool status, int value) {
@@ -29,7 +33,12 @@ int runJob(CliSession& s, Job& job, Signal signal, const QString& what) {
     // only catches a job that never reports.
     if (!s.waitUntil(done, 120000)) code = -2;
     s.endProgress();
-    if (code != 100) return s.fail(QStringLiteral("%1 failed (error %2)").arg(what).arg(code));
+    if (code != 100) {
+        QString line = QStringLiteral("%1 failed (error %2)").arg(what).arg(code);
+        const QString more = detail ? detail(code) : QString();
+        if (!more.isEmpty()) line += QStringLiteral(": ") + more;
+        return s.fail(line);
+    }
     return 0;
 }
 
@@ -55,5 +64,15 @@ static CliCommand::Registrar registerImport(
         if (args.size() != 1) return usageError(s, "import");
         if (!s.open() || !s.sync(0) || !s.loadProduct()) return 1;
         ImportConfigUtil job(&s.engine(), &s.model(), args.first());
-        return runJob(s, job, &ImportConfigUtil::import_config_result, QStringLiteral("import"));
+        return runJob(
+            s, job, &ImportConfigUtil::import_config_result, QStringLiteral("import"),
+            [&job](int code) {
+                const ImportConfigUtil::KeyMismatch& m = job.keyMismatch();
+                if (code != ImportConfigUtil::ErrorKeySet || m.table.isEmpty()) return QString();
+                return m.missing
+                           ? QStringLiteral("key %1 is missing from %2").arg(m.key).arg(m.table)
+                           : QStringLiteral("%2 has key %1, which the keyboard lacks")
+                                 .arg(m.key)
+                                 .arg(m.table);
+            });
     });

@@ -15,6 +15,26 @@ void log(const QString& text) {
 
 using Format = ConfigFileFormat;
 
+// The lowest key in one list and not the other; -1 when both are the same.
+// Both lists ascend.
+int firstDifference(const QList<quint8>& keyboard, const QList<quint8>& file, bool* missing) {
+    int k = 0;
+    int f = 0;
+    while (k < keyboard.size() || f < file.size()) {
+        if (f == file.size() || (k < keyboard.size() && keyboard.at(k) < file.at(f))) {
+            *missing = true;
+            return keyboard.at(k);
+        }
+        if (k == keyboard.size() || file.at(f) < keyboard.at(k)) {
+            *missing = false;
+            return file.at(f);
+        }
+        ++k;
+        ++f;
+    }
+    return -1;
+}
+
 }  // namespace
 
 ImportConfigUtil::ImportConfigUtil(const QString& fileName, QObject* parent)
@@ -29,6 +49,10 @@ ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUti
     if (model && model->keyboardProduct) {
         m_productLoaded = true;
         m_productSerial = model->keyboardProduct->serialNumber;
+    }
+    if (model) {
+        m_keyboardKeys = {model->keyboardCustomLightMap.keys(), model->keyboardFnMap.keys(),
+                          model->keyboardFn1Map.keys(), model->keyboardTriggerMap.keys()};
     }
     connectEngine();
     m_silence.setSingleShot(true);
@@ -158,10 +182,36 @@ int ImportConfigUtil::readFile() {
                 step(macros, ErrorMacro);
             }
             if (code == 0) step(Format::readTriggers(db, &c.triggers), ErrorTrigger);
+            if (code == 0) code = compareKeySets();
         }
         db.close();
     }
     return code;
+}
+
+// The bulk writes carry a frame's first key and then consecutive entries, and
+// the model takes the file's maps whole: a table that lacks a key of the
+// keyboard, or names one it does not have, cannot be written as it stands.
+int ImportConfigUtil::compareKeySets() {
+    const Format::Content& c = m_content;
+    const std::array<QPair<Format::Table, QList<quint8>>, 4> fileKeys = {{
+        {Format::CustomLightTable, c.customLights.keys()},
+        {Format::KeyboardFnTable, c.keyMaps[0].keys()},
+        {Format::KeyboardFn1Table, c.keyMaps[1].keys()},
+        {Format::KeyTriggerTable, c.triggers.keys()},
+    }};
+    for (size_t i = 0; i < fileKeys.size(); ++i) {
+        bool missing = false;
+        const int key = firstDifference(m_keyboardKeys[i], fileKeys[i].second, &missing);
+        if (key < 0) continue;
+        m_keyMismatch = {Format::tableName(fileKeys[i].first), key, missing};
+        log(QStringLiteral("=== ImportConfigUtil 按键不匹配 table={%1};key={%2};missing={%3} ===")
+                .arg(m_keyMismatch.table)
+                .arg(key)
+                .arg(missing ? 1 : 0));
+        return ErrorKeySet;
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------

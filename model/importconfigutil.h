@@ -11,6 +11,7 @@
 #include <QString>
 #include <QThread>
 #include <QTimer>
+#include <array>
 
 #include "model/configfileformat.h"
 
@@ -34,6 +35,18 @@ public:
         ErrorHighKey = -30,
         ErrorMacro = -31,  // a macro event outside its fields' ranges
         ErrorTrigger = -32,
+        // A per-key table (custom lights, either key-map layer, triggers)
+        // names other keys than the open keyboard holds: one missing or extra.
+        ErrorKeySet = -33,
+    };
+
+    // Why a file was refused with ErrorKeySet: the first such table, in the
+    // order the file is read, and the lowest key that is missing from it or
+    // that the keyboard does not have.
+    struct KeyMismatch {
+        QString table;
+        int key = -1;
+        bool missing = false;
     };
 
     static constexpr uchar Source = 3;
@@ -50,6 +63,8 @@ public:
     // What the reading phase took from the file; complete once the push has
     // started.
     const ConfigFileFormat::Content& content() const { return m_content; }
+    // Set before the failure is reported; empty table otherwise.
+    const KeyMismatch& keyMismatch() const { return m_keyMismatch; }
 
 signals:
     void import_config_result(bool status, int value);
@@ -91,6 +106,8 @@ private:
     };
 
     int readFile();
+    // 0, or ErrorKeySet with m_keyMismatch filled in.
+    int compareKeySets();
     void startPush();
     // True when the answer is this import's and belongs to the step in flight.
     bool accept(const char* signal, uchar source, Step step);
@@ -107,6 +124,10 @@ private:
     QString m_fileName;
     bool m_productLoaded = false;
     qint16 m_productSerial = 0;
+    // The keys the keyboard holds in each per-key table, taken at
+    // construction: custom lights, layer 0, layer 1, triggers.
+    std::array<QList<quint8>, 4> m_keyboardKeys;
+    KeyMismatch m_keyMismatch;
     int m_progress = 0;
     ConfigFileFormat::Content m_content;
     Step m_step = StepReading;

@@ -1,6 +1,8 @@
 // zentaro-cli export FILE / import FILE as a user runs them.
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +13,7 @@ class TestConfigFileCli : public QObject {
 private slots:
     void exportThenImport();
     void failuresExitWithTheCode();
+    void missingKeyRowIsNamed();
 
 private:
     struct Run {
@@ -70,6 +73,51 @@ void TestConfigFileCli::failuresExitWithTheCode() {
 
     QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("export")}).code, 2);
     QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("import"), bad, bad}).code, 2);
+}
+
+// A user deleted a row of the key map from an exported file: the import is
+// refused, says which key in one line, and the keyboard keeps its bindings.
+void TestConfigFileCli::missingKeyRowIsNamed() {
+    QTemporaryDir dir;
+    const QString state = QStringLiteral("--simulate=") + dir.filePath(QStringLiteral("kb.state"));
+    const QString file = dir.filePath(QStringLiteral("profile.aaa"));
+    QVERIFY(run({state, QStringLiteral("export"), file}).code == 0);
+    const QString plain = dir.filePath(QStringLiteral("profile.db3"));
+    {
+        QFile f(file);
+        QFile out(plain);
+        QVERIFY(f.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        out.write(ConfigFileFormat::decrypt(f.readAll()));
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("e"));
+        db.setDatabaseName(plain);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("DELETE FROM keyboard_fn_table WHERE keyItem = 10")));
+        QCOMPARE(q.numRowsAffected(), 1);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("e"));
+    {
+        QFile in(plain);
+        QFile f(file);
+        QVERIFY(in.open(QIODevice::ReadOnly) && f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(ConfigFileFormat::encrypt(in.readAll()));
+    }
+    const QByteArray stateBefore = [&] {
+        QFile f(dir.filePath(QStringLiteral("kb.state")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const Run imported = run({state, QStringLiteral("import"), file});
+    QVERIFY(imported.code != 0);
+    QVERIFY2(
+        imported.err.trimmed().endsWith(
+            "zentaro-cli: import failed (error -33): key 10 is missing from keyboard_fn_table"),
+        imported.err.constData());
+    QFile after(dir.filePath(QStringLiteral("kb.state")));
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), stateBefore);
 }
 
 QTEST_GUILESS_MAIN(TestConfigFileCli)

@@ -134,8 +134,12 @@ class TestImportHostile : public QObject {
 private slots:
     void initTestCase();
     void hostileFiles();
+    void keyRowMissingOrExtra_data();
+    void keyRowMissingOrExtra();
 
 private:
+    // Exports the rig's keyboard into m_cipher and m_plain.
+    bool exportBase(KeyboardRig& rig);
     QByteArray databaseVariant(const QStringList& sql);
     QList<Variant> variants();
 
@@ -272,22 +276,23 @@ QList<Variant> TestImportHostile::variants() {
     return v;
 }
 
+bool TestImportHostile::exportBase(KeyboardRig& rig) {
+    const QString base = m_dir.filePath(QStringLiteral("base.aaa"));
+    ConfigWriteDatabase job(rig.model.data(), base);
+    const testsupport::Results r =
+        testsupport::collect(&job, &ConfigWriteDatabase::config_write_result);
+    if (r.isEmpty() || r.constLast() != qMakePair(true, 100)) return false;
+    m_cipher = readAll(base);
+    m_plain = ConfigFileFormat::decrypt(m_cipher);
+    return m_plain.startsWith("SQLite format 3");
+}
+
 void TestImportHostile::hostileFiles() {
     QElapsedTimer clock;
     clock.start();
     KeyboardRig rig;
     QVERIFY(rig.openSyncAndLoad());
-    const QString base = m_dir.filePath(QStringLiteral("base.aaa"));
-    {
-        ConfigWriteDatabase job(rig.model.data(), base);
-        const testsupport::Results r =
-            testsupport::collect(&job, &ConfigWriteDatabase::config_write_result);
-        QVERIFY(!r.isEmpty());
-        QCOMPARE(r.constLast(), qMakePair(true, 100));
-    }
-    m_cipher = readAll(base);
-    m_plain = ConfigFileFormat::decrypt(m_cipher);
-    QVERIFY(m_plain.startsWith("SQLite format 3"));
+    QVERIFY(exportBase(rig));
 
     const QList<Variant> all = variants();
     QVERIFY(all.size() >= 1000);
@@ -307,7 +312,7 @@ void TestImportHostile::hostileFiles() {
         for (int i = 0; i + 1 < r.size(); ++i)
             QVERIFY2(r[i].first && r[i].second < 100, qPrintable(variant.name));
         if (!ok) {
-            QVERIFY2(value <= -21 && value >= -32,
+            QVERIFY2(value <= -21 && value >= ImportConfigUtil::ErrorKeySet,
                      qPrintable(variant.name + QStringLiteral(": code %1").arg(value)));
             QVERIFY2(rig.sim.writeCount() == written,
                      qPrintable(variant.name + QStringLiteral(": sent commands before refusing")));
@@ -333,6 +338,89 @@ void TestImportHostile::hostileFiles() {
     // Both outcomes were exercised.
     QVERIFY(accepted > 0);
     QVERIFY(refused.value(-21) > 0 && refused.value(-22) > 0);
+}
+
+void TestImportHostile::keyRowMissingOrExtra_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<bool>("missing");
+    for (const char* table :
+         {"custom_light_table", "keyboard_fn_table", "keyboard_fn1_table", "key_trigger_table"}) {
+        QTest::addRow("%s: row of key 10 deleted", table) << QString::fromLatin1(table) << true;
+        QTest::addRow("%s: key beyond the product", table) << QString::fromLatin1(table) << false;
+    }
+}
+
+// Every frame of a bulk write names its first key and stores the entries
+// after it under the following keys: a file whose per-key table lacks a key
+// or names one the keyboard does not have is refused before anything is
+// sent, and neither keyboard nor model changes.
+void TestImportHostile::keyRowMissingOrExtra() {
+    QFETCH(QString, table);
+    QFETCH(bool, missing);
+    KeyboardRig rig;
+    QVERIFY(rig.openSyncAndLoad());
+    QVERIFY(exportBase(rig));
+    const int keys = rig.state().keyCount;
+    QVERIFY(keys > 10 && keys < 255);
+    const QStringList sql =
+        missing ? QStringList{QStringLiteral("DELETE FROM %1 WHERE keyItem = 10").arg(table)}
+                : QStringList{QStringLiteral("CREATE TABLE extra AS SELECT * FROM %1 WHERE "
+                                             "keyItem = 0")
+                                  .arg(table),
+                              QStringLiteral("UPDATE extra SET keyItem = %1").arg(keys),
+                              QStringLiteral("INSERT INTO %1 SELECT * FROM extra").arg(table)};
+    const QString file = m_dir.filePath(QStringLiteral("keys.aaa"));
+    QVERIFY(writeAll(file, databaseVariant(sql)));
+    // The variant really differs from the export in that one row.
+    QVERIFY(ConfigFileFormat::decrypt(readAll(file)) != m_plain);
+
+    // What the model holds, value by value.
+    auto modelText = [&rig] {
+        const KeyboardConfigUtil& m = *rig.model;
+        QStringList t;
+        for (const KeyBindingMap* map : {&m.keyboardFnMap, &m.keyboardFn1Map})
+            for (const KeyBindingPtr& b : *map)
+                t << QStringLiteral("k%1:%2/%3/%4")
+                         .arg(b->keyItem)
+                         .arg(b->type)
+                         .arg(b->hValue)
+                         .arg(b->lValue);
+        for (const CustomLightPtr& e : m.keyboardCustomLightMap)
+            t << QStringLiteral("l%1:%2/%3/%4/%5")
+                     .arg(e->keyItem)
+                     .arg(e->light)
+                     .arg(e->colorR)
+                     .arg(e->colorG)
+                     .arg(e->colorB);
+        for (const TriggerSettingPtr& g : m.keyboardTriggerMap)
+            t << QStringLiteral("t%1:%2/%3/%4/%5/%6")
+                     .arg(g->keyItem)
+                     .arg(g->trigger)
+                     .arg(g->model)
+                     .arg(g->quick)
+                     .arg(g->quickTrigger)
+                     .arg(g->resetTrigger);
+        return t;
+    };
+    const QStringList modelBefore = modelText();
+    const int written = rig.sim.writeCount();
+
+    ImportConfigUtil job(rig.engine.data(), rig.model.data(), file);
+    const testsupport::Results r =
+        testsupport::collect(&job, &ImportConfigUtil::import_config_result);
+    QVERIFY(testsupport::ended(r));
+    QCOMPARE(r.constLast(), qMakePair(false, int(ImportConfigUtil::ErrorKeySet)));
+    QCOMPARE(job.keyMismatch().table, table);
+    QCOMPARE(job.keyMismatch().key, missing ? 10 : keys);
+    QCOMPARE(job.keyMismatch().missing, missing);
+    QCOMPARE(rig.sim.writeCount(), written);
+    QCOMPARE(modelText(), modelBefore);
+
+    // The untouched export goes in whole.
+    QVERIFY(writeAll(file, m_cipher));
+    ImportConfigUtil whole(rig.engine.data(), rig.model.data(), file);
+    QCOMPARE(testsupport::collect(&whole, &ImportConfigUtil::import_config_result).constLast(),
+             qMakePair(true, 100));
 }
 
 QTEST_GUILESS_MAIN(TestImportHostile)

@@ -1,0 +1,178 @@
+// Update descriptions fetched from the local download server: what counts
+// as valid, how the md5 and a relative url are taken, network failures, a
+// missing server, and which versions count as newer.
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "support/updateserverrig.h"
+#include "update/fileverifier.h"
+#include "update/updatechecker.h"
+#include "update/updateserver.h"
+#include "update/versioninfo.h"
+
+class TestUpdateChecker : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(mServer.start()); }
+    void cleanup() { UpdateServer::setBaseUrl(QUrl()); }
+
+    void servedDescriptionOffersANewerVerifiedFile();
+    void descriptions_data();
+    void descriptions();
+    void failuresEndInCheckError();
+    void serverAddressResolution();
+    void versionOrder_data();
+    void versionOrder();
+
+private:
+    // Checks `path` on the configured server; true when exactly one answer came.
+    bool check(const QString& path, VersionInfo* info, QString* error);
+    UpdateServerRig mServer;
+};
+
+bool TestUpdateChecker::check(const QString& path, VersionInfo* info, QString* error) {
+    UpdateChecker checker;
+    QSignalSpy ok(&checker, &UpdateChecker::updateAvailable);
+    QSignalSpy failed(&checker, &UpdateChecker::checkError);
+    checker.checkPath(path);
+    if (!QTest::qWaitFor([&] { return ok.count() + failed.count() > 0; }, 10000)) return false;
+    if (!ok.isEmpty()) *info = ok.first().first().value<VersionInfo>();
+    if (!failed.isEmpty()) *error = failed.first().first().toString();
+    return ok.count() + failed.count() == 1;
+}
+
+void TestUpdateChecker::servedDescriptionOffersANewerVerifiedFile() {
+    UpdateServer::setBaseUrl(mServer.base());
+    for (const QString& path : {UpdateServer::versionPath(),
+                                UpdateServer::firmwareVersionPath(QStringLiteral("Lusk75"))}) {
+        VersionInfo info;
+        QString error;
+        QVERIFY(check(path, &info, &error));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(info.isValid());
+        // The relative url is taken relative to the description's address.
+        QCOMPARE(info.url.host(), mServer.base().host());
+        QCOMPARE(info.url.port(), mServer.base().port());
+        QVERIFY(QFile::exists(mServer.file(info.url.path())));
+        QVERIFY(FileVerifier::verifyMd5(mServer.file(info.url.path()), info.md5));
+    }
+    VersionInfo app;
+    QString error;
+    QVERIFY(check(UpdateServer::versionPath(), &app, &error));
+    QVERIFY(VersionInfo::isNewer(app.version, VersionInfo::programVersion()));
+}
+
+void TestUpdateChecker::descriptions_data() {
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("md5");
+    QTest::addColumn<QString>("error");
+    const QString invalid = QStringLiteral("Invalid version info format");
+    QTest::newRow("lower-case md5 taken in upper case")
+        << QByteArray(
+               "<r><version>2.0</version><md5>abcdef0123</md5>"
+               "<url>http://example.invalid/a.bin</url></r>")
+        << "2.0"
+        << "ABCDEF0123" << QString();
+    QTest::newRow("nesting and root name do not matter, the last element wins")
+        << QByteArray(
+               "<a><b><version>1</version></b><c><version>3.1</version>"
+               "<url>x/y.bin</url></c></a>")
+        << "3.1"
+        << "" << QString();
+    QTest::newRow("url missing") << QByteArray("<r><version>9.9.9.9</version><md5>aa</md5></r>")
+                                 << ""
+                                 << "" << invalid;
+    QTest::newRow("version missing") << QByteArray("<r><url>a.bin</url></r>") << ""
+                                     << "" << invalid;
+    QTest::newRow("url not http") << QByteArray(
+                                         "<r><version>2</version><url>file:///etc/passwd</url></r>")
+                                  << ""
+                                  << "" << invalid;
+    QTest::newRow("xml error keeps what came before")
+        << QByteArray("<r><version>4</version><url>b.bin</url><broken") << "4"
+        << "" << QString();
+}
+
+void TestUpdateChecker::descriptions() {
+    QFETCH(QByteArray, xml);
+    QFETCH(QString, version);
+    QFETCH(QString, md5);
+    QFETCH(QString, error);
+    static int served = 0;
+    const QString path = QStringLiteral("/normal/test/d%1.xml").arg(++served);
+    QVERIFY(mServer.write(path, xml));
+    UpdateServer::setBaseUrl(mServer.base());
+    VersionInfo info;
+    QString got;
+    QVERIFY(check(path, &info, &got));
+    QCOMPARE(got, error);
+    if (error.isEmpty()) {
+        QCOMPARE(info.version, version);
+        QCOMPARE(info.md5, md5);
+        QVERIFY(info.isValid());
+    }
+}
+
+void TestUpdateChecker::failuresEndInCheckError() {
+    VersionInfo info;
+    QString error;
+    // Nothing configured: the translated no-server text, without any request.
+    QVERIFY(check(UpdateServer::versionPath(), &info, &error));
+    QCOMPARE(error, UpdateServer::noServerText());
+
+    UpdateServer::setBaseUrl(mServer.base());
+    error.clear();
+    QVERIFY(check(QStringLiteral("/normal/missing.xml"), &info, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(error != QStringLiteral("Invalid version info format"));
+}
+
+void TestUpdateChecker::serverAddressResolution() {
+    const QUrl setting(QStringLiteral("http://127.0.0.1:9/mirror/"));
+    QCOMPARE(UpdateServer::resolve(QString(), setting.toString()),
+             QUrl("http://127.0.0.1:9/mirror"));
+    // The start option wins over the setting.
+    QCOMPARE(UpdateServer::resolve(QStringLiteral("https://h.invalid"), setting.toString()),
+             QUrl("https://h.invalid"));
+    QVERIFY(UpdateServer::resolve(QString(), QString()).isEmpty());
+    QVERIFY(UpdateServer::resolve(QStringLiteral("ftp://h.invalid"), QString()).isEmpty());
+    QVERIFY(UpdateServer::resolve(QStringLiteral("not a url"), QString()).isEmpty());
+    UpdateServer::setBaseUrl(UpdateServer::resolve(QString(), setting.toString()));
+    QCOMPARE(UpdateServer::url(UpdateServer::packagePath(QStringLiteral("Lusk75"))),
+             QUrl("http://127.0.0.1:9/mirror/normal/lusk75/lusk75.zip"));
+}
+
+void TestUpdateChecker::versionOrder_data() {
+    QTest::addColumn<QString>("offered");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("newer");
+    QTest::newRow("numbers, not text") << "1.1.10.0"
+                                       << "1.1.2.2" << true;
+    QTest::newRow("older") << "1.1.2.1"
+                           << "1.1.2.2" << false;
+    QTest::newRow("equal") << "1.1.2.2"
+                           << "1.1.2.2" << false;
+    QTest::newRow("suffix") << "1.1.2.2a"
+                            << "1.1.2.2" << true;
+    QTest::newRow("extra part") << "1.1.2.2.1"
+                                << "1.1.2.2" << true;
+    QTest::newRow("leading zeros") << "1.01.2.2"
+                                   << "1.1.2.2" << false;
+    QTest::newRow("firmware hex digit") << "0.A.0.5"
+                                        << "0.9.0.5" << true;
+    QTest::newRow("firmware same") << "0.1.0.5"
+                                   << "0.1.0.5" << false;
+}
+
+void TestUpdateChecker::versionOrder() {
+    QFETCH(QString, offered);
+    QFETCH(QString, current);
+    QFETCH(bool, newer);
+    QCOMPARE(VersionInfo::isNewer(offered, current), newer);
+    if (newer) QVERIFY(!VersionInfo::isNewer(current, offered));
+}
+
+QTEST_GUILESS_MAIN(TestUpdateChecker)
+#include "tst_updatechecker.moc"

@@ -1,977 +1,1043 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
-<context>
-    <name>AlignSetForm</name>
-    <message>
-        <source>开始校准</source>
-        <translation>Start calibration</translation>
-    </message>
-    <message>
-        <source>保存校准</source>
-        <translation>Save calibration value</translation>
-    </message>
-    <message>
-        <source>打开ADC</source>
-        <translation>Open ADC</translation>
-    </message>
-    <message>
-        <source>关闭ADC</source>
-        <translation>Close ADC</translation>
-    </message>
-    <message>
-        <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
+    <context>
+        <name>AlignSetForm</name>
+        <message>
+            <source>开始校准</source>
+            <translation>Start calibration</translation>
+        </message>
+        <message>
+            <source>保存校准</source>
+            <translation>Save calibration value</translation>
+        </message>
+        <message>
+            <source>打开ADC</source>
+            <translation>Open ADC</translation>
+        </message>
+        <message>
+            <source>关闭ADC</source>
+            <translation>Close ADC</translation>
+        </message>
+        <message>
+            <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
 警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
-        <translation>Tip: press one key at a time all the way down and keep it bottomed out, shake it once in all four directions (up, down, left, right) for more than 2 seconds, then release it completely. Repeat this two or three times for every key.
+            <translation>Tip: press one key at a time all the way down and keep it bottomed out, shake it once in all four directions (up, down, left, right) for more than 2 seconds, then release it completely. Repeat this two or three times for every key.
 Warning: save the calibration before closing the software or leaving the calibration page. If the software was closed during calibration and the keyboard stays lit or does not work properly, unplug the keyboard and plug it in again.</translation>
-    </message>
-    <message>
-        <source>打开校准失败</source>
-        <translation>Failed to open calibration</translation>
-    </message>
-</context>
-<context>
-    <name>DeviceManageForm</name>
-    <message>
-        <source>打开设备</source>
-        <translation>Open device</translation>
-    </message>
-    <message>
-        <source>正在搜索蓝牙，请稍候...</source>
-        <translation>Searching for Bluetooth devices, please wait...</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>未搜索到蓝牙</source>
-        <translation>Bluetooth not found</translation>
-    </message>
-    <message>
-        <source>键盘数据同步中</source>
-        <translation>The keyboard data is still being synchronized</translation>
-    </message>
-    <message>
-        <source>没有匹配的产品，请联系厂家同步更新</source>
-        <translation>There are no matching products, please contact the manufacturer to synchronize and update</translation>
-    </message>
-    <message>
-        <source>更新错误</source>
-        <translation>update error: </translation>
-    </message>
-    <message>
-        <source>打开设备失败</source>
-        <translation>Failed to open device</translation>
-    </message>
-</context>
-<context>
-    <name>FirewareManageForm</name>
-    <message>
-        <source>固件管理</source>
-        <translation>Firmware management</translation>
-    </message>
-    <message>
-        <source>下载固件中，请不要执行其他操作</source>
-        <translation>Please do not perform any other operations while downloading firmware</translation>
-    </message>
-    <message>
-        <source>下载固件失败</source>
-        <translation>Failed to download firmware</translation>
-    </message>
-</context>
-<context>
-    <name>HighKeyForm</name>
-    <message>
-        <source>切换开关</source>
-        <translation>TGL</translation>
-    </message>
-    <message>
-        <source>按住/单击</source>
-        <translation>MT</translation>
-    </message>
-    <message>
-        <source>动态键程</source>
-        <translation>DKS</translation>
-    </message>
-    <message>
-        <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
-        <translation>First select any key to bind an advanced key. Each profile can use up to 32 advanced keys. Currently bound: </translation>
-    </message>
-    <message>
-        <source>请先选择要设置的按键</source>
-        <translation>Please select the button to be set first</translation>
-    </message>
-    <message>
-        <source>重置键盘数据成功！</source>
-        <translation>Reset keyboard data successfully!</translation>
-    </message>
-</context>
-<context>
-    <name>KeySetForm</name>
-    <message>
-        <source>普通层</source>
-        <translation>Normal</translation>
-    </message>
-    <message>
-        <source>键盘按键</source>
-        <translation>Keyboard</translation>
-    </message>
-    <message>
-        <source>系统按键</source>
-        <translation>Multi-media</translation>
-    </message>
-    <message>
-        <source>宏按键</source>
-        <translation>Macros</translation>
-    </message>
-    <message>
-        <source>灯效按键</source>
-        <translation>RGB effects</translation>
-    </message>
-    <message>
-        <source>扩展按键</source>
-        <translation>Others</translation>
-    </message>
-    <message>
-        <source>重置键盘数据成功！</source>
-        <translation>Reset keyboard data successfully!</translation>
-    </message>
-</context>
-<context>
-    <name>LightSetForm</name>
-    <message>
-        <source>全选</source>
-        <translation>Select All</translation>
-    </message>
-    <message>
-        <source>反选</source>
-        <translation>Invert</translation>
-    </message>
-    <message>
-        <source>取消全选</source>
-        <translation>Deselect</translation>
-    </message>
-    <message>
-        <source>选择模式</source>
-        <translation>Mode</translation>
-    </message>
-    <message>
-        <source>亮度</source>
-        <translation>Brightness</translation>
-    </message>
-    <message>
-        <source>速度</source>
-        <translation>Speed</translation>
-    </message>
-    <message>
-        <source>全彩</source>
-        <translation>RGB Color</translation>
-    </message>
-    <message>
-        <source>自定义</source>
-        <translation>Customize</translation>
-    </message>
-    <message>
-        <source>请先选择要设置的按键，再修改亮度或颜色！</source>
-        <translation>Please select the button you want to set first, and then modify the brightness or color!</translation>
-    </message>
-</context>
-<context>
-    <name>MacroSetForm</name>
-    <message>
-        <source>开始录制</source>
-        <translation>Start</translation>
-    </message>
-    <message>
-        <source>停止录制</source>
-        <translation>Stop</translation>
-    </message>
-    <message>
-        <source>清除全部</source>
-        <translation>Clear</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <source>按键内容</source>
-        <translation>Key value</translation>
-    </message>
-    <message>
-        <source>按键类型</source>
-        <translation>Motion type</translation>
-    </message>
-    <message>
-        <source>按下</source>
-        <translation>Down</translation>
-    </message>
-    <message>
-        <source>抬起</source>
-        <translation>Up</translation>
-    </message>
-    <message>
-        <source>持续时间(ms)</source>
-        <translation>Duration (ms)</translation>
-    </message>
-    <message>
-        <source>最大添加20个按键</source>
-        <translation>Add a maximum of 20 keys</translation>
-    </message>
-    <message>
-        <source>宏数据同步成功!</source>
-        <translation>The macro data has been successfully synchronized!</translation>
-    </message>
-</context>
-<context>
-    <name>MainWindow</name>
-    <message>
-        <source>设备</source>
-        <translation>Device</translation>
-    </message>
-    <message>
-        <source>固件</source>
-        <translation>Firmware</translation>
-    </message>
-    <message>
-        <source>设置</source>
-        <translation>Settings</translation>
-    </message>
-    <message>
-        <source>通讯方式</source>
-        <translation>contact method</translation>
-    </message>
-    <message>
-        <source>蓝牙</source>
-        <translation>Bluetooth</translation>
-    </message>
-    <message>
-        <source>常用配置</source>
-        <translation>Device Profiles</translation>
-    </message>
-    <message>
-        <source>设置配置表信息失败！</source>
-        <translation>Failed to set configuration profile data!</translation>
-    </message>
-    <message>
-        <source>增加配置表失败！</source>
-        <translation>Failed to add profile table!</translation>
-    </message>
-    <message>
-        <source>删除配置表失败！</source>
-        <translation>Failed to delete profile table!</translation>
-    </message>
-    <message>
-        <source>键盘数据同步中</source>
-        <translation>The keyboard data is currently being synchronized</translation>
-    </message>
-    <message>
-        <source>读取配置失败</source>
-        <translation>Failed to read configuration</translation>
-    </message>
-    <message>
-        <source>保存文件</source>
-        <translation>Save file</translation>
-    </message>
-    <message>
-        <source>配置文件 (*.aaa);; 所有文件 (*.*)</source>
-        <translation>Configuration file (*.aaa);;All files (*.*)</translation>
-    </message>
-    <message>
-        <source>导出配置中......</source>
-        <translation>Exporting profile......</translation>
-    </message>
-    <message>
-        <source>写入配置成功</source>
-        <translation>Successfully written configuration</translation>
-    </message>
-    <message>
-        <source>写入配置失败</source>
-        <translation>Writing configuration failed</translation>
-    </message>
-    <message>
-        <source>选择配置文件</source>
-        <translation>Select profile</translation>
-    </message>
-    <message>
-        <source>配置文件(*.aaa);;所有文件(*)</source>
-        <translation>Configuration file (*.aaa);;All files (*)</translation>
-    </message>
-    <message>
-        <source>导入配置中......</source>
-        <translation>Importing profile......</translation>
-    </message>
-    <message>
-        <source>导入配置成功</source>
-        <translation>Import configuration successful</translation>
-    </message>
-    <message>
-        <source>导入配置失败</source>
-        <translation>Import configuration failed</translation>
-    </message>
-    <message>
-        <source>磁性键盘</source>
-        <translation>Magnetic keyboard</translation>
-    </message>
-    <message>
-        <source>点击恢复显示</source>
-        <translation>Click to restore display</translation>
-    </message>
-</context>
-<context>
-    <name>NavigationBar</name>
-    <message>
-        <source>按键设置</source>
-        <translation>Keys</translation>
-    </message>
-    <message>
-        <source>灯光设置</source>
-        <translation>Lighting</translation>
-    </message>
-    <message>
-        <source>高级键</source>
-        <translation>Advanced keys</translation>
-    </message>
-    <message>
-        <source>宏设置</source>
-        <translation>Macros</translation>
-    </message>
-    <message>
-        <source>性能设置</source>
-        <translation>Performance</translation>
-    </message>
-    <message>
-        <source>校准</source>
-        <translation>Calibration</translation>
-    </message>
-    <message>
-        <source>其他</source>
-        <translation>Others</translation>
-    </message>
-</context>
-<context>
-    <name>OtherSetForm</name>
-    <message>
-        <source>更新固件</source>
-        <translation>Update</translation>
-    </message>
-    <message>
-        <source>暂无新版本</source>
-        <translation>No new version yet</translation>
-    </message>
-    <message>
-        <source>查看新版本</source>
-        <translation>View new version</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置</source>
-        <translation>Restore to factory settings</translation>
-    </message>
-    <message>
-        <source>立即恢复</source>
-        <translation>Restore</translation>
-    </message>
-    <message>
-        <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
-        <translation>All settings will be restored to the factory state. Please operate with caution.</translation>
-    </message>
-    <message>
-        <source>磁性键盘固件数据</source>
-        <translation>Magnetic keyboard firmware data</translation>
-    </message>
-    <message>
-        <source>更新数据</source>
-        <translation>Update data</translation>
-    </message>
-    <message>
-        <source>键盘固件版本：V</source>
-        <translation>Firmware version: V</translation>
-    </message>
-    <message>
-        <source>发现新版本</source>
-        <translation>Discover new version</translation>
-    </message>
-    <message>
-        <source>发现新版本 %1
+        </message>
+        <message>
+            <source>打开校准失败</source>
+            <translation>Failed to open calibration</translation>
+        </message>
+    </context>
+    <context>
+        <name>DeviceManageForm</name>
+        <message>
+            <source>打开设备</source>
+            <translation>Open device</translation>
+        </message>
+        <message>
+            <source>正在搜索蓝牙，请稍候...</source>
+            <translation>Searching for Bluetooth devices, please wait...</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>未搜索到蓝牙</source>
+            <translation>Bluetooth not found</translation>
+        </message>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation>The keyboard data is still being synchronized</translation>
+        </message>
+        <message>
+            <source>没有匹配的产品，请联系厂家同步更新</source>
+            <translation>There are no matching products, please contact the manufacturer to synchronize and update</translation>
+        </message>
+        <message>
+            <source>更新错误</source>
+            <translation>update error: </translation>
+        </message>
+        <message>
+            <source>打开设备失败</source>
+            <translation>Failed to open device</translation>
+        </message>
+        <message>
+            <source>未找到可用的蓝牙适配器</source>
+            <translation>No usable Bluetooth adapter found</translation>
+        </message>
+        <message>
+            <source>蓝牙未开启</source>
+            <translation>Bluetooth is turned off</translation>
+        </message>
+        <message>
+            <source>读取配置失败</source>
+            <translation>Failed to read configuration</translation>
+        </message>
+        <message>
+            <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
+            <translation>This computer does not let the current user open the keyboard (the udev rule is missing). Run this command in a terminal to install the rule, then unplug and plug in the keyboard again:</translation>
+        </message>
+    </context>
+    <context>
+        <name>FirewareManageForm</name>
+        <message>
+            <source>固件管理</source>
+            <translation>Firmware management</translation>
+        </message>
+        <message>
+            <source>下载固件中，请不要执行其他操作</source>
+            <translation>Please do not perform any other operations while downloading firmware</translation>
+        </message>
+        <message>
+            <source>下载固件失败</source>
+            <translation>Failed to download firmware</translation>
+        </message>
+    </context>
+    <context>
+        <name>HighKeyForm</name>
+        <message>
+            <source>切换开关</source>
+            <translation>TGL</translation>
+        </message>
+        <message>
+            <source>按住/单击</source>
+            <translation>MT</translation>
+        </message>
+        <message>
+            <source>动态键程</source>
+            <translation>DKS</translation>
+        </message>
+        <message>
+            <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
+            <translation>First select any key to bind an advanced key. Each profile can use up to 32 advanced keys. Currently bound: </translation>
+        </message>
+        <message>
+            <source>请先选择要设置的按键</source>
+            <translation>Please select the button to be set first</translation>
+        </message>
+        <message>
+            <source>重置键盘数据成功！</source>
+            <translation>Reset keyboard data successfully!</translation>
+        </message>
+    </context>
+    <context>
+        <name>KeySetForm</name>
+        <message>
+            <source>普通层</source>
+            <translation>Normal</translation>
+        </message>
+        <message>
+            <source>键盘按键</source>
+            <translation>Keyboard</translation>
+        </message>
+        <message>
+            <source>系统按键</source>
+            <translation>Multi-media</translation>
+        </message>
+        <message>
+            <source>宏按键</source>
+            <translation>Macros</translation>
+        </message>
+        <message>
+            <source>灯效按键</source>
+            <translation>RGB effects</translation>
+        </message>
+        <message>
+            <source>扩展按键</source>
+            <translation>Others</translation>
+        </message>
+        <message>
+            <source>重置键盘数据成功！</source>
+            <translation>Reset keyboard data successfully!</translation>
+        </message>
+    </context>
+    <context>
+        <name>LightSetForm</name>
+        <message>
+            <source>全选</source>
+            <translation>Select All</translation>
+        </message>
+        <message>
+            <source>反选</source>
+            <translation>Invert</translation>
+        </message>
+        <message>
+            <source>取消全选</source>
+            <translation>Deselect</translation>
+        </message>
+        <message>
+            <source>选择模式</source>
+            <translation>Mode</translation>
+        </message>
+        <message>
+            <source>亮度</source>
+            <translation>Brightness</translation>
+        </message>
+        <message>
+            <source>速度</source>
+            <translation>Speed</translation>
+        </message>
+        <message>
+            <source>全彩</source>
+            <translation>RGB Color</translation>
+        </message>
+        <message>
+            <source>自定义</source>
+            <translation>Customize</translation>
+        </message>
+        <message>
+            <source>请先选择要设置的按键，再修改亮度或颜色！</source>
+            <translation>Please select the button you want to set first, and then modify the brightness or color!</translation>
+        </message>
+    </context>
+    <context>
+        <name>MacroSetForm</name>
+        <message>
+            <source>开始录制</source>
+            <translation>Start</translation>
+        </message>
+        <message>
+            <source>停止录制</source>
+            <translation>Stop</translation>
+        </message>
+        <message>
+            <source>清除全部</source>
+            <translation>Clear</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+        <message>
+            <source>按键内容</source>
+            <translation>Key value</translation>
+        </message>
+        <message>
+            <source>按键类型</source>
+            <translation>Motion type</translation>
+        </message>
+        <message>
+            <source>按下</source>
+            <translation>Down</translation>
+        </message>
+        <message>
+            <source>抬起</source>
+            <translation>Up</translation>
+        </message>
+        <message>
+            <source>持续时间(ms)</source>
+            <translation>Duration (ms)</translation>
+        </message>
+        <message>
+            <source>最大添加20个按键</source>
+            <translation>Add a maximum of 20 keys</translation>
+        </message>
+        <message>
+            <source>宏数据同步成功!</source>
+            <translation>The macro data has been successfully synchronized!</translation>
+        </message>
+    </context>
+    <context>
+        <name>MainWindow</name>
+        <message>
+            <source>设备</source>
+            <translation>Device</translation>
+        </message>
+        <message>
+            <source>固件</source>
+            <translation>Firmware</translation>
+        </message>
+        <message>
+            <source>设置</source>
+            <translation>Settings</translation>
+        </message>
+        <message>
+            <source>通讯方式</source>
+            <translation>contact method</translation>
+        </message>
+        <message>
+            <source>蓝牙</source>
+            <translation>Bluetooth</translation>
+        </message>
+        <message>
+            <source>常用配置</source>
+            <translation>Device Profiles</translation>
+        </message>
+        <message>
+            <source>设置配置表信息失败！</source>
+            <translation>Failed to set configuration profile data!</translation>
+        </message>
+        <message>
+            <source>增加配置表失败！</source>
+            <translation>Failed to add profile table!</translation>
+        </message>
+        <message>
+            <source>删除配置表失败！</source>
+            <translation>Failed to delete profile table!</translation>
+        </message>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation>The keyboard data is currently being synchronized</translation>
+        </message>
+        <message>
+            <source>读取配置失败</source>
+            <translation>Failed to read configuration</translation>
+        </message>
+        <message>
+            <source>保存文件</source>
+            <translation>Save file</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 所有文件 (*.*)</source>
+            <translation>Configuration file (*.aaa);;All files (*.*)</translation>
+        </message>
+        <message>
+            <source>导出配置中......</source>
+            <translation>Exporting profile......</translation>
+        </message>
+        <message>
+            <source>写入配置成功</source>
+            <translation>Successfully written configuration</translation>
+        </message>
+        <message>
+            <source>写入配置失败</source>
+            <translation>Writing configuration failed</translation>
+        </message>
+        <message>
+            <source>选择配置文件</source>
+            <translation>Select profile</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa);;所有文件(*)</source>
+            <translation>Configuration file (*.aaa);;All files (*)</translation>
+        </message>
+        <message>
+            <source>导入配置中......</source>
+            <translation>Importing profile......</translation>
+        </message>
+        <message>
+            <source>导入配置成功</source>
+            <translation>Import configuration successful</translation>
+        </message>
+        <message>
+            <source>导入配置失败</source>
+            <translation>Import configuration failed</translation>
+        </message>
+        <message>
+            <source>磁性键盘</source>
+            <translation>Magnetic keyboard</translation>
+        </message>
+        <message>
+            <source>点击恢复显示</source>
+            <translation>Click to restore display</translation>
+        </message>
+        <message>
+            <source>MainWindow</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>增加</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>导入</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>导出</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>NavigationBar</name>
+        <message>
+            <source>按键设置</source>
+            <translation>Keys</translation>
+        </message>
+        <message>
+            <source>灯光设置</source>
+            <translation>Lighting</translation>
+        </message>
+        <message>
+            <source>高级键</source>
+            <translation>Advanced keys</translation>
+        </message>
+        <message>
+            <source>宏设置</source>
+            <translation>Macros</translation>
+        </message>
+        <message>
+            <source>性能设置</source>
+            <translation>Performance</translation>
+        </message>
+        <message>
+            <source>校准</source>
+            <translation>Calibration</translation>
+        </message>
+        <message>
+            <source>其他</source>
+            <translation>Others</translation>
+        </message>
+    </context>
+    <context>
+        <name>OtherSetForm</name>
+        <message>
+            <source>更新固件</source>
+            <translation>Update</translation>
+        </message>
+        <message>
+            <source>暂无新版本</source>
+            <translation>No new version yet</translation>
+        </message>
+        <message>
+            <source>查看新版本</source>
+            <translation>View new version</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置</source>
+            <translation>Restore to factory settings</translation>
+        </message>
+        <message>
+            <source>立即恢复</source>
+            <translation>Restore</translation>
+        </message>
+        <message>
+            <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
+            <translation>All settings will be restored to the factory state. Please operate with caution.</translation>
+        </message>
+        <message>
+            <source>磁性键盘固件数据</source>
+            <translation>Magnetic keyboard firmware data</translation>
+        </message>
+        <message>
+            <source>更新数据</source>
+            <translation>Update data</translation>
+        </message>
+        <message>
+            <source>键盘固件版本：V</source>
+            <translation>Firmware version: V</translation>
+        </message>
+        <message>
+            <source>发现新版本</source>
+            <translation>Discover new version</translation>
+        </message>
+        <message>
+            <source>发现新版本 %1
 
 更新内容:
 %2
 
 是否立即下载更新?</source>
-        <translation>New version %1 found
+            <translation>New version %1 found
 
 What is new:
 %2
 
 Download the update now?</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>No</translation>
-    </message>
-    <message>
-        <source>正在下载更新...</source>
-        <translation>Downloading updates...</translation>
-    </message>
-    <message>
-        <source>没有新版本</source>
-        <translation>No new version</translation>
-    </message>
-    <message>
-        <source>更新错误: </source>
-        <translation>Update error: </translation>
-    </message>
-    <message>
-        <source>下载文件校验失败</source>
-        <translation>Download file verification failed</translation>
-    </message>
-    <message>
-        <source>同步</source>
-        <translation>Sync</translation>
-    </message>
-    <message>
-        <source>下载完成，是否同步键盘固件...</source>
-        <translation>Download completed, do you want to synchronize keyboard firmware ...</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Prompt</translation>
-    </message>
-    <message>
-        <source>打开文件失败！</source>
-        <translation>Failed to open the file!</translation>
-    </message>
-    <message>
-        <source>下载键盘固件中，请不要执行其他操作</source>
-        <translation>Please do not perform any other operations while downloading keyboard firmware</translation>
-    </message>
-    <message>
-        <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
-        <translation>The firmware upgrade is successful. If the device is not connected, please unplug and plug in the USB cable again!</translation>
-    </message>
-    <message>
-        <source>你确定要恢复出厂设置吗？</source>
-        <translation>Are you sure you want to reset to factory settings?</translation>
-    </message>
-    <message>
-        <source>确认</source>
-        <translation>Confirm</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置中，请不要执行其他操作</source>
-        <translation>Restoring factory settings, please do not perform any other operations</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置成功！</source>
-        <translation>Succeed in restoring factory settings!</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置失败！</source>
-        <translation>Failed to restore factory settings!</translation>
-    </message>
-    <message>
-        <source>选择固件数据文件</source>
-        <translation>Select firmware data file</translation>
-    </message>
-    <message>
-        <source>固件数据文件(*.bin);;所有文件(*)</source>
-        <translation>Firmware data file (*.bin);;All files (*)</translation>
-    </message>
-    <message>
-        <source>固件数据不匹配！</source>
-        <translation>Firmware data mismatch!</translation>
-    </message>
-    <message>
-        <source>下载固件数据中，请不要执行其他操作</source>
-        <translation>Please do not perform any other operations while downloading firmware data</translation>
-    </message>
-    <message>
-        <source>固件数据下载成功！</source>
-        <translation>Firmware data download successful!</translation>
-    </message>
-    <message>
-        <source>下载固件失败！</source>
-        <translation>Failed to download firmware!</translation>
-    </message>
-    <message>
-        <source>下载固件数据失败！</source>
-        <translation>Failed to download firmware data!</translation>
-    </message>
-</context>
-<context>
-    <name>PerformanceSetForm</name>
-    <message>
-        <source>全选</source>
-        <translation>Select All</translation>
-    </message>
-    <message>
-        <source>反选</source>
-        <translation>Invert</translation>
-    </message>
-    <message>
-        <source>取消全选</source>
-        <translation>Deselect</translation>
-    </message>
-    <message>
-        <source>轮询率</source>
-        <translation>Polling rate</translation>
-    </message>
-    <message>
-        <source>防抖等级</source>
-        <translation>Debounce level</translation>
-    </message>
-    <message>
-        <source>断触优化</source>
-        <translation>Key-drop optimization</translation>
-    </message>
-    <message>
-        <source>竞技模式</source>
-        <translation>Sports mode</translation>
-    </message>
-    <message>
-        <source>死区设置-按下(触发）</source>
-        <translation>Dead zone - press (trigger)</translation>
-    </message>
-    <message>
-        <source>死区设置-抬起(重置）</source>
-        <translation>Dead zone - release (reset)</translation>
-    </message>
-    <message>
-        <source>触发行程</source>
-        <translation>Actuation point</translation>
-    </message>
-    <message>
-        <source>快速触发</source>
-        <translation>Rapid trigger</translation>
-    </message>
-    <message>
-        <source>连续快速触发</source>
-        <translation>Continuous rapid trigger</translation>
-    </message>
-    <message>
-        <source>按下灵敏度</source>
-        <translation>Press sensitivity</translation>
-    </message>
-    <message>
-        <source>抬起灵敏度</source>
-        <translation>Release sensitivity</translation>
-    </message>
-    <message>
-        <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
-        <translation>The key triggers once it is pressed to a set point and releases once it springs back past it. A lower actuation point responds faster but is easier to trigger by accident. This is the distance the key must be pressed to trigger.</translation>
-    </message>
-    <message>
-        <source>当按键按下超过设置的触发行程后，松开按键达到所设置的灵敏度，即可停止触发</source>
-        <translation>Once the key is pressed past the actuation point, letting it rise by the set sensitivity stops the trigger</translation>
-    </message>
-    <message>
-        <source>请先选择要设置的按键</source>
-        <translation>Please select the button to be set first</translation>
-    </message>
-</context>
-<context>
-    <name>QCustomProgressDialog</name>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-</context>
-<context>
-    <name>QDeviceAddWidget</name>
-    <message>
-        <source>打开设备</source>
-        <translation>Open device</translation>
-    </message>
-</context>
-<context>
-    <name>QDksAddDialog</name>
-    <message>
-        <source>动态键程(DKS)</source>
-        <translation>Dynamic keystroke (DKS)</translation>
-    </message>
-    <message>
-        <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
-        <translation>An advanced key for magnetic switches: one key can carry one to four functions, depending on how far it is pressed and released</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>QFirewareItemWidget</name>
-    <message>
-        <source>固件下载</source>
-        <translation>Firmware Download</translation>
-    </message>
-</context>
-<context>
-    <name>QHighKeyAddWidget</name>
-    <message>
-        <source>+ 添加按键</source>
-        <translation>+ Add Key</translation>
-    </message>
-</context>
-<context>
-    <name>QInputKeyboardWidget</name>
-    <message>
-        <source>恢复默认</source>
-        <translation>Reset</translation>
-    </message>
-    <message>
-        <source>无效键</source>
-        <translation>Invalid</translation>
-    </message>
-    <message>
-        <source>全恢复</source>
-        <translation>Recovery</translation>
-    </message>
-</context>
-<context>
-    <name>QMtAddDialog</name>
-    <message>
-        <source>按住/单击(MT)</source>
-        <translation>Hold / Tap (MT)</translation>
-    </message>
-    <message>
-        <source>单击和长按按键可分别触发不同的功能</source>
-        <translation>Tapping and holding the key trigger different functions</translation>
-    </message>
-    <message>
-        <source>单击</source>
-        <translation>Click</translation>
-    </message>
-    <message>
-        <source>长按</source>
-        <translation>Press</translation>
-    </message>
-    <message>
-        <source>长按时间</source>
-        <translation>Hold time</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>QNatureLabel</name>
-    <message>
-        <source>快速触发模式:已开启</source>
-        <translation>Rapid trigger: on</translation>
-    </message>
-    <message>
-        <source>快速触发模式:已关闭</source>
-        <translation>Rapid trigger: off</translation>
-    </message>
-    <message>
-        <source>连续快速触发:已开启</source>
-        <translation>Continuous rapid trigger: on</translation>
-    </message>
-    <message>
-        <source>连续快速触发:已关闭</source>
-        <translation>Continuous rapid trigger: off</translation>
-    </message>
-</context>
-<context>
-    <name>QOksAddDialog</name>
-    <message>
-        <source>OKS监控</source>
-        <translation>OKS monitoring</translation>
-    </message>
-    <message>
-        <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
-        <translation>OKS monitors 2 selected keys; releasing one of them activates the other.</translation>
-    </message>
-    <message>
-        <source>按键1</source>
-        <translation>Key1</translation>
-    </message>
-    <message>
-        <source>按键2</source>
-        <translation>Key2</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>QRsAddDialog</name>
-    <message>
-        <source>RS监控</source>
-        <translation>RS monitoring</translation>
-    </message>
-    <message>
-        <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
-        <translation>RS monitors 2 selected keys; when both are pressed, the key pressed deeper is active.</translation>
-    </message>
-    <message>
-        <source>按键1</source>
-        <translation>Key1</translation>
-    </message>
-    <message>
-        <source>按键2</source>
-        <translation>Key2</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>QSocdAddDialog</name>
-    <message>
-        <source>SOCD指的是一种技术，当两个相反方向的按键同时按下时，按所选的规则决定哪个键生效。</source>
-        <translation>SOCD is a technique that decides by the chosen rule which key is active when two keys of opposite directions are pressed together.</translation>
-    </message>
-    <message>
-        <source>行为模式</source>
-        <translation>Behavior patterns</translation>
-    </message>
-    <message>
-        <source>最后输入优先级</source>
-        <translation>Last input priority</translation>
-    </message>
-    <message>
-        <source>绝对按键1优先</source>
-        <translation>Key 1 always wins</translation>
-    </message>
-    <message>
-        <source>绝对按键2优先</source>
-        <translation>Key 2 always wins</translation>
-    </message>
-    <message>
-        <source>抵消模式</source>
-        <translation>Cancel both</translation>
-    </message>
-    <message>
-        <source>按键1</source>
-        <translation>Key1</translation>
-    </message>
-    <message>
-        <source>按键2</source>
-        <translation>Key2</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>QTglAddDialog</name>
-    <message>
-        <source>切换开关(TGL)</source>
-        <translation>Toggle (TGL)</translation>
-    </message>
-    <message>
-        <source>单击按键可开关持续触发，按住按键则为正常触发行为</source>
-        <translation>Tap the key to switch continuous triggering on or off; hold the key for normal triggering</translation>
-    </message>
-    <message>
-        <source>触发</source>
-        <translation>Trigger</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>SystemSetForm</name>
-    <message>
-        <source>返回</source>
-        <translation>Back</translation>
-    </message>
-    <message>
-        <source>检测版本</source>
-        <translation>Check new version</translation>
-    </message>
-    <message>
-        <source>开机自动启动：</source>
-        <translation>Auto start:</translation>
-    </message>
-    <message>
-        <source>开机后自动启动磁性键盘软件</source>
-        <translation>Automatically start the magnetic keyboard software after booting up</translation>
-    </message>
-    <message>
-        <source>关闭时最小化到托盘：</source>
-        <translation>Minimize to tray when closed:</translation>
-    </message>
-    <message>
-        <source>磁性键盘关闭时，最小化到系统托盘</source>
-        <translation>Minimize to the system tray when the magnetic keyboard is turned off</translation>
-    </message>
-    <message>
-        <source>语言：</source>
-        <translation>Language:</translation>
-    </message>
-    <message>
-        <source>跟随系统</source>
-        <translation>As system language</translation>
-    </message>
-    <message>
-        <source>简体中文</source>
-        <translation>简体中文</translation>
-    </message>
-    <message>
-        <source>越南语</source>
-        <translation>Tiếng Việt</translation>
-    </message>
-    <message>
-        <source>设置磁性软件的语言</source>
-        <translation>Set the language of the magnetic software</translation>
-    </message>
-    <message>
-        <source>主题：</source>
-        <translation>Theme:</translation>
-    </message>
-    <message>
-        <source>亮色主题</source>
-        <translation>Light Theme</translation>
-    </message>
-    <message>
-        <source>暗色主题</source>
-        <translation>Dark Theme</translation>
-    </message>
-    <message>
-        <source>设置磁性软件的主题</source>
-        <translation>Set the theme for magnetic software</translation>
-    </message>
-    <message>
-        <source>固件工具：</source>
-        <translation>Firmware Tools:</translation>
-    </message>
-    <message>
-        <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
-        <translation>After enabling it, you can force an upgrade of the product&apos;s firmware. (Only enable it when the keyboard cannot be used.)</translation>
-    </message>
-    <message>
-        <source>磁性键盘软件版本-</source>
-        <translation>Magnetic keyboard software version-</translation>
-    </message>
-    <message>
-        <source>-V</source>
-        <translation>-V</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Prompt</translation>
-    </message>
-    <message>
-        <source>没有新版本</source>
-        <translation>No new version</translation>
-    </message>
-    <message>
-        <source>发现新版本</source>
-        <translation>Discover new version</translation>
-    </message>
-    <message>
-        <source>发现新版本 %1
+        </message>
+        <message>
+            <source>是</source>
+            <translation>Yes</translation>
+        </message>
+        <message>
+            <source>否</source>
+            <translation>No</translation>
+        </message>
+        <message>
+            <source>正在下载更新...</source>
+            <translation>Downloading updates...</translation>
+        </message>
+        <message>
+            <source>没有新版本</source>
+            <translation>No new version</translation>
+        </message>
+        <message>
+            <source>更新错误: </source>
+            <translation>Update error: </translation>
+        </message>
+        <message>
+            <source>下载文件校验失败</source>
+            <translation>Download file verification failed</translation>
+        </message>
+        <message>
+            <source>同步</source>
+            <translation>Sync</translation>
+        </message>
+        <message>
+            <source>下载完成，是否同步键盘固件...</source>
+            <translation>Download completed, do you want to synchronize keyboard firmware ...</translation>
+        </message>
+        <message>
+            <source>提示</source>
+            <translation>Prompt</translation>
+        </message>
+        <message>
+            <source>打开文件失败！</source>
+            <translation>Failed to open the file!</translation>
+        </message>
+        <message>
+            <source>下载键盘固件中，请不要执行其他操作</source>
+            <translation>Please do not perform any other operations while downloading keyboard firmware</translation>
+        </message>
+        <message>
+            <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
+            <translation>The firmware upgrade is successful. If the device is not connected, please unplug and plug in the USB cable again!</translation>
+        </message>
+        <message>
+            <source>你确定要恢复出厂设置吗？</source>
+            <translation>Are you sure you want to reset to factory settings?</translation>
+        </message>
+        <message>
+            <source>确认</source>
+            <translation>Confirm</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置中，请不要执行其他操作</source>
+            <translation>Restoring factory settings, please do not perform any other operations</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置成功！</source>
+            <translation>Succeed in restoring factory settings!</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置失败！</source>
+            <translation>Failed to restore factory settings!</translation>
+        </message>
+        <message>
+            <source>选择固件数据文件</source>
+            <translation>Select firmware data file</translation>
+        </message>
+        <message>
+            <source>固件数据文件(*.bin);;所有文件(*)</source>
+            <translation>Firmware data file (*.bin);;All files (*)</translation>
+        </message>
+        <message>
+            <source>固件数据不匹配！</source>
+            <translation>Firmware data mismatch!</translation>
+        </message>
+        <message>
+            <source>下载固件数据中，请不要执行其他操作</source>
+            <translation>Please do not perform any other operations while downloading firmware data</translation>
+        </message>
+        <message>
+            <source>固件数据下载成功！</source>
+            <translation>Firmware data download successful!</translation>
+        </message>
+        <message>
+            <source>下载固件失败！</source>
+            <translation>Failed to download firmware!</translation>
+        </message>
+        <message>
+            <source>下载固件数据失败！</source>
+            <translation>Failed to download firmware data!</translation>
+        </message>
+    </context>
+    <context>
+        <name>PerformanceSetForm</name>
+        <message>
+            <source>全选</source>
+            <translation>Select All</translation>
+        </message>
+        <message>
+            <source>反选</source>
+            <translation>Invert</translation>
+        </message>
+        <message>
+            <source>取消全选</source>
+            <translation>Deselect</translation>
+        </message>
+        <message>
+            <source>轮询率</source>
+            <translation>Polling rate</translation>
+        </message>
+        <message>
+            <source>防抖等级</source>
+            <translation>Debounce level</translation>
+        </message>
+        <message>
+            <source>断触优化</source>
+            <translation>Key-drop optimization</translation>
+        </message>
+        <message>
+            <source>竞技模式</source>
+            <translation>Sports mode</translation>
+        </message>
+        <message>
+            <source>死区设置-按下(触发）</source>
+            <translation>Dead zone - press (trigger)</translation>
+        </message>
+        <message>
+            <source>死区设置-抬起(重置）</source>
+            <translation>Dead zone - release (reset)</translation>
+        </message>
+        <message>
+            <source>触发行程</source>
+            <translation>Actuation point</translation>
+        </message>
+        <message>
+            <source>快速触发</source>
+            <translation>Rapid trigger</translation>
+        </message>
+        <message>
+            <source>连续快速触发</source>
+            <translation>Continuous rapid trigger</translation>
+        </message>
+        <message>
+            <source>按下灵敏度</source>
+            <translation>Press sensitivity</translation>
+        </message>
+        <message>
+            <source>抬起灵敏度</source>
+            <translation>Release sensitivity</translation>
+        </message>
+        <message>
+            <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
+            <translation>The key triggers once it is pressed to a set point and releases once it springs back past it. A lower actuation point responds faster but is easier to trigger by accident. This is the distance the key must be pressed to trigger.</translation>
+        </message>
+        <message>
+            <source>当按键按下超过设置的触发行程后，松开按键达到所设置的灵敏度，即可停止触发</source>
+            <translation>Once the key is pressed past the actuation point, letting it rise by the set sensitivity stops the trigger</translation>
+        </message>
+        <message>
+            <source>请先选择要设置的按键</source>
+            <translation>Please select the button to be set first</translation>
+        </message>
+        <message>
+            <source>显示触发行程</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>显示快速触发</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QCustomProgressDialog</name>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDeviceAddWidget</name>
+        <message>
+            <source>打开设备</source>
+            <translation>Open device</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDksAddDialog</name>
+        <message>
+            <source>动态键程(DKS)</source>
+            <translation>Dynamic keystroke (DKS)</translation>
+        </message>
+        <message>
+            <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
+            <translation>An advanced key for magnetic switches: one key can carry one to four functions, depending on how far it is pressed and released</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+    </context>
+    <context>
+        <name>QFirewareItemWidget</name>
+        <message>
+            <source>固件下载</source>
+            <translation>Firmware Download</translation>
+        </message>
+    </context>
+    <context>
+        <name>QHighKeyAddWidget</name>
+        <message>
+            <source>+ 添加按键</source>
+            <translation>+ Add Key</translation>
+        </message>
+    </context>
+    <context>
+        <name>QHighKeyDialog</name>
+        <message>
+            <source>请先选择按键2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>高级键数量已达上限</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QInputKeyboardWidget</name>
+        <message>
+            <source>恢复默认</source>
+            <translation>Reset</translation>
+        </message>
+        <message>
+            <source>无效键</source>
+            <translation>Invalid</translation>
+        </message>
+        <message>
+            <source>全恢复</source>
+            <translation>Recovery</translation>
+        </message>
+    </context>
+    <context>
+        <name>QMtAddDialog</name>
+        <message>
+            <source>按住/单击(MT)</source>
+            <translation>Hold / Tap (MT)</translation>
+        </message>
+        <message>
+            <source>单击和长按按键可分别触发不同的功能</source>
+            <translation>Tapping and holding the key trigger different functions</translation>
+        </message>
+        <message>
+            <source>单击</source>
+            <translation>Click</translation>
+        </message>
+        <message>
+            <source>长按</source>
+            <translation>Press</translation>
+        </message>
+        <message>
+            <source>长按时间</source>
+            <translation>Hold time</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+    </context>
+    <context>
+        <name>QNatureLabel</name>
+        <message>
+            <source>快速触发模式:已开启</source>
+            <translation>Rapid trigger: on</translation>
+        </message>
+        <message>
+            <source>快速触发模式:已关闭</source>
+            <translation>Rapid trigger: off</translation>
+        </message>
+        <message>
+            <source>连续快速触发:已开启</source>
+            <translation>Continuous rapid trigger: on</translation>
+        </message>
+        <message>
+            <source>连续快速触发:已关闭</source>
+            <translation>Continuous rapid trigger: off</translation>
+        </message>
+    </context>
+    <context>
+        <name>QOksAddDialog</name>
+        <message>
+            <source>OKS监控</source>
+            <translation>OKS monitoring</translation>
+        </message>
+        <message>
+            <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
+            <translation>OKS monitors 2 selected keys; releasing one of them activates the other.</translation>
+        </message>
+        <message>
+            <source>按键1</source>
+            <translation>Key1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Key2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+    </context>
+    <context>
+        <name>QRsAddDialog</name>
+        <message>
+            <source>RS监控</source>
+            <translation>RS monitoring</translation>
+        </message>
+        <message>
+            <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
+            <translation>RS monitors 2 selected keys; when both are pressed, the key pressed deeper is active.</translation>
+        </message>
+        <message>
+            <source>按键1</source>
+            <translation>Key1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Key2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+    </context>
+    <context>
+        <name>QSocdAddDialog</name>
+        <message>
+            <source>SOCD指的是一种技术，当两个相反方向的按键同时按下时，按所选的规则决定哪个键生效。</source>
+            <translation>SOCD is a technique that decides by the chosen rule which key is active when two keys of opposite directions are pressed together.</translation>
+        </message>
+        <message>
+            <source>行为模式</source>
+            <translation>Behavior patterns</translation>
+        </message>
+        <message>
+            <source>最后输入优先级</source>
+            <translation>Last input priority</translation>
+        </message>
+        <message>
+            <source>绝对按键1优先</source>
+            <translation>Key 1 always wins</translation>
+        </message>
+        <message>
+            <source>绝对按键2优先</source>
+            <translation>Key 2 always wins</translation>
+        </message>
+        <message>
+            <source>抵消模式</source>
+            <translation>Cancel both</translation>
+        </message>
+        <message>
+            <source>按键1</source>
+            <translation>Key1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Key2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+        <message>
+            <source>SOCD</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QTglAddDialog</name>
+        <message>
+            <source>切换开关(TGL)</source>
+            <translation>Toggle (TGL)</translation>
+        </message>
+        <message>
+            <source>单击按键可开关持续触发，按住按键则为正常触发行为</source>
+            <translation>Tap the key to switch continuous triggering on or off; hold the key for normal triggering</translation>
+        </message>
+        <message>
+            <source>触发</source>
+            <translation>Trigger</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+    </context>
+    <context>
+        <name>SystemSetForm</name>
+        <message>
+            <source>返回</source>
+            <translation>Back</translation>
+        </message>
+        <message>
+            <source>检测版本</source>
+            <translation>Check new version</translation>
+        </message>
+        <message>
+            <source>开机自动启动：</source>
+            <translation>Auto start:</translation>
+        </message>
+        <message>
+            <source>开机后自动启动磁性键盘软件</source>
+            <translation>Automatically start the magnetic keyboard software after booting up</translation>
+        </message>
+        <message>
+            <source>关闭时最小化到托盘：</source>
+            <translation>Minimize to tray when closed:</translation>
+        </message>
+        <message>
+            <source>磁性键盘关闭时，最小化到系统托盘</source>
+            <translation>Minimize to the system tray when the magnetic keyboard is turned off</translation>
+        </message>
+        <message>
+            <source>语言：</source>
+            <translation>Language:</translation>
+        </message>
+        <message>
+            <source>跟随系统</source>
+            <translation>As system language</translation>
+        </message>
+        <message>
+            <source>简体中文</source>
+            <translation>简体中文</translation>
+        </message>
+        <message>
+            <source>越南语</source>
+            <translation>Tiếng Việt</translation>
+        </message>
+        <message>
+            <source>设置磁性软件的语言</source>
+            <translation>Set the language of the magnetic software</translation>
+        </message>
+        <message>
+            <source>主题：</source>
+            <translation>Theme:</translation>
+        </message>
+        <message>
+            <source>亮色主题</source>
+            <translation>Light Theme</translation>
+        </message>
+        <message>
+            <source>暗色主题</source>
+            <translation>Dark Theme</translation>
+        </message>
+        <message>
+            <source>设置磁性软件的主题</source>
+            <translation>Set the theme for magnetic software</translation>
+        </message>
+        <message>
+            <source>固件工具：</source>
+            <translation>Firmware Tools:</translation>
+        </message>
+        <message>
+            <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
+            <translation>After enabling it, you can force an upgrade of the product's firmware. (Only enable it when the keyboard cannot be used.)</translation>
+        </message>
+        <message>
+            <source>磁性键盘软件版本-</source>
+            <translation>Magnetic keyboard software version-</translation>
+        </message>
+        <message>
+            <source>-V</source>
+            <translation>-V</translation>
+        </message>
+        <message>
+            <source>提示</source>
+            <translation>Prompt</translation>
+        </message>
+        <message>
+            <source>没有新版本</source>
+            <translation>No new version</translation>
+        </message>
+        <message>
+            <source>发现新版本</source>
+            <translation>Discover new version</translation>
+        </message>
+        <message>
+            <source>发现新版本 %1
 
 更新内容:
 %2
 
 是否立即下载更新?</source>
-        <translation>New version %1 found
+            <translation>New version %1 found
 
 What is new:
 %2
 
 Download the update now?</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>No</translation>
-    </message>
-    <message>
-        <source>正在下载更新...</source>
-        <translation>Downloading updates...</translation>
-    </message>
-    <message>
-        <source>下载文件校验失败</source>
-        <translation>Download file verification failed</translation>
-    </message>
-    <message>
-        <source>安装</source>
-        <translation>Install</translation>
-    </message>
-    <message>
-        <source>下载完成，是否安装...</source>
-        <translation>Download completed, do you want to install it ...</translation>
-    </message>
-    <message>
-        <source>更新错误: </source>
-        <translation>Update error: </translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <source>磁性键盘</source>
-        <translation>Magnetic keyboard</translation>
-    </message>
-</context>
+        </message>
+        <message>
+            <source>是</source>
+            <translation>Yes</translation>
+        </message>
+        <message>
+            <source>否</source>
+            <translation>No</translation>
+        </message>
+        <message>
+            <source>正在下载更新...</source>
+            <translation>Downloading updates...</translation>
+        </message>
+        <message>
+            <source>下载文件校验失败</source>
+            <translation>Download file verification failed</translation>
+        </message>
+        <message>
+            <source>安装</source>
+            <translation>Install</translation>
+        </message>
+        <message>
+            <source>下载完成，是否安装...</source>
+            <translation>Download completed, do you want to install it ...</translation>
+        </message>
+        <message>
+            <source>更新错误: </source>
+            <translation>Update error: </translation>
+        </message>
+    </context>
+    <context>
+        <name>UpdateServer</name>
+        <message>
+            <source>未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL 启动）</source>
+            <translation>No download server is configured (set System/ServerUrl in data/config.ini, or start with --server=URL)</translation>
+        </message>
+    </context>
+    <context>
+        <name>main</name>
+        <message>
+            <source>磁性键盘</source>
+            <translation>Magnetic keyboard</translation>
+        </message>
+    </context>
 </TS>

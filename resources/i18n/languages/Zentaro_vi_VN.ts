@@ -1,977 +1,1043 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="vi_VN" sourcelanguage="zh_CN">
-<context>
-    <name>AlignSetForm</name>
-    <message>
-        <source>开始校准</source>
-        <translation>Bắt đầu hiệu chỉnh</translation>
-    </message>
-    <message>
-        <source>保存校准</source>
-        <translation>Lưu giá trị hiệu chỉnh</translation>
-    </message>
-    <message>
-        <source>打开ADC</source>
-        <translation>Mở ADC</translation>
-    </message>
-    <message>
-        <source>关闭ADC</source>
-        <translation>Đóng ADC</translation>
-    </message>
-    <message>
-        <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
+    <context>
+        <name>AlignSetForm</name>
+        <message>
+            <source>开始校准</source>
+            <translation>Bắt đầu hiệu chỉnh</translation>
+        </message>
+        <message>
+            <source>保存校准</source>
+            <translation>Lưu giá trị hiệu chỉnh</translation>
+        </message>
+        <message>
+            <source>打开ADC</source>
+            <translation>Mở ADC</translation>
+        </message>
+        <message>
+            <source>关闭ADC</source>
+            <translation>Đóng ADC</translation>
+        </message>
+        <message>
+            <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
 警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
-        <translation>Gợi ý: nhấn từng phím một xuống hết hành trình và giữ ở đáy, lắc phím theo bốn hướng (lên, xuống, trái, phải) trong hơn 2 giây, rồi nhả hoàn toàn. Nên lặp lại quá trình này hai đến ba lần cho mỗi phím.
+            <translation>Gợi ý: nhấn từng phím một xuống hết hành trình và giữ ở đáy, lắc phím theo bốn hướng (lên, xuống, trái, phải) trong hơn 2 giây, rồi nhả hoàn toàn. Nên lặp lại quá trình này hai đến ba lần cho mỗi phím.
 Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc rời trang hiệu chỉnh. Nếu phần mềm bị đóng khi đang hiệu chỉnh khiến bàn phím luôn sáng đèn hoặc hoạt động không bình thường, hãy rút bàn phím ra và cắm lại.</translation>
-    </message>
-    <message>
-        <source>打开校准失败</source>
-        <translation>Mở hiệu chỉnh thất bại</translation>
-    </message>
-</context>
-<context>
-    <name>DeviceManageForm</name>
-    <message>
-        <source>打开设备</source>
-        <translation>Mở thiết bị</translation>
-    </message>
-    <message>
-        <source>正在搜索蓝牙，请稍候...</source>
-        <translation>Đang tìm thiết bị Bluetooth, vui lòng chờ...</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>未搜索到蓝牙</source>
-        <translation>Không tìm thấy Bluetooth</translation>
-    </message>
-    <message>
-        <source>键盘数据同步中</source>
-        <translation>Dữ liệu bàn phím vẫn đang được đồng bộ</translation>
-    </message>
-    <message>
-        <source>没有匹配的产品，请联系厂家同步更新</source>
-        <translation>Không có sản phẩm phù hợp, vui lòng liên hệ nhà sản xuất để đồng bộ và cập nhật</translation>
-    </message>
-    <message>
-        <source>更新错误</source>
-        <translation>Lỗi cập nhật: </translation>
-    </message>
-    <message>
-        <source>打开设备失败</source>
-        <translation>Mở thiết bị thất bại</translation>
-    </message>
-</context>
-<context>
-    <name>FirewareManageForm</name>
-    <message>
-        <source>固件管理</source>
-        <translation>Quản lý firmware</translation>
-    </message>
-    <message>
-        <source>下载固件中，请不要执行其他操作</source>
-        <translation>Đang tải firmware, vui lòng không thực hiện thao tác khác</translation>
-    </message>
-    <message>
-        <source>下载固件失败</source>
-        <translation>Tải firmware thất bại</translation>
-    </message>
-</context>
-<context>
-    <name>HighKeyForm</name>
-    <message>
-        <source>切换开关</source>
-        <translation>TGL</translation>
-    </message>
-    <message>
-        <source>按住/单击</source>
-        <translation>MT</translation>
-    </message>
-    <message>
-        <source>动态键程</source>
-        <translation>DKS</translation>
-    </message>
-    <message>
-        <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
-        <translation>Trước tiên chọn một phím bất kỳ để gán phím nâng cao. Mỗi cấu hình dùng được tối đa 32 phím nâng cao. Đã gán: </translation>
-    </message>
-    <message>
-        <source>请先选择要设置的按键</source>
-        <translation>Vui lòng chọn phím cần thiết lập trước</translation>
-    </message>
-    <message>
-        <source>重置键盘数据成功！</source>
-        <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
-    </message>
-</context>
-<context>
-    <name>KeySetForm</name>
-    <message>
-        <source>普通层</source>
-        <translation>Lớp thường</translation>
-    </message>
-    <message>
-        <source>键盘按键</source>
-        <translation>Bàn phím</translation>
-    </message>
-    <message>
-        <source>系统按键</source>
-        <translation>Đa phương tiện</translation>
-    </message>
-    <message>
-        <source>宏按键</source>
-        <translation>Macro</translation>
-    </message>
-    <message>
-        <source>灯效按键</source>
-        <translation>Hiệu ứng RGB</translation>
-    </message>
-    <message>
-        <source>扩展按键</source>
-        <translation>Khác</translation>
-    </message>
-    <message>
-        <source>重置键盘数据成功！</source>
-        <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
-    </message>
-</context>
-<context>
-    <name>LightSetForm</name>
-    <message>
-        <source>全选</source>
-        <translation>Chọn tất cả</translation>
-    </message>
-    <message>
-        <source>反选</source>
-        <translation>Đảo chọn</translation>
-    </message>
-    <message>
-        <source>取消全选</source>
-        <translation>Bỏ chọn tất cả</translation>
-    </message>
-    <message>
-        <source>选择模式</source>
-        <translation>Chế độ</translation>
-    </message>
-    <message>
-        <source>亮度</source>
-        <translation>Độ sáng</translation>
-    </message>
-    <message>
-        <source>速度</source>
-        <translation>Tốc độ</translation>
-    </message>
-    <message>
-        <source>全彩</source>
-        <translation>Màu RGB</translation>
-    </message>
-    <message>
-        <source>自定义</source>
-        <translation>Tùy chỉnh</translation>
-    </message>
-    <message>
-        <source>请先选择要设置的按键，再修改亮度或颜色！</source>
-        <translation>Vui lòng chọn phím cần thiết lập trước, sau đó mới chỉnh độ sáng hoặc màu!</translation>
-    </message>
-</context>
-<context>
-    <name>MacroSetForm</name>
-    <message>
-        <source>开始录制</source>
-        <translation>Bắt đầu</translation>
-    </message>
-    <message>
-        <source>停止录制</source>
-        <translation>Dừng</translation>
-    </message>
-    <message>
-        <source>清除全部</source>
-        <translation>Xóa hết</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-    <message>
-        <source>按键内容</source>
-        <translation>Phím</translation>
-    </message>
-    <message>
-        <source>按键类型</source>
-        <translation>Thao tác</translation>
-    </message>
-    <message>
-        <source>按下</source>
-        <translation>Nhấn</translation>
-    </message>
-    <message>
-        <source>抬起</source>
-        <translation>Nhả</translation>
-    </message>
-    <message>
-        <source>持续时间(ms)</source>
-        <translation>Thời gian (ms)</translation>
-    </message>
-    <message>
-        <source>最大添加20个按键</source>
-        <translation>Chỉ thêm được tối đa 20 phím</translation>
-    </message>
-    <message>
-        <source>宏数据同步成功!</source>
-        <translation>Đồng bộ dữ liệu macro thành công!</translation>
-    </message>
-</context>
-<context>
-    <name>MainWindow</name>
-    <message>
-        <source>设备</source>
-        <translation>Thiết bị</translation>
-    </message>
-    <message>
-        <source>固件</source>
-        <translation>Firmware</translation>
-    </message>
-    <message>
-        <source>设置</source>
-        <translation>Cài đặt</translation>
-    </message>
-    <message>
-        <source>通讯方式</source>
-        <translation>Phương thức kết nối</translation>
-    </message>
-    <message>
-        <source>蓝牙</source>
-        <translation>Bluetooth</translation>
-    </message>
-    <message>
-        <source>常用配置</source>
-        <translation>Cấu hình thiết bị</translation>
-    </message>
-    <message>
-        <source>设置配置表信息失败！</source>
-        <translation>Thiết lập thông tin cấu hình thất bại!</translation>
-    </message>
-    <message>
-        <source>增加配置表失败！</source>
-        <translation>Thêm cấu hình thất bại!</translation>
-    </message>
-    <message>
-        <source>删除配置表失败！</source>
-        <translation>Xóa cấu hình thất bại!</translation>
-    </message>
-    <message>
-        <source>键盘数据同步中</source>
-        <translation>Đang đồng bộ dữ liệu bàn phím</translation>
-    </message>
-    <message>
-        <source>读取配置失败</source>
-        <translation>Đọc cấu hình thất bại</translation>
-    </message>
-    <message>
-        <source>保存文件</source>
-        <translation>Lưu tệp</translation>
-    </message>
-    <message>
-        <source>配置文件 (*.aaa);; 所有文件 (*.*)</source>
-        <translation>Tệp cấu hình (*.aaa);;Tất cả các tệp (*.*)</translation>
-    </message>
-    <message>
-        <source>导出配置中......</source>
-        <translation>Đang xuất cấu hình......</translation>
-    </message>
-    <message>
-        <source>写入配置成功</source>
-        <translation>Ghi cấu hình thành công</translation>
-    </message>
-    <message>
-        <source>写入配置失败</source>
-        <translation>Ghi cấu hình thất bại</translation>
-    </message>
-    <message>
-        <source>选择配置文件</source>
-        <translation>Chọn tệp cấu hình</translation>
-    </message>
-    <message>
-        <source>配置文件(*.aaa);;所有文件(*)</source>
-        <translation>Tệp cấu hình (*.aaa);;Tất cả các tệp (*)</translation>
-    </message>
-    <message>
-        <source>导入配置中......</source>
-        <translation>Đang nhập cấu hình......</translation>
-    </message>
-    <message>
-        <source>导入配置成功</source>
-        <translation>Nhập cấu hình thành công</translation>
-    </message>
-    <message>
-        <source>导入配置失败</source>
-        <translation>Nhập cấu hình thất bại</translation>
-    </message>
-    <message>
-        <source>磁性键盘</source>
-        <translation>Bàn phím từ tính</translation>
-    </message>
-    <message>
-        <source>点击恢复显示</source>
-        <translation>Nhấp để hiển thị lại</translation>
-    </message>
-</context>
-<context>
-    <name>NavigationBar</name>
-    <message>
-        <source>按键设置</source>
-        <translation>Phím</translation>
-    </message>
-    <message>
-        <source>灯光设置</source>
-        <translation>Đèn</translation>
-    </message>
-    <message>
-        <source>高级键</source>
-        <translation>Phím nâng cao</translation>
-    </message>
-    <message>
-        <source>宏设置</source>
-        <translation>Macro</translation>
-    </message>
-    <message>
-        <source>性能设置</source>
-        <translation>Hiệu năng</translation>
-    </message>
-    <message>
-        <source>校准</source>
-        <translation>Hiệu chỉnh</translation>
-    </message>
-    <message>
-        <source>其他</source>
-        <translation>Khác</translation>
-    </message>
-</context>
-<context>
-    <name>OtherSetForm</name>
-    <message>
-        <source>更新固件</source>
-        <translation>Cập nhật</translation>
-    </message>
-    <message>
-        <source>暂无新版本</source>
-        <translation>Chưa có phiên bản mới</translation>
-    </message>
-    <message>
-        <source>查看新版本</source>
-        <translation>Xem phiên bản mới</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置</source>
-        <translation>Khôi phục cài đặt gốc</translation>
-    </message>
-    <message>
-        <source>立即恢复</source>
-        <translation>Khôi phục</translation>
-    </message>
-    <message>
-        <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
-        <translation>Mọi cài đặt sẽ được đưa về trạng thái xuất xưởng. Vui lòng thao tác cẩn thận.</translation>
-    </message>
-    <message>
-        <source>磁性键盘固件数据</source>
-        <translation>Dữ liệu firmware bàn phím từ tính</translation>
-    </message>
-    <message>
-        <source>更新数据</source>
-        <translation>Cập nhật dữ liệu</translation>
-    </message>
-    <message>
-        <source>键盘固件版本：V</source>
-        <translation>Phiên bản firmware: V</translation>
-    </message>
-    <message>
-        <source>发现新版本</source>
-        <translation>Phát hiện phiên bản mới</translation>
-    </message>
-    <message>
-        <source>发现新版本 %1
+        </message>
+        <message>
+            <source>打开校准失败</source>
+            <translation>Mở hiệu chỉnh thất bại</translation>
+        </message>
+    </context>
+    <context>
+        <name>DeviceManageForm</name>
+        <message>
+            <source>打开设备</source>
+            <translation>Mở thiết bị</translation>
+        </message>
+        <message>
+            <source>正在搜索蓝牙，请稍候...</source>
+            <translation>Đang tìm thiết bị Bluetooth, vui lòng chờ...</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>未搜索到蓝牙</source>
+            <translation>Không tìm thấy Bluetooth</translation>
+        </message>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation>Dữ liệu bàn phím vẫn đang được đồng bộ</translation>
+        </message>
+        <message>
+            <source>没有匹配的产品，请联系厂家同步更新</source>
+            <translation>Không có sản phẩm phù hợp, vui lòng liên hệ nhà sản xuất để đồng bộ và cập nhật</translation>
+        </message>
+        <message>
+            <source>更新错误</source>
+            <translation>Lỗi cập nhật: </translation>
+        </message>
+        <message>
+            <source>打开设备失败</source>
+            <translation>Mở thiết bị thất bại</translation>
+        </message>
+        <message>
+            <source>未找到可用的蓝牙适配器</source>
+            <translation>Không tìm thấy bộ điều hợp Bluetooth khả dụng</translation>
+        </message>
+        <message>
+            <source>蓝牙未开启</source>
+            <translation>Bluetooth đang tắt</translation>
+        </message>
+        <message>
+            <source>读取配置失败</source>
+            <translation>Đọc cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
+            <translation>Máy tính này không cho phép người dùng hiện tại mở bàn phím (thiếu quy tắc udev). Hãy chạy lệnh dưới đây trong terminal để cài quy tắc, rồi rút và cắm lại bàn phím:</translation>
+        </message>
+    </context>
+    <context>
+        <name>FirewareManageForm</name>
+        <message>
+            <source>固件管理</source>
+            <translation>Quản lý firmware</translation>
+        </message>
+        <message>
+            <source>下载固件中，请不要执行其他操作</source>
+            <translation>Đang tải firmware, vui lòng không thực hiện thao tác khác</translation>
+        </message>
+        <message>
+            <source>下载固件失败</source>
+            <translation>Tải firmware thất bại</translation>
+        </message>
+    </context>
+    <context>
+        <name>HighKeyForm</name>
+        <message>
+            <source>切换开关</source>
+            <translation>TGL</translation>
+        </message>
+        <message>
+            <source>按住/单击</source>
+            <translation>MT</translation>
+        </message>
+        <message>
+            <source>动态键程</source>
+            <translation>DKS</translation>
+        </message>
+        <message>
+            <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
+            <translation>Trước tiên chọn một phím bất kỳ để gán phím nâng cao. Mỗi cấu hình dùng được tối đa 32 phím nâng cao. Đã gán: </translation>
+        </message>
+        <message>
+            <source>请先选择要设置的按键</source>
+            <translation>Vui lòng chọn phím cần thiết lập trước</translation>
+        </message>
+        <message>
+            <source>重置键盘数据成功！</source>
+            <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
+        </message>
+    </context>
+    <context>
+        <name>KeySetForm</name>
+        <message>
+            <source>普通层</source>
+            <translation>Lớp thường</translation>
+        </message>
+        <message>
+            <source>键盘按键</source>
+            <translation>Bàn phím</translation>
+        </message>
+        <message>
+            <source>系统按键</source>
+            <translation>Đa phương tiện</translation>
+        </message>
+        <message>
+            <source>宏按键</source>
+            <translation>Macro</translation>
+        </message>
+        <message>
+            <source>灯效按键</source>
+            <translation>Hiệu ứng RGB</translation>
+        </message>
+        <message>
+            <source>扩展按键</source>
+            <translation>Khác</translation>
+        </message>
+        <message>
+            <source>重置键盘数据成功！</source>
+            <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
+        </message>
+    </context>
+    <context>
+        <name>LightSetForm</name>
+        <message>
+            <source>全选</source>
+            <translation>Chọn tất cả</translation>
+        </message>
+        <message>
+            <source>反选</source>
+            <translation>Đảo chọn</translation>
+        </message>
+        <message>
+            <source>取消全选</source>
+            <translation>Bỏ chọn tất cả</translation>
+        </message>
+        <message>
+            <source>选择模式</source>
+            <translation>Chế độ</translation>
+        </message>
+        <message>
+            <source>亮度</source>
+            <translation>Độ sáng</translation>
+        </message>
+        <message>
+            <source>速度</source>
+            <translation>Tốc độ</translation>
+        </message>
+        <message>
+            <source>全彩</source>
+            <translation>Màu RGB</translation>
+        </message>
+        <message>
+            <source>自定义</source>
+            <translation>Tùy chỉnh</translation>
+        </message>
+        <message>
+            <source>请先选择要设置的按键，再修改亮度或颜色！</source>
+            <translation>Vui lòng chọn phím cần thiết lập trước, sau đó mới chỉnh độ sáng hoặc màu!</translation>
+        </message>
+    </context>
+    <context>
+        <name>MacroSetForm</name>
+        <message>
+            <source>开始录制</source>
+            <translation>Bắt đầu</translation>
+        </message>
+        <message>
+            <source>停止录制</source>
+            <translation>Dừng</translation>
+        </message>
+        <message>
+            <source>清除全部</source>
+            <translation>Xóa hết</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+        <message>
+            <source>按键内容</source>
+            <translation>Phím</translation>
+        </message>
+        <message>
+            <source>按键类型</source>
+            <translation>Thao tác</translation>
+        </message>
+        <message>
+            <source>按下</source>
+            <translation>Nhấn</translation>
+        </message>
+        <message>
+            <source>抬起</source>
+            <translation>Nhả</translation>
+        </message>
+        <message>
+            <source>持续时间(ms)</source>
+            <translation>Thời gian (ms)</translation>
+        </message>
+        <message>
+            <source>最大添加20个按键</source>
+            <translation>Chỉ thêm được tối đa 20 phím</translation>
+        </message>
+        <message>
+            <source>宏数据同步成功!</source>
+            <translation>Đồng bộ dữ liệu macro thành công!</translation>
+        </message>
+    </context>
+    <context>
+        <name>MainWindow</name>
+        <message>
+            <source>设备</source>
+            <translation>Thiết bị</translation>
+        </message>
+        <message>
+            <source>固件</source>
+            <translation>Firmware</translation>
+        </message>
+        <message>
+            <source>设置</source>
+            <translation>Cài đặt</translation>
+        </message>
+        <message>
+            <source>通讯方式</source>
+            <translation>Phương thức kết nối</translation>
+        </message>
+        <message>
+            <source>蓝牙</source>
+            <translation>Bluetooth</translation>
+        </message>
+        <message>
+            <source>常用配置</source>
+            <translation>Cấu hình thiết bị</translation>
+        </message>
+        <message>
+            <source>设置配置表信息失败！</source>
+            <translation>Thiết lập thông tin cấu hình thất bại!</translation>
+        </message>
+        <message>
+            <source>增加配置表失败！</source>
+            <translation>Thêm cấu hình thất bại!</translation>
+        </message>
+        <message>
+            <source>删除配置表失败！</source>
+            <translation>Xóa cấu hình thất bại!</translation>
+        </message>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation>Đang đồng bộ dữ liệu bàn phím</translation>
+        </message>
+        <message>
+            <source>读取配置失败</source>
+            <translation>Đọc cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>保存文件</source>
+            <translation>Lưu tệp</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 所有文件 (*.*)</source>
+            <translation>Tệp cấu hình (*.aaa);;Tất cả các tệp (*.*)</translation>
+        </message>
+        <message>
+            <source>导出配置中......</source>
+            <translation>Đang xuất cấu hình......</translation>
+        </message>
+        <message>
+            <source>写入配置成功</source>
+            <translation>Ghi cấu hình thành công</translation>
+        </message>
+        <message>
+            <source>写入配置失败</source>
+            <translation>Ghi cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>选择配置文件</source>
+            <translation>Chọn tệp cấu hình</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa);;所有文件(*)</source>
+            <translation>Tệp cấu hình (*.aaa);;Tất cả các tệp (*)</translation>
+        </message>
+        <message>
+            <source>导入配置中......</source>
+            <translation>Đang nhập cấu hình......</translation>
+        </message>
+        <message>
+            <source>导入配置成功</source>
+            <translation>Nhập cấu hình thành công</translation>
+        </message>
+        <message>
+            <source>导入配置失败</source>
+            <translation>Nhập cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>磁性键盘</source>
+            <translation>Bàn phím từ tính</translation>
+        </message>
+        <message>
+            <source>点击恢复显示</source>
+            <translation>Nhấp để hiển thị lại</translation>
+        </message>
+        <message>
+            <source>MainWindow</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>增加</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>导入</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>导出</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>NavigationBar</name>
+        <message>
+            <source>按键设置</source>
+            <translation>Phím</translation>
+        </message>
+        <message>
+            <source>灯光设置</source>
+            <translation>Đèn</translation>
+        </message>
+        <message>
+            <source>高级键</source>
+            <translation>Phím nâng cao</translation>
+        </message>
+        <message>
+            <source>宏设置</source>
+            <translation>Macro</translation>
+        </message>
+        <message>
+            <source>性能设置</source>
+            <translation>Hiệu năng</translation>
+        </message>
+        <message>
+            <source>校准</source>
+            <translation>Hiệu chỉnh</translation>
+        </message>
+        <message>
+            <source>其他</source>
+            <translation>Khác</translation>
+        </message>
+    </context>
+    <context>
+        <name>OtherSetForm</name>
+        <message>
+            <source>更新固件</source>
+            <translation>Cập nhật</translation>
+        </message>
+        <message>
+            <source>暂无新版本</source>
+            <translation>Chưa có phiên bản mới</translation>
+        </message>
+        <message>
+            <source>查看新版本</source>
+            <translation>Xem phiên bản mới</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置</source>
+            <translation>Khôi phục cài đặt gốc</translation>
+        </message>
+        <message>
+            <source>立即恢复</source>
+            <translation>Khôi phục</translation>
+        </message>
+        <message>
+            <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
+            <translation>Mọi cài đặt sẽ được đưa về trạng thái xuất xưởng. Vui lòng thao tác cẩn thận.</translation>
+        </message>
+        <message>
+            <source>磁性键盘固件数据</source>
+            <translation>Dữ liệu firmware bàn phím từ tính</translation>
+        </message>
+        <message>
+            <source>更新数据</source>
+            <translation>Cập nhật dữ liệu</translation>
+        </message>
+        <message>
+            <source>键盘固件版本：V</source>
+            <translation>Phiên bản firmware: V</translation>
+        </message>
+        <message>
+            <source>发现新版本</source>
+            <translation>Phát hiện phiên bản mới</translation>
+        </message>
+        <message>
+            <source>发现新版本 %1
 
 更新内容:
 %2
 
 是否立即下载更新?</source>
-        <translation>Đã có phiên bản mới %1
+            <translation>Đã có phiên bản mới %1
 
 Nội dung cập nhật:
 %2
 
 Tải bản cập nhật ngay bây giờ?</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Có</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>Không</translation>
-    </message>
-    <message>
-        <source>正在下载更新...</source>
-        <translation>Đang tải bản cập nhật...</translation>
-    </message>
-    <message>
-        <source>没有新版本</source>
-        <translation>Không có phiên bản mới</translation>
-    </message>
-    <message>
-        <source>更新错误: </source>
-        <translation>Lỗi cập nhật: </translation>
-    </message>
-    <message>
-        <source>下载文件校验失败</source>
-        <translation>Kiểm tra tệp tải về thất bại</translation>
-    </message>
-    <message>
-        <source>同步</source>
-        <translation>Đồng bộ</translation>
-    </message>
-    <message>
-        <source>下载完成，是否同步键盘固件...</source>
-        <translation>Đã tải xong, bạn có muốn đồng bộ firmware bàn phím không...</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Thông báo</translation>
-    </message>
-    <message>
-        <source>打开文件失败！</source>
-        <translation>Mở tệp thất bại!</translation>
-    </message>
-    <message>
-        <source>下载键盘固件中，请不要执行其他操作</source>
-        <translation>Đang tải firmware bàn phím, vui lòng không thực hiện thao tác khác</translation>
-    </message>
-    <message>
-        <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
-        <translation>Nâng cấp firmware thành công. Nếu thiết bị chưa kết nối, vui lòng rút và cắm lại cáp USB!</translation>
-    </message>
-    <message>
-        <source>你确定要恢复出厂设置吗？</source>
-        <translation>Bạn có chắc muốn khôi phục cài đặt gốc không?</translation>
-    </message>
-    <message>
-        <source>确认</source>
-        <translation>Xác nhận</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置中，请不要执行其他操作</source>
-        <translation>Đang khôi phục cài đặt gốc, vui lòng không thực hiện thao tác khác</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置成功！</source>
-        <translation>Khôi phục cài đặt gốc thành công!</translation>
-    </message>
-    <message>
-        <source>恢复出厂设置失败！</source>
-        <translation>Khôi phục cài đặt gốc thất bại!</translation>
-    </message>
-    <message>
-        <source>选择固件数据文件</source>
-        <translation>Chọn tệp dữ liệu firmware</translation>
-    </message>
-    <message>
-        <source>固件数据文件(*.bin);;所有文件(*)</source>
-        <translation>Tệp dữ liệu firmware (*.bin);;Tất cả các tệp (*)</translation>
-    </message>
-    <message>
-        <source>固件数据不匹配！</source>
-        <translation>Dữ liệu firmware không khớp!</translation>
-    </message>
-    <message>
-        <source>下载固件数据中，请不要执行其他操作</source>
-        <translation>Đang tải dữ liệu firmware, vui lòng không thực hiện thao tác khác</translation>
-    </message>
-    <message>
-        <source>固件数据下载成功！</source>
-        <translation>Tải dữ liệu firmware thành công!</translation>
-    </message>
-    <message>
-        <source>下载固件失败！</source>
-        <translation>Tải firmware thất bại!</translation>
-    </message>
-    <message>
-        <source>下载固件数据失败！</source>
-        <translation>Tải dữ liệu firmware thất bại!</translation>
-    </message>
-</context>
-<context>
-    <name>PerformanceSetForm</name>
-    <message>
-        <source>全选</source>
-        <translation>Chọn tất cả</translation>
-    </message>
-    <message>
-        <source>反选</source>
-        <translation>Đảo chọn</translation>
-    </message>
-    <message>
-        <source>取消全选</source>
-        <translation>Bỏ chọn tất cả</translation>
-    </message>
-    <message>
-        <source>轮询率</source>
-        <translation>Tần số quét</translation>
-    </message>
-    <message>
-        <source>防抖等级</source>
-        <translation>Mức chống dội</translation>
-    </message>
-    <message>
-        <source>断触优化</source>
-        <translation>Tối ưu chống mất phím</translation>
-    </message>
-    <message>
-        <source>竞技模式</source>
-        <translation>Chế độ thi đấu</translation>
-    </message>
-    <message>
-        <source>死区设置-按下(触发）</source>
-        <translation>Vùng chết - nhấn (kích hoạt)</translation>
-    </message>
-    <message>
-        <source>死区设置-抬起(重置）</source>
-        <translation>Vùng chết - nhả (đặt lại)</translation>
-    </message>
-    <message>
-        <source>触发行程</source>
-        <translation>Điểm kích hoạt</translation>
-    </message>
-    <message>
-        <source>快速触发</source>
-        <translation>Kích hoạt nhanh</translation>
-    </message>
-    <message>
-        <source>连续快速触发</source>
-        <translation>Kích hoạt nhanh liên tục</translation>
-    </message>
-    <message>
-        <source>按下灵敏度</source>
-        <translation>Độ nhạy khi nhấn</translation>
-    </message>
-    <message>
-        <source>抬起灵敏度</source>
-        <translation>Độ nhạy khi nhả</translation>
-    </message>
-    <message>
-        <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
-        <translation>Phím kích hoạt khi được nhấn tới điểm đã đặt và nhả khi bật lại qua điểm đó. Điểm kích hoạt càng thấp thì phản hồi càng nhanh nhưng càng dễ bấm nhầm. Đây là quãng đường cần nhấn để kích hoạt phím.</translation>
-    </message>
-    <message>
-        <source>当按键按下超过设置的触发行程后，松开按键达到所设置的灵敏度，即可停止触发</source>
-        <translation>Sau khi phím được nhấn quá điểm kích hoạt, chỉ cần nhả phím theo độ nhạy đã đặt là ngừng kích hoạt</translation>
-    </message>
-    <message>
-        <source>请先选择要设置的按键</source>
-        <translation>Vui lòng chọn phím cần thiết lập trước</translation>
-    </message>
-</context>
-<context>
-    <name>QCustomProgressDialog</name>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-</context>
-<context>
-    <name>QDeviceAddWidget</name>
-    <message>
-        <source>打开设备</source>
-        <translation>Mở thiết bị</translation>
-    </message>
-</context>
-<context>
-    <name>QDksAddDialog</name>
-    <message>
-        <source>动态键程(DKS)</source>
-        <translation>Hành trình động (DKS)</translation>
-    </message>
-    <message>
-        <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
-        <translation>Phím nâng cao cho switch từ tính: một phím có thể gán từ 1 đến 4 chức năng tùy theo mức nhấn và nhả</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Xóa</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-</context>
-<context>
-    <name>QFirewareItemWidget</name>
-    <message>
-        <source>固件下载</source>
-        <translation>Tải firmware</translation>
-    </message>
-</context>
-<context>
-    <name>QHighKeyAddWidget</name>
-    <message>
-        <source>+ 添加按键</source>
-        <translation>+ Thêm phím</translation>
-    </message>
-</context>
-<context>
-    <name>QInputKeyboardWidget</name>
-    <message>
-        <source>恢复默认</source>
-        <translation>Mặc định</translation>
-    </message>
-    <message>
-        <source>无效键</source>
-        <translation>Vô hiệu</translation>
-    </message>
-    <message>
-        <source>全恢复</source>
-        <translation>Khôi phục hết</translation>
-    </message>
-</context>
-<context>
-    <name>QMtAddDialog</name>
-    <message>
-        <source>按住/单击(MT)</source>
-        <translation>Giữ / Nhấn (MT)</translation>
-    </message>
-    <message>
-        <source>单击和长按按键可分别触发不同的功能</source>
-        <translation>Nhấn nhanh và giữ phím sẽ kích hoạt các chức năng khác nhau</translation>
-    </message>
-    <message>
-        <source>单击</source>
-        <translation>Nhấn</translation>
-    </message>
-    <message>
-        <source>长按</source>
-        <translation>Giữ</translation>
-    </message>
-    <message>
-        <source>长按时间</source>
-        <translation>Thời gian giữ</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Xóa</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-</context>
-<context>
-    <name>QNatureLabel</name>
-    <message>
-        <source>快速触发模式:已开启</source>
-        <translation>Kích hoạt nhanh: bật</translation>
-    </message>
-    <message>
-        <source>快速触发模式:已关闭</source>
-        <translation>Kích hoạt nhanh: tắt</translation>
-    </message>
-    <message>
-        <source>连续快速触发:已开启</source>
-        <translation>Kích hoạt nhanh liên tục: bật</translation>
-    </message>
-    <message>
-        <source>连续快速触发:已关闭</source>
-        <translation>Kích hoạt nhanh liên tục: tắt</translation>
-    </message>
-</context>
-<context>
-    <name>QOksAddDialog</name>
-    <message>
-        <source>OKS监控</source>
-        <translation>Giám sát OKS</translation>
-    </message>
-    <message>
-        <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
-        <translation>OKS giám sát 2 phím đã chọn; khi nhả một phím, phím còn lại sẽ có hiệu lực.</translation>
-    </message>
-    <message>
-        <source>按键1</source>
-        <translation>Phím 1</translation>
-    </message>
-    <message>
-        <source>按键2</source>
-        <translation>Phím 2</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Xóa</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-</context>
-<context>
-    <name>QRsAddDialog</name>
-    <message>
-        <source>RS监控</source>
-        <translation>Giám sát RS</translation>
-    </message>
-    <message>
-        <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
-        <translation>RS giám sát 2 phím đã chọn; khi cả hai được nhấn, phím nhấn sâu hơn sẽ có hiệu lực.</translation>
-    </message>
-    <message>
-        <source>按键1</source>
-        <translation>Phím 1</translation>
-    </message>
-    <message>
-        <source>按键2</source>
-        <translation>Phím 2</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Xóa</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-</context>
-<context>
-    <name>QSocdAddDialog</name>
-    <message>
-        <source>SOCD指的是一种技术，当两个相反方向的按键同时按下时，按所选的规则决定哪个键生效。</source>
-        <translation>SOCD là kỹ thuật quyết định theo quy tắc đã chọn phím nào có hiệu lực khi hai phím ngược hướng được nhấn cùng lúc.</translation>
-    </message>
-    <message>
-        <source>行为模式</source>
-        <translation>Chế độ hoạt động</translation>
-    </message>
-    <message>
-        <source>最后输入优先级</source>
-        <translation>Ưu tiên phím nhấn sau</translation>
-    </message>
-    <message>
-        <source>绝对按键1优先</source>
-        <translation>Luôn ưu tiên phím 1</translation>
-    </message>
-    <message>
-        <source>绝对按键2优先</source>
-        <translation>Luôn ưu tiên phím 2</translation>
-    </message>
-    <message>
-        <source>抵消模式</source>
-        <translation>Hủy cả hai</translation>
-    </message>
-    <message>
-        <source>按键1</source>
-        <translation>Phím 1</translation>
-    </message>
-    <message>
-        <source>按键2</source>
-        <translation>Phím 2</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Xóa</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-</context>
-<context>
-    <name>QTglAddDialog</name>
-    <message>
-        <source>切换开关(TGL)</source>
-        <translation>Bật/tắt (TGL)</translation>
-    </message>
-    <message>
-        <source>单击按键可开关持续触发，按住按键则为正常触发行为</source>
-        <translation>Nhấn nhanh phím để bật hoặc tắt kích hoạt liên tục; giữ phím để kích hoạt bình thường</translation>
-    </message>
-    <message>
-        <source>触发</source>
-        <translation>Kích hoạt</translation>
-    </message>
-    <message>
-        <source>删除</source>
-        <translation>Xóa</translation>
-    </message>
-    <message>
-        <source>取消</source>
-        <translation>Hủy</translation>
-    </message>
-    <message>
-        <source>保存</source>
-        <translation>Lưu</translation>
-    </message>
-</context>
-<context>
-    <name>SystemSetForm</name>
-    <message>
-        <source>返回</source>
-        <translation>Quay lại</translation>
-    </message>
-    <message>
-        <source>检测版本</source>
-        <translation>Kiểm tra phiên bản mới</translation>
-    </message>
-    <message>
-        <source>开机自动启动：</source>
-        <translation>Tự khởi động:</translation>
-    </message>
-    <message>
-        <source>开机后自动启动磁性键盘软件</source>
-        <translation>Tự động mở phần mềm bàn phím từ tính sau khi khởi động máy</translation>
-    </message>
-    <message>
-        <source>关闭时最小化到托盘：</source>
-        <translation>Thu nhỏ xuống khay khi đóng:</translation>
-    </message>
-    <message>
-        <source>磁性键盘关闭时，最小化到系统托盘</source>
-        <translation>Thu nhỏ xuống khay hệ thống khi đóng phần mềm bàn phím từ tính</translation>
-    </message>
-    <message>
-        <source>语言：</source>
-        <translation>Ngôn ngữ:</translation>
-    </message>
-    <message>
-        <source>跟随系统</source>
-        <translation>Theo ngôn ngữ hệ thống</translation>
-    </message>
-    <message>
-        <source>简体中文</source>
-        <translation>简体中文</translation>
-    </message>
-    <message>
-        <source>越南语</source>
-        <translation>Tiếng Việt</translation>
-    </message>
-    <message>
-        <source>设置磁性软件的语言</source>
-        <translation>Đặt ngôn ngữ của phần mềm bàn phím từ tính</translation>
-    </message>
-    <message>
-        <source>主题：</source>
-        <translation>Giao diện:</translation>
-    </message>
-    <message>
-        <source>亮色主题</source>
-        <translation>Giao diện sáng</translation>
-    </message>
-    <message>
-        <source>暗色主题</source>
-        <translation>Giao diện tối</translation>
-    </message>
-    <message>
-        <source>设置磁性软件的主题</source>
-        <translation>Đặt giao diện của phần mềm bàn phím từ tính</translation>
-    </message>
-    <message>
-        <source>固件工具：</source>
-        <translation>Công cụ firmware:</translation>
-    </message>
-    <message>
-        <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
-        <translation>Khi bật, có thể buộc nâng cấp firmware của sản phẩm mà không kiểm tra loại sản phẩm. (Chỉ bật khi bàn phím không thể sử dụng.)</translation>
-    </message>
-    <message>
-        <source>磁性键盘软件版本-</source>
-        <translation>Phiên bản phần mềm bàn phím từ tính-</translation>
-    </message>
-    <message>
-        <source>-V</source>
-        <translation>-V</translation>
-    </message>
-    <message>
-        <source>提示</source>
-        <translation>Thông báo</translation>
-    </message>
-    <message>
-        <source>没有新版本</source>
-        <translation>Không có phiên bản mới</translation>
-    </message>
-    <message>
-        <source>发现新版本</source>
-        <translation>Phát hiện phiên bản mới</translation>
-    </message>
-    <message>
-        <source>发现新版本 %1
+        </message>
+        <message>
+            <source>是</source>
+            <translation>Có</translation>
+        </message>
+        <message>
+            <source>否</source>
+            <translation>Không</translation>
+        </message>
+        <message>
+            <source>正在下载更新...</source>
+            <translation>Đang tải bản cập nhật...</translation>
+        </message>
+        <message>
+            <source>没有新版本</source>
+            <translation>Không có phiên bản mới</translation>
+        </message>
+        <message>
+            <source>更新错误: </source>
+            <translation>Lỗi cập nhật: </translation>
+        </message>
+        <message>
+            <source>下载文件校验失败</source>
+            <translation>Kiểm tra tệp tải về thất bại</translation>
+        </message>
+        <message>
+            <source>同步</source>
+            <translation>Đồng bộ</translation>
+        </message>
+        <message>
+            <source>下载完成，是否同步键盘固件...</source>
+            <translation>Đã tải xong, bạn có muốn đồng bộ firmware bàn phím không...</translation>
+        </message>
+        <message>
+            <source>提示</source>
+            <translation>Thông báo</translation>
+        </message>
+        <message>
+            <source>打开文件失败！</source>
+            <translation>Mở tệp thất bại!</translation>
+        </message>
+        <message>
+            <source>下载键盘固件中，请不要执行其他操作</source>
+            <translation>Đang tải firmware bàn phím, vui lòng không thực hiện thao tác khác</translation>
+        </message>
+        <message>
+            <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
+            <translation>Nâng cấp firmware thành công. Nếu thiết bị chưa kết nối, vui lòng rút và cắm lại cáp USB!</translation>
+        </message>
+        <message>
+            <source>你确定要恢复出厂设置吗？</source>
+            <translation>Bạn có chắc muốn khôi phục cài đặt gốc không?</translation>
+        </message>
+        <message>
+            <source>确认</source>
+            <translation>Xác nhận</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置中，请不要执行其他操作</source>
+            <translation>Đang khôi phục cài đặt gốc, vui lòng không thực hiện thao tác khác</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置成功！</source>
+            <translation>Khôi phục cài đặt gốc thành công!</translation>
+        </message>
+        <message>
+            <source>恢复出厂设置失败！</source>
+            <translation>Khôi phục cài đặt gốc thất bại!</translation>
+        </message>
+        <message>
+            <source>选择固件数据文件</source>
+            <translation>Chọn tệp dữ liệu firmware</translation>
+        </message>
+        <message>
+            <source>固件数据文件(*.bin);;所有文件(*)</source>
+            <translation>Tệp dữ liệu firmware (*.bin);;Tất cả các tệp (*)</translation>
+        </message>
+        <message>
+            <source>固件数据不匹配！</source>
+            <translation>Dữ liệu firmware không khớp!</translation>
+        </message>
+        <message>
+            <source>下载固件数据中，请不要执行其他操作</source>
+            <translation>Đang tải dữ liệu firmware, vui lòng không thực hiện thao tác khác</translation>
+        </message>
+        <message>
+            <source>固件数据下载成功！</source>
+            <translation>Tải dữ liệu firmware thành công!</translation>
+        </message>
+        <message>
+            <source>下载固件失败！</source>
+            <translation>Tải firmware thất bại!</translation>
+        </message>
+        <message>
+            <source>下载固件数据失败！</source>
+            <translation>Tải dữ liệu firmware thất bại!</translation>
+        </message>
+    </context>
+    <context>
+        <name>PerformanceSetForm</name>
+        <message>
+            <source>全选</source>
+            <translation>Chọn tất cả</translation>
+        </message>
+        <message>
+            <source>反选</source>
+            <translation>Đảo chọn</translation>
+        </message>
+        <message>
+            <source>取消全选</source>
+            <translation>Bỏ chọn tất cả</translation>
+        </message>
+        <message>
+            <source>轮询率</source>
+            <translation>Tần số quét</translation>
+        </message>
+        <message>
+            <source>防抖等级</source>
+            <translation>Mức chống dội</translation>
+        </message>
+        <message>
+            <source>断触优化</source>
+            <translation>Tối ưu chống mất phím</translation>
+        </message>
+        <message>
+            <source>竞技模式</source>
+            <translation>Chế độ thi đấu</translation>
+        </message>
+        <message>
+            <source>死区设置-按下(触发）</source>
+            <translation>Vùng chết - nhấn (kích hoạt)</translation>
+        </message>
+        <message>
+            <source>死区设置-抬起(重置）</source>
+            <translation>Vùng chết - nhả (đặt lại)</translation>
+        </message>
+        <message>
+            <source>触发行程</source>
+            <translation>Điểm kích hoạt</translation>
+        </message>
+        <message>
+            <source>快速触发</source>
+            <translation>Kích hoạt nhanh</translation>
+        </message>
+        <message>
+            <source>连续快速触发</source>
+            <translation>Kích hoạt nhanh liên tục</translation>
+        </message>
+        <message>
+            <source>按下灵敏度</source>
+            <translation>Độ nhạy khi nhấn</translation>
+        </message>
+        <message>
+            <source>抬起灵敏度</source>
+            <translation>Độ nhạy khi nhả</translation>
+        </message>
+        <message>
+            <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
+            <translation>Phím kích hoạt khi được nhấn tới điểm đã đặt và nhả khi bật lại qua điểm đó. Điểm kích hoạt càng thấp thì phản hồi càng nhanh nhưng càng dễ bấm nhầm. Đây là quãng đường cần nhấn để kích hoạt phím.</translation>
+        </message>
+        <message>
+            <source>当按键按下超过设置的触发行程后，松开按键达到所设置的灵敏度，即可停止触发</source>
+            <translation>Sau khi phím được nhấn quá điểm kích hoạt, chỉ cần nhả phím theo độ nhạy đã đặt là ngừng kích hoạt</translation>
+        </message>
+        <message>
+            <source>请先选择要设置的按键</source>
+            <translation>Vui lòng chọn phím cần thiết lập trước</translation>
+        </message>
+        <message>
+            <source>显示触发行程</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>显示快速触发</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QCustomProgressDialog</name>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDeviceAddWidget</name>
+        <message>
+            <source>打开设备</source>
+            <translation>Mở thiết bị</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDksAddDialog</name>
+        <message>
+            <source>动态键程(DKS)</source>
+            <translation>Hành trình động (DKS)</translation>
+        </message>
+        <message>
+            <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
+            <translation>Phím nâng cao cho switch từ tính: một phím có thể gán từ 1 đến 4 chức năng tùy theo mức nhấn và nhả</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+    </context>
+    <context>
+        <name>QFirewareItemWidget</name>
+        <message>
+            <source>固件下载</source>
+            <translation>Tải firmware</translation>
+        </message>
+    </context>
+    <context>
+        <name>QHighKeyAddWidget</name>
+        <message>
+            <source>+ 添加按键</source>
+            <translation>+ Thêm phím</translation>
+        </message>
+    </context>
+    <context>
+        <name>QHighKeyDialog</name>
+        <message>
+            <source>请先选择按键2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>高级键数量已达上限</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QInputKeyboardWidget</name>
+        <message>
+            <source>恢复默认</source>
+            <translation>Mặc định</translation>
+        </message>
+        <message>
+            <source>无效键</source>
+            <translation>Vô hiệu</translation>
+        </message>
+        <message>
+            <source>全恢复</source>
+            <translation>Khôi phục hết</translation>
+        </message>
+    </context>
+    <context>
+        <name>QMtAddDialog</name>
+        <message>
+            <source>按住/单击(MT)</source>
+            <translation>Giữ / Nhấn (MT)</translation>
+        </message>
+        <message>
+            <source>单击和长按按键可分别触发不同的功能</source>
+            <translation>Nhấn nhanh và giữ phím sẽ kích hoạt các chức năng khác nhau</translation>
+        </message>
+        <message>
+            <source>单击</source>
+            <translation>Nhấn</translation>
+        </message>
+        <message>
+            <source>长按</source>
+            <translation>Giữ</translation>
+        </message>
+        <message>
+            <source>长按时间</source>
+            <translation>Thời gian giữ</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+    </context>
+    <context>
+        <name>QNatureLabel</name>
+        <message>
+            <source>快速触发模式:已开启</source>
+            <translation>Kích hoạt nhanh: bật</translation>
+        </message>
+        <message>
+            <source>快速触发模式:已关闭</source>
+            <translation>Kích hoạt nhanh: tắt</translation>
+        </message>
+        <message>
+            <source>连续快速触发:已开启</source>
+            <translation>Kích hoạt nhanh liên tục: bật</translation>
+        </message>
+        <message>
+            <source>连续快速触发:已关闭</source>
+            <translation>Kích hoạt nhanh liên tục: tắt</translation>
+        </message>
+    </context>
+    <context>
+        <name>QOksAddDialog</name>
+        <message>
+            <source>OKS监控</source>
+            <translation>Giám sát OKS</translation>
+        </message>
+        <message>
+            <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
+            <translation>OKS giám sát 2 phím đã chọn; khi nhả một phím, phím còn lại sẽ có hiệu lực.</translation>
+        </message>
+        <message>
+            <source>按键1</source>
+            <translation>Phím 1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Phím 2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+    </context>
+    <context>
+        <name>QRsAddDialog</name>
+        <message>
+            <source>RS监控</source>
+            <translation>Giám sát RS</translation>
+        </message>
+        <message>
+            <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
+            <translation>RS giám sát 2 phím đã chọn; khi cả hai được nhấn, phím nhấn sâu hơn sẽ có hiệu lực.</translation>
+        </message>
+        <message>
+            <source>按键1</source>
+            <translation>Phím 1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Phím 2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+    </context>
+    <context>
+        <name>QSocdAddDialog</name>
+        <message>
+            <source>SOCD指的是一种技术，当两个相反方向的按键同时按下时，按所选的规则决定哪个键生效。</source>
+            <translation>SOCD là kỹ thuật quyết định theo quy tắc đã chọn phím nào có hiệu lực khi hai phím ngược hướng được nhấn cùng lúc.</translation>
+        </message>
+        <message>
+            <source>行为模式</source>
+            <translation>Chế độ hoạt động</translation>
+        </message>
+        <message>
+            <source>最后输入优先级</source>
+            <translation>Ưu tiên phím nhấn sau</translation>
+        </message>
+        <message>
+            <source>绝对按键1优先</source>
+            <translation>Luôn ưu tiên phím 1</translation>
+        </message>
+        <message>
+            <source>绝对按键2优先</source>
+            <translation>Luôn ưu tiên phím 2</translation>
+        </message>
+        <message>
+            <source>抵消模式</source>
+            <translation>Hủy cả hai</translation>
+        </message>
+        <message>
+            <source>按键1</source>
+            <translation>Phím 1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Phím 2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+        <message>
+            <source>SOCD</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QTglAddDialog</name>
+        <message>
+            <source>切换开关(TGL)</source>
+            <translation>Bật/tắt (TGL)</translation>
+        </message>
+        <message>
+            <source>单击按键可开关持续触发，按住按键则为正常触发行为</source>
+            <translation>Nhấn nhanh phím để bật hoặc tắt kích hoạt liên tục; giữ phím để kích hoạt bình thường</translation>
+        </message>
+        <message>
+            <source>触发</source>
+            <translation>Kích hoạt</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+    </context>
+    <context>
+        <name>SystemSetForm</name>
+        <message>
+            <source>返回</source>
+            <translation>Quay lại</translation>
+        </message>
+        <message>
+            <source>检测版本</source>
+            <translation>Kiểm tra phiên bản mới</translation>
+        </message>
+        <message>
+            <source>开机自动启动：</source>
+            <translation>Tự khởi động:</translation>
+        </message>
+        <message>
+            <source>开机后自动启动磁性键盘软件</source>
+            <translation>Tự động mở phần mềm bàn phím từ tính sau khi khởi động máy</translation>
+        </message>
+        <message>
+            <source>关闭时最小化到托盘：</source>
+            <translation>Thu nhỏ xuống khay khi đóng:</translation>
+        </message>
+        <message>
+            <source>磁性键盘关闭时，最小化到系统托盘</source>
+            <translation>Thu nhỏ xuống khay hệ thống khi đóng phần mềm bàn phím từ tính</translation>
+        </message>
+        <message>
+            <source>语言：</source>
+            <translation>Ngôn ngữ:</translation>
+        </message>
+        <message>
+            <source>跟随系统</source>
+            <translation>Theo ngôn ngữ hệ thống</translation>
+        </message>
+        <message>
+            <source>简体中文</source>
+            <translation>简体中文</translation>
+        </message>
+        <message>
+            <source>越南语</source>
+            <translation>Tiếng Việt</translation>
+        </message>
+        <message>
+            <source>设置磁性软件的语言</source>
+            <translation>Đặt ngôn ngữ của phần mềm bàn phím từ tính</translation>
+        </message>
+        <message>
+            <source>主题：</source>
+            <translation>Giao diện:</translation>
+        </message>
+        <message>
+            <source>亮色主题</source>
+            <translation>Giao diện sáng</translation>
+        </message>
+        <message>
+            <source>暗色主题</source>
+            <translation>Giao diện tối</translation>
+        </message>
+        <message>
+            <source>设置磁性软件的主题</source>
+            <translation>Đặt giao diện của phần mềm bàn phím từ tính</translation>
+        </message>
+        <message>
+            <source>固件工具：</source>
+            <translation>Công cụ firmware:</translation>
+        </message>
+        <message>
+            <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
+            <translation>Khi bật, có thể buộc nâng cấp firmware của sản phẩm mà không kiểm tra loại sản phẩm. (Chỉ bật khi bàn phím không thể sử dụng.)</translation>
+        </message>
+        <message>
+            <source>磁性键盘软件版本-</source>
+            <translation>Phiên bản phần mềm bàn phím từ tính-</translation>
+        </message>
+        <message>
+            <source>-V</source>
+            <translation>-V</translation>
+        </message>
+        <message>
+            <source>提示</source>
+            <translation>Thông báo</translation>
+        </message>
+        <message>
+            <source>没有新版本</source>
+            <translation>Không có phiên bản mới</translation>
+        </message>
+        <message>
+            <source>发现新版本</source>
+            <translation>Phát hiện phiên bản mới</translation>
+        </message>
+        <message>
+            <source>发现新版本 %1
 
 更新内容:
 %2
 
 是否立即下载更新?</source>
-        <translation>Đã có phiên bản mới %1
+            <translation>Đã có phiên bản mới %1
 
 Nội dung cập nhật:
 %2
 
 Tải bản cập nhật ngay bây giờ?</translation>
-    </message>
-    <message>
-        <source>是</source>
-        <translation>Có</translation>
-    </message>
-    <message>
-        <source>否</source>
-        <translation>Không</translation>
-    </message>
-    <message>
-        <source>正在下载更新...</source>
-        <translation>Đang tải bản cập nhật...</translation>
-    </message>
-    <message>
-        <source>下载文件校验失败</source>
-        <translation>Kiểm tra tệp tải về thất bại</translation>
-    </message>
-    <message>
-        <source>安装</source>
-        <translation>Cài đặt</translation>
-    </message>
-    <message>
-        <source>下载完成，是否安装...</source>
-        <translation>Đã tải xong, bạn có muốn cài đặt không...</translation>
-    </message>
-    <message>
-        <source>更新错误: </source>
-        <translation>Lỗi cập nhật: </translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <source>磁性键盘</source>
-        <translation>Bàn phím từ tính</translation>
-    </message>
-</context>
+        </message>
+        <message>
+            <source>是</source>
+            <translation>Có</translation>
+        </message>
+        <message>
+            <source>否</source>
+            <translation>Không</translation>
+        </message>
+        <message>
+            <source>正在下载更新...</source>
+            <translation>Đang tải bản cập nhật...</translation>
+        </message>
+        <message>
+            <source>下载文件校验失败</source>
+            <translation>Kiểm tra tệp tải về thất bại</translation>
+        </message>
+        <message>
+            <source>安装</source>
+            <translation>Cài đặt</translation>
+        </message>
+        <message>
+            <source>下载完成，是否安装...</source>
+            <translation>Đã tải xong, bạn có muốn cài đặt không...</translation>
+        </message>
+        <message>
+            <source>更新错误: </source>
+            <translation>Lỗi cập nhật: </translation>
+        </message>
+    </context>
+    <context>
+        <name>UpdateServer</name>
+        <message>
+            <source>未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL 启动）</source>
+            <translation>Chưa cấu hình máy chủ tải xuống (đặt System/ServerUrl trong data/config.ini, hoặc khởi động với --server=URL)</translation>
+        </message>
+    </context>
+    <context>
+        <name>main</name>
+        <message>
+            <source>磁性键盘</source>
+            <translation>Bàn phím từ tính</translation>
+        </message>
+    </context>
 </TS>

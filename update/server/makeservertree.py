@@ -240,6 +240,7 @@ def unpack(out, catalogue, serial, data_dir):
     data = match[0]["data"]
     package = os.path.join(out, "normal", data.lower(), data.lower() + ".zip")
     target = os.path.join(data_dir, data)
+    os.makedirs(data_dir, exist_ok=True)
     staging = target + ".unpacking"
     shutil.rmtree(staging, ignore_errors=True)
     with zipfile.ZipFile(package) as z:
@@ -253,13 +254,15 @@ def main():
     parser.add_argument("--catalogue", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--unpack", type=int, help="product number whose package to unpack")
-    parser.add_argument("--data-dir", help="folder that receives the unpacked package")
+    parser.add_argument("--data-dir", action="append", default=[],
+                        help="folder that receives the unpacked package (repeatable)")
     args = parser.parse_args()
     build_tree(args.catalogue, args.out)
     if args.unpack is not None:
         if not args.data_dir:
             sys.exit("makeservertree: --unpack needs --data-dir")
-        unpack(args.out, args.catalogue, args.unpack, args.data_dir)
+        for data_dir in args.data_dir:
+            unpack(args.out, args.catalogue, args.unpack, data_dir)
     return 0
 
 

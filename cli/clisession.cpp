@@ -20,6 +20,7 @@ CliSession::CliSession(const CliOptions& options, QObject* parent)
     if (options.simulate) {
         mSim.reset(new SimHidBackend);
         if (options.channel == 64) mSim->setInterfaces(SimHidBackend::Interfaces::Only64);
+        if (options.unplugged) mSim->unplug();
         mSim->setStateFile(options.stateFile);
         // A new simulated keyboard starts as the catalogue's 75 % board.
         if (!mSim->loadedFromFile()) SimCatalogueSeed::apply(*mSim, *mCatalogue);

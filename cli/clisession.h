@@ -15,7 +15,8 @@ class UsbCommunicateUtil;
 struct CliOptions {
     bool simulate = false;
     QString stateFile;
-    int channel = 0;  // 0: both vendor interfaces, else 128 or 64
+    int channel = 0;         // 0: both vendor interfaces, else 128 or 64
+    bool unplugged = false;  // the simulated keyboard is not plugged in
 };
 
 class CliSession : public QObject {

@@ -11,8 +11,8 @@ namespace {
 
 int usage(int code) {
     QTextStream err(stderr);
-    err << "usage: zentaro-cli [--simulate[=STATE_FILE]] [--channel=128|64] COMMAND "
-           "[ARGS]\n       zentaro-cli --version\n\ncommands:\n";
+    err << "usage: zentaro-cli [--simulate[=STATE_FILE] [--unplugged]] [--channel=128|64] "
+           "COMMAND [ARGS]\n       zentaro-cli --version\n\ncommands:\n";
     for (const CliCommand& c : CliCommand::all()) err << "  " << c.usage << "\n";
     return code;
 }
@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
         } else if (arg.startsWith(QLatin1String("--simulate="))) {
             options.simulate = true;
             options.stateFile = arg.mid(11);
+        } else if (arg == QLatin1String("--unplugged")) {
+            options.unplugged = true;
         } else if (arg == QLatin1String("--channel=128") || arg == QLatin1String("--channel=64")) {
             options.channel = arg.mid(10).toInt();
         } else if (arg == QLatin1String("--help")) {
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
             return usage(2);
         }
     }
-    if (rest.isEmpty()) return usage(2);
+    if (rest.isEmpty() || (options.unplugged && !options.simulate)) return usage(2);
     const CliCommand* command = CliCommand::find(rest.first());
     if (!command) {
         std::fprintf(stderr, "zentaro-cli: unknown command %s\n", qPrintable(rest.first()));

@@ -42,13 +42,20 @@ void TestCustomToolTip::properties() {
     QVERIFY(tip.windowFlags() & Qt::ToolTip);
     QVERIFY(tip.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(!tip.isVisible());
-    // The style sheet sets these through the property system.
-    QVERIFY(tip.setProperty("bottomOffset", -10) || tip.property("bottomOffset") == -10);
+    // The style sheet sets these through the property system: they must be
+    // declared (setProperty on an undeclared name makes a dynamic property
+    // and returns false).
+    for (const char* name : {"rightOffset", "bottomOffset", "text", "alignment"}) {
+        const int index = tip.metaObject()->indexOfProperty(name);
+        QVERIFY2(index >= 0 && tip.metaObject()->property(index).isWritable(), name);
+    }
+    QVERIFY(tip.setProperty("bottomOffset", -10));
     QCOMPARE(tip.bottomOffset(), -10);
-    tip.setProperty("rightOffset", 4);
+    QVERIFY(tip.setProperty("rightOffset", 4));
     QCOMPARE(tip.rightOffset(), 4);
-    tip.setProperty("text", QStringLiteral("hello"));
+    QVERIFY(tip.setProperty("text", QStringLiteral("hello")));
     QCOMPARE(tip.text(), QStringLiteral("hello"));
+    QVERIFY(tip.dynamicPropertyNames().isEmpty());
     QCOMPARE(tip.alignment(), Qt::Alignment(Qt::AlignCenter));
 }
 

@@ -183,17 +183,24 @@ void TestKeyboardConfigUtil::setKeyConfigOnSharedPosition() {
 }
 
 void TestKeyboardConfigUtil::setKeyConfigIgnoresUnknownKeyAndLayer() {
-    QList<Binding> before;
-    for (const KeyBindingPtr& b : std::as_const(m_model->keyboardFnMap)) before << bindingOf(b);
+    // Both layers, key by key: a layer 2 taken for the Fn layer must show.
+    auto snapshot = [this] {
+        QList<QPair<int, Binding>> all;
+        for (const KeyBindingMap* map : {&m_model->keyboardFnMap, &m_model->keyboardFn1Map})
+            for (auto it = map->cbegin(); it != map->cend(); ++it)
+                all << qMakePair(int(it.key()) + (map == &m_model->keyboardFn1Map ? 256 : 0),
+                                 bindingOf(it.value()));
+        return all;
+    };
+    const QList<QPair<int, Binding>> before = snapshot();
+    QVERIFY(!m_model->keyboardFn1Map.isEmpty());
 
     m_model->setKeyConfig(0, 200, 1, 0, 4);  // no position record
     m_model->setKeyConfig(2, 0, 1, 0, 4);    // no such layer
     m_model->restoreDefaultKey(200, 0);
     m_model->restoreDefaultKey(0, 2);
 
-    QList<Binding> after;
-    for (const KeyBindingPtr& b : std::as_const(m_model->keyboardFnMap)) after << bindingOf(b);
-    QVERIFY(before == after);
+    QVERIFY(snapshot() == before);
 }
 
 void TestKeyboardConfigUtil::restoreDefaultKey() {

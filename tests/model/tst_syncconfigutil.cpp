@@ -99,6 +99,24 @@ void TestSyncConfigUtil::fullSyncFillsTheModel() {
     // The engine's buffers were handed over and emptied.
     QVERIFY(engine->stagedKeyMap(0).isEmpty());
     QVERIFY(engine->stagedTrigger().isEmpty());
+
+    // The whole request sequence, one entry per command (its first frame),
+    // with the argument that tells the layers, effects and macros apart.
+    QList<QPair<int, int>> sent;
+    for (const QByteArray& r : sim->writtenReports()) {
+        if (uchar(r.at(3)) != 1) continue;  // later frames of a multi-frame read
+        const uchar code = uchar(r.at(2));
+        const bool argument =
+            code == GetEffectLight || code == GetKeyboardConfig || code == GetMacroConfig;
+        sent.append({code, argument ? int(uchar(r.at(7))) : -1});
+    }
+    QList<QPair<int, int>> expected{
+        {GetProductInfo, -1},   {GetConfigInfo, -1},      {GetWholeParam, -1},
+        {GetCustomLight, -1},   {GetEffectLightName, -1}, {GetEffectLight, 0xFF},
+        {GetKeyboardConfig, 0}, {GetKeyboardConfig, 1},   {GetHighKey, -1}};
+    for (int m = 0; m < 10; ++m) expected.append({GetMacroConfig, m});
+    expected.append({GetTriggerConfig, -1});
+    QCOMPARE(sent, expected);
 }
 
 void TestSyncConfigUtil::scopeOneKeepsProductInfo() {

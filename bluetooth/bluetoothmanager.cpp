@@ -65,6 +65,8 @@ void BluetoothManager::forward(Transport* transport) {
 }
 
 bool BluetoothManager::startDeviceDiscovery() {
+    // A search still running is replaced, not run twice.
+    if (mDiscovering) stopDeviceDiscovery();
     const quint64 search = ++mSearch;
     mFailure = DiscoveryFailure::None;
     mDevice.reset();

@@ -1,11 +1,54 @@
 #include "ui/pages/highkey/highkeyform.h"
 
+#include <QDebug>
+#include <QGridLayout>
+
+#include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
+#include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
 #include "ui/pageindex.h"
+#include "ui/pages/highkey/qdksadddialog.h"
+#include "ui/pages/highkey/qhighkeyaddwidget.h"
+#include "ui/pages/highkey/qhighkeyitemwidget.h"
+#include "ui/pages/highkey/qmtadddialog.h"
+#include "ui/pages/highkey/qoksadddialog.h"
+#include "ui/pages/highkey/qrsadddialog.h"
+#include "ui/pages/highkey/qsocdadddialog.h"
+#include "ui/pages/highkey/qtgladddialog.h"
+#include "ui/widgets/qhighkeyboardwidget.h"
 #include "ui_highkeyform.h"
 
-HighKeyForm::HighKeyForm(QWidget* parent) : SettingPage(PageHighKey, UsbProtocol::SourceHighKey, parent), ui(std::make_unique<Ui::HighKeyForm>()) {
+namespace {
+enum Kind { Tgl = 0, Mt = 1, Dks = 2, Rs = 3, Oks = 4, Socd = 5 };
+bool isPairKind(int kind) {
+    return kind == Rs || kind == Oks || kind == Socd;
+}
+}  // namespace
+
+HighKeyForm::HighKeyForm(QWidget* parent)
+    : SettingPage(PageHighKey, UsbProtocol::SourceHighKey, parent),
+      ui(std::make_unique<Ui::HighKeyForm>()) {
     ui->setupUi(content());
+    connect(ui->tglBtn, &QPushButton::clicked, this, &HighKeyForm::on_tglBtn_clicked);
+    connect(ui->mtBtn, &QPushButton::clicked, this, &HighKeyForm::on_mtBtn_clicked);
+    connect(ui->dksBtn, &QPushButton::clicked, this, &HighKeyForm::on_dksBtn_clicked);
+    connect(ui->rsBtn, &QPushButton::clicked, this, &HighKeyForm::on_rsBtn_clicked);
+    connect(ui->oksBtn, &QPushButton::clicked, this, &HighKeyForm::on_oksBtn_clicked);
+    connect(ui->socdBtn, &QPushButton::clicked, this, &HighKeyForm::on_socdBtn_clicked);
+    ui->highKeyGridLayout->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+
+    if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance()) {
+        connect(engine, &UsbCommunicateUtil::usb_communicate_error, this,
+                &HighKeyForm::usb_communicate_error);
+        connect(engine, &UsbCommunicateUtil::usb_receive_add_high_key, this,
+                &HighKeyForm::usb_receive_add_high_key);
+        connect(engine, &UsbCommunicateUtil::usb_receive_del_high_key, this,
+                &HighKeyForm::usb_receive_del_high_key);
+        connect(engine, &UsbCommunicateUtil::usb_receive_set_keyboard_default, this,
+                &HighKeyForm::usb_receive_set_keyboard_default);
+    }
+    markKindTabs();
     logLine(QStringLiteral("高级键管理页面初始化"));
 }
 
@@ -16,4 +59,300 @@ HighKeyForm::~HighKeyForm() {
 void HighKeyForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
     ui->retranslateUi(content());
+    refreshPrompt();
+    rebuildList();
+}
+
+QList<QPushButton*> HighKeyForm::kindTabs() const {
+    return {ui->tglBtn, ui->mtBtn, ui->dksBtn, ui->rsBtn, ui->oksBtn, ui->socdBtn};
+}
+
+quint8 HighKeyForm::selectedKey() const {
+    return mPicture ? mPicture->selectedKey() : quint8(255);
+}
+
+QHighKeyboardWidget* HighKeyForm::picture() const {
+    return mPicture.data();
+}
+
+QHighKeyDialog* HighKeyForm::dialog() const {
+    return mDialog.data();
+}
+
+// ------------------------------------------------------------ showing
+
+void HighKeyForm::enter() {
+    refreshPrompt();
+    rebuildPicture();
+    markKindTabs();
+    rebuildList();
+}
+
+void HighKeyForm::refreshAll() {
+    refreshPrompt();
+    rebuildPicture();
+    markKindTabs();
+    rebuildList();
+}
+
+QString HighKeyForm::promptText() const {
+    return ui->promptLabel->text();
+}
+
+void HighKeyForm::refreshPrompt() {
+    const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    const int used = model ? model->highKeyCount() : 0;
+    ui->promptLabel->setText(
+        tr("首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：") +
+        QStringLiteral("%1/32").arg(used));
+}
+
+void HighKeyForm::rebuildPicture() {
+    if (mPicture) {
+        mPicture->hide();
+        mPicture->deleteLater();
+    }
+    mPicture = new QHighKeyboardWidget(mKind, ui->pictureWidget);
+    QHighKeyboardWidget::placePicture(mPicture);
+    connect(mPicture, &QHighKeyboardWidget::keyboard_select, this, &HighKeyForm::keyboard_select);
+    mPicture->rebuild();
+    mPicture->show();
+    refreshPrompt();
+}
+
+void HighKeyForm::markKindTabs() {
+    const QList<QPushButton*> tabs = kindTabs();
+    for (int i = 0; i < tabs.size(); ++i) tabs[i]->setChecked(i == mKind);
+}
+
+void HighKeyForm::setKind(int kind) {
+    if (kind == mKind) {
+        markKindTabs();
+        return;
+    }
+    mKind = kind;
+    markKindTabs();
+    if (mPicture) mPicture->setKind(kind);
+    rebuildList();
+}
+
+void HighKeyForm::on_tglBtn_clicked() {
+    setKind(Tgl);
+}
+void HighKeyForm::on_mtBtn_clicked() {
+    setKind(Mt);
+}
+void HighKeyForm::on_dksBtn_clicked() {
+    setKind(Dks);
+}
+void HighKeyForm::on_rsBtn_clicked() {
+    setKind(Rs);
+}
+void HighKeyForm::on_oksBtn_clicked() {
+    setKind(Oks);
+}
+void HighKeyForm::on_socdBtn_clicked() {
+    setKind(Socd);
+}
+
+void HighKeyForm::rebuildList() {
+    QGridLayout* grid = ui->highKeyGridLayout;
+    while (QLayoutItem* child = grid->takeAt(0)) {
+        if (QWidget* w = child->widget()) {
+            w->hide();
+            w->deleteLater();
+        }
+        delete child;
+    }
+    const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    if (!model) return;
+
+    QList<QWidget*> tiles;
+    // A keyboard that reports fewer slots has no free one before 32 are used.
+    if (model->highKeyCount() < kMaxHighKeys &&
+        model->freeHighKeySlot(0) != KeyboardConfigUtil::NoSlot) {
+        auto* add = new QHighKeyAddWidget(ui->highKeyListWidget);
+        connect(add, &QHighKeyAddWidget::high_key_clicked, this, &HighKeyForm::grid_Layout_Clicked);
+        tiles.append(add);
+    }
+    for (const HighKeyPtr& slot : model->keyboardHighKeyList) {
+        if (!slot || slot->item == KeyboardConfigUtil::NoSlot || slot->attribute != mKind) continue;
+        auto* item = new QHighKeyItemWidget(*slot, ui->highKeyListWidget);
+        connect(item, &QHighKeyItemWidget::high_key_clicked, this,
+                &HighKeyForm::grid_Layout_Clicked);
+        tiles.append(item);
+    }
+    while (tiles.size() % kColumns != 0) {
+        auto* filler = new QWidget(ui->highKeyListWidget);
+        filler->setFixedSize(280, 76);
+        tiles.append(filler);
+    }
+    for (int i = 0; i < tiles.size(); ++i) grid->addWidget(tiles[i], i / kColumns, i % kColumns);
+}
+
+// ------------------------------------------------------------ clicks
+
+void HighKeyForm::keyboard_select(uchar mItem) {
+    qInfo().noquote() << QStringLiteral("keyboard_select mItem:{ %1 }").arg(mItem);
+    mLastKey = mItem;
+    const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    const KeyBindingPtr binding = model ? model->keyConfig(0, mItem) : KeyBindingPtr();
+    if (!binding || binding->type != KeyCatalogue::TypeAdvanced) return;
+    const quint8 kind = model->highKeyAttribute(binding->lValue);
+    if (kind > Socd) return;
+    setKind(kind);
+    openDialog(binding->lValue);
+}
+
+void HighKeyForm::grid_Layout_Clicked(int type, uchar item) {
+    qInfo().noquote()
+        << QStringLiteral("grid_Layout_Clicked type:{ %1 }; item:{ %2 }").arg(type).arg(item);
+    if (type == 1) {
+        const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+        if (!model) return;
+        for (const HighKeyPtr& slot : model->keyboardHighKeyList) {
+            if (slot && slot->item == item) {
+                if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
+                    engine->delHighKey(source(), true, *slot);
+                return;
+            }
+        }
+        return;
+    }
+    if (item == KeyboardConfigUtil::NoSlot && selectedKey() == 255) {
+        toast(tr("请先选择要设置的按键"));
+        return;
+    }
+    openDialog(item);
+}
+
+void HighKeyForm::openDialog(quint8 item) {
+    if (mDialog) return;  // one dialog at a time
+    const quint8 key = selectedKey();
+    QHighKeyDialog* d = nullptr;
+    switch (mKind) {
+        case Tgl:
+            d = new QTglAddDialog(item, this);
+            break;
+        case Mt:
+            d = new QMtAddDialog(item, this);
+            break;
+        case Dks:
+            d = new QDksAddDialog(item, this);
+            break;
+        case Rs:
+            d = new QRsAddDialog(item, key, this);
+            break;
+        case Oks:
+            d = new QOksAddDialog(item, key, this);
+            break;
+        case Socd:
+            d = new QSocdAddDialog(item, key, this);
+            break;
+        default:
+            return;
+    }
+    mDialog = d;
+    // Modal, but the event loop keeps running: answers and timers go on.
+    connect(d, &QDialog::finished, this, &HighKeyForm::dialogFinished);
+    d->open();
+}
+
+void HighKeyForm::dialogFinished() {
+    QHighKeyDialog* d = mDialog;
+    mDialog = nullptr;
+    if (!d) return;
+    d->deleteLater();
+    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+    if (!engine) return;
+    HIGH_KEY_INFO record = d->record();
+    switch (d->action()) {
+        case QHighKeyDialog::ActionDelete:
+            engine->delHighKey(source(), true, record);
+            break;
+        case QHighKeyDialog::ActionNew:
+            if (!isPairKind(record.attribute)) {
+                const quint8 key = selectedKey();
+                if (key == 255) {  // the key was let go while the dialog was up
+                    toast(tr("请先选择要设置的按键"));
+                    return;
+                }
+                record.data[0] = key;
+            }
+            engine->addHighKey(source(), true, record);
+            break;
+        case QHighKeyDialog::ActionEdit:
+            engine->addHighKey(source(), true, record);
+            break;
+        default:
+            break;
+    }
+}
+
+// ------------------------------------------------------------ answers
+
+void HighKeyForm::usb_communicate_error(uchar source, uchar order, int error) {
+    logUsbError(source, order, error);
+    acceptSource(source, "usb_communicate_error");
+}
+
+void HighKeyForm::usb_receive_add_high_key(uchar source, int current, int total,
+                                           HIGH_KEY_INFO keyboardHighKey) {
+    if (!acceptSource(source, "usb_receive_add_high_key")) return;
+    if (current < total) return;
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    const HIGH_KEY_INFO& r = keyboardHighKey;
+    if (model && r.item < model->keyboardHighKeyList.size()) {
+        model->keyboardHighKeyList[r.item] = HighKeyPtr::create(r);
+        model->setKeyConfig(0, r.data[0], KeyCatalogue::TypeAdvanced, 0, r.item);
+        if (isPairKind(r.attribute))
+            model->setKeyConfig(0, r.data[1], KeyCatalogue::TypeAdvanced, 0, r.item);
+    }
+    refreshAll();
+}
+
+void HighKeyForm::usb_receive_del_high_key(uchar source, int current, int total,
+                                           HIGH_KEY_INFO keyboardHighKey) {
+    if (!acceptSource(source, "usb_receive_del_high_key")) return;
+    if (current < total) return;
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    const HIGH_KEY_INFO& r = keyboardHighKey;
+    if (model) {
+        for (int slot = 0; slot < model->keyboardHighKeyList.size(); ++slot) {
+            const HighKeyPtr& k = model->keyboardHighKeyList[slot];
+            if (k && k->item == r.item) {
+                model->clearHighKey(slot);
+                break;
+            }
+        }
+    }
+    QByteArray keys;
+    if (r.attribute <= Dks) {
+        keys.append(char(r.data[0]));
+        keys.append(char(0xFF));
+    } else if (isPairKind(r.attribute)) {
+        keys.append(char(r.data[0]));
+        keys.append(char(r.data[1]));
+    }
+    // A list that starts with 0xFF asks for the whole layer: never send one.
+    if (!keys.isEmpty() && quint8(keys[0]) != 0xFF) {
+        if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
+            engine->setKeyboardDefault(BasePage::source(), true, 0, keys);
+    }
+    refreshAll();
+}
+
+void HighKeyForm::usb_receive_set_keyboard_default(uchar source, int current, int total,
+                                                   uchar layer, bool flag) {
+    Q_UNUSED(layer);
+    if (!acceptSource(source, "usb_receive_set_keyboard_default")) return;
+    if (current < total) return;
+    if (flag) {
+        toast(tr("重置键盘数据成功！"));
+        emit navigateRequested(PageDevice);
+    }
+    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    if (engine && model) engine->commitSetKeyboardDefault(model, 0);
+    refreshAll();
 }

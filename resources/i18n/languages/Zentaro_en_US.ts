@@ -677,11 +677,11 @@ Download the update now?</translation>
         <name>QHighKeyDialog</name>
         <message>
             <source>请先选择按键2</source>
-            <translation type="unfinished" />
+            <translation>Please choose key 2 first</translation>
         </message>
         <message>
             <source>高级键数量已达上限</source>
-            <translation type="unfinished" />
+            <translation>All 32 advanced keys of this profile are in use</translation>
         </message>
     </context>
     <context>
@@ -863,7 +863,7 @@ Download the update now?</translation>
         </message>
         <message>
             <source>SOCD</source>
-            <translation type="unfinished" />
+            <translation>SOCD</translation>
         </message>
     </context>
     <context>

@@ -677,11 +677,11 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <name>QHighKeyDialog</name>
         <message>
             <source>请先选择按键2</source>
-            <translation type="unfinished" />
+            <translation>Vui lòng chọn phím 2 trước</translation>
         </message>
         <message>
             <source>高级键数量已达上限</source>
-            <translation type="unfinished" />
+            <translation>Đã dùng hết 32 phím nâng cao của cấu hình này</translation>
         </message>
     </context>
     <context>
@@ -863,7 +863,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>SOCD</source>
-            <translation type="unfinished" />
+            <translation>SOCD</translation>
         </message>
     </context>
     <context>

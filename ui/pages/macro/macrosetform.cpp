@@ -97,6 +97,13 @@ void MacroSetForm::leave() {
     setKeyEditArmed(false);
 }
 
+void MacroSetForm::hideEvent(QHideEvent* event) {
+    // However the page goes away (another page, a minimised window), it must
+    // not keep the keyboard.
+    leave();
+    SettingPage::hideEvent(event);
+}
+
 // ------------------------------------------------------------ macros
 
 void MacroSetForm::on_macro1Btn_clicked() {

@@ -1,0 +1,167 @@
+#include "ui/widgets/qinputkeyboardwidget.h"
+
+#include <QDebug>
+#include <QPushButton>
+#include <QSet>
+
+#include "app/tooltiputil.h"
+#include "ui/widgets/qcustomlabel.h"
+#include "ui/widgets/qkeyboardwidget.h"
+
+namespace {
+const char* kExtraStyle =
+    "QPushButton {    background-color: rgb(242,243,245);    border: 1.5px solid "
+    "rgb(201,205,212);    color: rgb(255, 105, 0);    border-radius: 8px;    font-size: 12px;    "
+    "padding: 5px;}";
+constexpr int SearchPitch = 54;
+constexpr int SearchButton = 44;
+}  // namespace
+
+QInputKeyboardWidget::QInputKeyboardWidget(int tab, QWidget* parent)
+    : QWidget(parent), mTab(tab < 0 || tab >= KeyCatalogue::TabCount ? 0 : tab) {
+    setObjectName(QStringLiteral("QInputKeyboardWidget"));
+    qInfo().noquote() << QStringLiteral("=== QInputKeyboardWidget 初始化 ===");
+    setGeometry(area());
+    showButtons(KeyCatalogue::pickerTab(mTab).buttons);
+    if (mTab == KeyCatalogue::TabKeyboard) {
+        auto* reset = makeExtraButton(QStringLiteral("mResetButton"), QRect(912, 0, 60, 44));
+        reset->setText(tr("恢复默认"));
+        connect(reset, &QPushButton::clicked, this, &QInputKeyboardWidget::onResetButtonClicked);
+        auto* none = makeExtraButton(QStringLiteral("mNullButton"), QRect(976, 0, 58, 44));
+        none->setText(tr("无效键"));
+        connect(none, &QPushButton::clicked, this, &QInputKeyboardWidget::onNullButtonClicked);
+        auto* layer = makeExtraButton(QStringLiteral("mResetLayerButton"), QRect(1038, 0, 58, 44));
+        layer->setText(tr("全恢复"));
+        connect(layer, &QPushButton::clicked, this,
+                &QInputKeyboardWidget::onResetLayerButtonClicked);
+    }
+}
+
+QInputKeyboardWidget::~QInputKeyboardWidget() {
+    qInfo().noquote() << QStringLiteral("=== QInputKeyboardWidget 销毁 ===");
+}
+
+QRect QInputKeyboardWidget::area() const {
+    return KeyCatalogue::pickerTab(mTab).area;
+}
+
+QPushButton* QInputKeyboardWidget::makeExtraButton(const QString& name, const QRect& geometry) {
+    auto* button = new QPushButton(this);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setStyleSheet(QString::fromLatin1(kExtraStyle));
+    if (const ToolTipUtil* tips = ToolTipUtil::instance())
+        button->setToolTip(tips->text(QStringLiteral("QInputKeyboardWidget/") + name));
+    button->hide();
+    mExtraButtons << button;
+    return button;
+}
+
+void QInputKeyboardWidget::setExtraButtonsVisible(bool visible) {
+    mExtraVisible = visible;
+    for (QPushButton* button : std::as_const(mExtraButtons))
+        button->setVisible(visible && mSearch.isEmpty());
+}
+
+void QInputKeyboardWidget::showButtons(const QList<PickerButton>& layout) {
+    qDeleteAll(mButtons);
+    mButtons.clear();
+    mLayout = layout;
+    for (int i = 0; i < layout.size(); ++i) {
+        const PickerButton& b = layout[i];
+        auto position = KeyPositionPtr::create();
+        position->keyItem = quint8(i);
+        position->flag = true;
+        position->left = b.geometry.x();
+        position->top = b.geometry.y();
+        position->width = b.geometry.width();
+        position->height = b.geometry.height();
+        auto* button = new QCustomLabel(position, this);
+        button->setGeometry(b.geometry);
+        QKeyboardWidget::applyLabelRule(button, b.type, b.hValue, b.lValue);
+        connect(button, &QCustomLabel::clicked, this, &QInputKeyboardWidget::custom_label_clicked);
+        button->show();
+        mButtons << button;
+    }
+}
+
+QCustomLabel* QInputKeyboardWidget::buttonOf(quint8 type, quint8 hValue, quint8 lValue) const {
+    for (int i = 0; i < mLayout.size(); ++i)
+        if (mLayout[i].type == type && mLayout[i].hValue == hValue && mLayout[i].lValue == lValue)
+            return mButtons.value(i);
+    return nullptr;
+}
+
+void QInputKeyboardWidget::custom_label_clicked(const KeyPositionPtr& item) {
+    if (!item || item->keyItem >= mLayout.size()) return;
+    const PickerButton b = mLayout.at(item->keyItem);
+    emit input_keyboard_select(b.type, b.hValue, b.lValue);
+}
+
+void QInputKeyboardWidget::onResetButtonClicked() {
+    emit input_keyboard_button(0);
+}
+void QInputKeyboardWidget::onNullButtonClicked() {
+    emit input_keyboard_button(1);
+}
+void QInputKeyboardWidget::onResetLayerButtonClicked() {
+    emit input_keyboard_button(2);
+}
+
+QList<PickerButton> QInputKeyboardWidget::matches(const QString& text) {
+    QList<PickerButton> found;
+    const QString wanted = text.trimmed();
+    if (wanted.isEmpty()) return found;
+    const ToolTipUtil* tips = ToolTipUtil::instance();
+    QSet<quint32> seen;
+    for (int tab = 0; tab < KeyCatalogue::TabCount; ++tab) {
+        for (const PickerButton& b : KeyCatalogue::pickerTab(tab).buttons) {
+            const quint32 key = quint32(b.type) << 16 | quint32(b.hValue) << 8 | b.lValue;
+            if (seen.contains(key)) continue;
+            const KeyCatalogueEntry* e = KeyCatalogue::find(b.type, b.hValue, b.lValue);
+            QStringList haystack{b.shortName};
+            if (e) {
+                haystack << e->text << e->tipKey.section(QLatin1Char('/'), -1);
+                if (tips) haystack << tips->text(e->tipKey);
+            }
+            for (const QString& hay : std::as_const(haystack)) {
+                if (hay.contains(wanted, Qt::CaseInsensitive)) {
+                    seen.insert(key);
+                    found << b;
+                    break;
+                }
+            }
+        }
+    }
+    return found;
+}
+
+int QInputKeyboardWidget::setSearchText(const QString& text) {
+    mSearch = text.trimmed();
+    if (mSearch.isEmpty()) {
+        setGeometry(area());
+        showButtons(KeyCatalogue::pickerTab(mTab).buttons);
+        setExtraButtonsVisible(mExtraVisible);
+        return mButtons.size();
+    }
+    // The matches side by side, in as many rows as the picker's height allows.
+    const QRect full = KeyCatalogue::pickerTab(KeyCatalogue::TabKeyboard).area;
+    const int perRow = qMax(1, (full.width() + SearchPitch - SearchButton) / SearchPitch);
+    const int rows = qMax(1, (full.height() + SearchPitch - SearchButton) / SearchPitch);
+    QList<PickerButton> layout = matches(mSearch).mid(0, perRow * rows);
+    for (int i = 0; i < layout.size(); ++i)
+        layout[i].geometry = QRect((i % perRow) * SearchPitch, (i / perRow) * SearchPitch,
+                                   SearchButton, SearchButton);
+    setGeometry(full);
+    for (QPushButton* button : std::as_const(mExtraButtons)) button->hide();
+    showButtons(layout);
+    return mButtons.size();
+}
+
+bool QInputKeyboardWidget::takeOnlyMatch() {
+    if (mSearch.isEmpty() || mLayout.size() != 1) return false;
+    const PickerButton b = mLayout.first();
+    emit input_keyboard_select(b.type, b.hValue, b.lValue);
+    return true;
+}

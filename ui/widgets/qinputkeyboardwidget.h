@@ -1,0 +1,65 @@
+#pragma once
+// The key picker: one tab of the key catalogue's picker layouts as buttons
+// whose faces follow the label rule. A click reports the button's binding.
+// Tab 0 carries three extra buttons (reset key, no function, reset layer),
+// hidden until a page shows them. The picker can also show the buttons of
+// every tab that match a search text.
+
+#include <QList>
+#include <QWidget>
+
+#include "catalogue/keycatalogue.h"
+#include "model/keyboardtypes.h"
+
+class QPushButton;
+class QCustomLabel;
+
+class QInputKeyboardWidget : public QWidget {
+    Q_OBJECT
+public:
+    QInputKeyboardWidget(int tab, QWidget* parent = nullptr);
+    ~QInputKeyboardWidget() override;
+
+    int tab() const { return mTab; }
+    // The tab's area (x, y, w, h) inside the picker host.
+    QRect area() const;
+    // Reset key, no function, reset layer (tab 0 only).
+    void setExtraButtonsVisible(bool visible);
+
+    // The buttons shown, in order.
+    const QList<QCustomLabel*>& buttons() const { return mButtons; }
+    PickerButton buttonAt(int index) const { return mLayout.value(index); }
+    // The button of a binding, or null.
+    QCustomLabel* buttonOf(quint8 type, quint8 hValue, quint8 lValue) const;
+
+    // Shows, in rows, the buttons of every tab whose text, short name or
+    // tool-tip text contains `text` (case-insensitive); an empty text shows
+    // the tab again. Returns the number of matches.
+    int setSearchText(const QString& text);
+    QString searchText() const { return mSearch; }
+    // With exactly one match shown, reports it as a click; false otherwise.
+    bool takeOnlyMatch();
+    // Every tab's buttons matching a search text (each binding once).
+    static QList<PickerButton> matches(const QString& text);
+
+public slots:
+    void custom_label_clicked(const KeyPositionPtr& item);
+    void onResetButtonClicked();
+    void onNullButtonClicked();
+    void onResetLayerButtonClicked();
+
+signals:
+    void input_keyboard_select(uchar type, uchar hValue, uchar lValue);
+    void input_keyboard_button(uchar type);
+
+private:
+    void showButtons(const QList<PickerButton>& layout);
+    QPushButton* makeExtraButton(const QString& name, const QRect& geometry);
+
+    int mTab;
+    QString mSearch;
+    QList<PickerButton> mLayout;
+    QList<QCustomLabel*> mButtons;
+    QList<QPushButton*> mExtraButtons;
+    bool mExtraVisible = false;
+};

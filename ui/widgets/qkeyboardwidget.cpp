@@ -1,0 +1,207 @@
+#include "ui/widgets/qkeyboardwidget.h"
+
+#include <QDebug>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+#include "app/systemconfigutil.h"
+#include "app/tooltiputil.h"
+#include "catalogue/keycatalogue.h"
+#include "model/keyboardconfigutil.h"
+
+namespace {
+// Margin of the plate around the outermost keys.
+constexpr int PlateMargin = 7;
+constexpr int PlateRadius = 12;
+}  // namespace
+
+QKeyboardWidget::QKeyboardWidget(const QString& className, int layer, QWidget* parent)
+    : QWidget(parent), mClassName(className), mLayer(layer == 1 ? 1 : 0) {
+    qInfo().noquote() << QStringLiteral("=== %1 初始化 ===").arg(mClassName);
+    setMinimumSize(PictureWidth, PictureHeight);
+    resize(PictureWidth, PictureHeight);
+    applyThemeColours();
+}
+
+QKeyboardWidget::~QKeyboardWidget() {
+    qInfo().noquote() << QStringLiteral("=== %1 销毁 ===").arg(mClassName);
+}
+
+KeyboardConfigUtil* QKeyboardWidget::model() {
+    return KeyboardConfigUtil::instance();
+}
+
+void QKeyboardWidget::clearLabels() {
+    for (QLabel* label : std::as_const(mLabels)) delete label;
+    mLabels.clear();
+    mKeyItems.clear();
+    mPlate = QRect();
+}
+
+void QKeyboardWidget::rebuild(int layer) {
+    mLayer = layer == 1 ? 1 : 0;
+    rebuild();
+}
+
+void QKeyboardWidget::rebuild() {
+    beforeBuild();
+    clearLabels();
+    const KeyboardConfigUtil* m = model();
+    if (m) {
+        // Ordered by key number; keys without `flag` are not drawn.
+        for (const KeyPositionPtr& position : m->keyboardPositionMap) {
+            if (!position || !position->flag) continue;
+            QLabel* label = createLabel(position);
+            if (!label) continue;
+            label->setGeometry(position->left, position->top, position->width, position->height);
+            fillLabel(label, position, bindingOf(position->keyItem));
+            mLabels.append(label);
+            mKeyItems.append(position->keyItem);
+            mPlate |= label->geometry();
+        }
+    }
+    if (!mPlate.isNull())
+        mPlate = mPlate.adjusted(-PlateMargin, -PlateMargin, PlateMargin, PlateMargin) & rect();
+    afterBuild();
+    for (QLabel* label : std::as_const(mLabels)) label->show();
+    update();
+    emit rebuilt();
+}
+
+void QKeyboardWidget::fillLabel(QLabel* label, const KeyPositionPtr&,
+                                const KeyBindingPtr& binding) {
+    applyLabelRule(label, binding);
+}
+
+KeyBindingPtr QKeyboardWidget::bindingOf(quint8 keyItem) const {
+    const KeyboardConfigUtil* m = model();
+    return m ? m->keyConfig(mLayer, keyItem) : KeyBindingPtr();
+}
+
+QLabel* QKeyboardWidget::labelOf(quint8 keyItem) const {
+    const int index = mKeyItems.indexOf(keyItem);
+    return index < 0 ? nullptr : mLabels.at(index);
+}
+
+quint8 QKeyboardWidget::keyItemOf(const QLabel* label) const {
+    const int index = mLabels.indexOf(const_cast<QLabel*>(label));
+    return index < 0 ? 255 : mKeyItems.at(index);
+}
+
+QLabel* QKeyboardWidget::labelAt(const QPoint& pos) const {
+    for (QLabel* label : mLabels)
+        if (label->geometry().contains(pos)) return label;
+    return nullptr;
+}
+
+bool QKeyboardWidget::isCompactProduct(const KeyboardConfigUtil* m) {
+    if (!m || !m->keyboardProduct) return false;
+    const qint16 serial = m->keyboardProduct->serialNumber;
+    return serial == 259 || serial == 260;
+}
+
+void QKeyboardWidget::placePicture(QWidget* picture) {
+    if (!picture) return;
+    if (isCompactProduct(model())) {
+        picture->setMinimumSize(865, 290);
+        picture->resize(865, 290);
+        picture->move(30, 27);
+    } else {
+        picture->move(0, 0);
+    }
+}
+
+QString QKeyboardWidget::imageFolder() {
+    const SystemConfigUtil* config = SystemConfigUtil::instance();
+    return config ? config->imageFolder() : SystemConfigUtil::imageFolder(0);
+}
+
+void QKeyboardWidget::applyLabelRule(QLabel* label, const KeyBindingPtr& binding) {
+    if (!binding) {
+        applyLabelRule(label, KeyCatalogue::TypeNone, 0xFF, 0xFF);
+        return;
+    }
+    applyLabelRule(label, binding->type, binding->hValue, binding->lValue);
+}
+
+void QKeyboardWidget::applyLabelRule(QLabel* label, quint8 type, quint8 hValue, quint8 lValue) {
+    if (!label) return;
+    quint8 kind = KeyCatalogue::NoKind;
+    if (type == KeyCatalogue::TypeAdvanced) {
+        const KeyboardConfigUtil* m = model();
+        kind = m ? m->highKeyAttribute(lValue) : KeyCatalogue::NoKind;
+    }
+    const KeyLabel rule = KeyCatalogue::label(type, hValue, lValue, kind);
+    label->clear();
+    label->setToolTip(QString());
+    if (!rule.found) return;
+    const QString image = rule.image.isEmpty() ? QString() : imageFolder() + rule.image;
+    switch (rule.kind) {
+        case KeyCatalogue::LabelText:
+            label->setTextFormat(Qt::PlainText);
+            label->setText(rule.text);
+            break;
+        case KeyCatalogue::LabelImage:
+            label->setPixmap(QPixmap(image));
+            break;
+        default:
+            label->setTextFormat(Qt::RichText);
+            label->setText(
+                QStringLiteral("<img src=\"%1\"><br>%2").arg(image, rule.text.toHtmlEscaped()));
+            break;
+    }
+    if (const ToolTipUtil* tips = ToolTipUtil::instance())
+        label->setToolTip(tips->text(rule.tipKey));
+}
+
+bool QKeyboardWidget::isPairAdvancedKey(const KeyBindingPtr& binding) {
+    if (!binding || binding->type != KeyCatalogue::TypeAdvanced) return false;
+    const KeyboardConfigUtil* m = model();
+    const quint8 kind = m ? m->highKeyAttribute(binding->lValue) : KeyCatalogue::NoKind;
+    return kind >= 3 && kind <= 5;
+}
+
+bool QKeyboardWidget::isFactoryOrdinaryKey(quint8 keyItem) {
+    const KeyboardConfigUtil* m = model();
+    if (!m) return false;
+    const KeyBindingPtr binding = m->keyConfig(0, keyItem);
+    const DefaultKeyPtr factory = m->defaultKey(keyItem, 0);
+    return binding && factory && binding->type == KeyCatalogue::TypeKey &&
+           binding->type == factory->type && binding->hValue == factory->hValue &&
+           binding->lValue == factory->lValue;
+}
+
+void QKeyboardWidget::applyThemeColours() {
+    if (mPlateColourSet) return;
+    const SystemConfigUtil* config = SystemConfigUtil::instance();
+    const bool dark = config && config->theme() == 1;
+    mPlateColor = dark ? QColor(0x16, 0x18, 0x1c) : QColor(0xe6, 0xe8, 0xec);
+    mPlateBorderColor = dark ? QColor(0x2e, 0x31, 0x38) : QColor(0xd2, 0xd5, 0xdb);
+}
+
+void QKeyboardWidget::setPlateColor(const QColor& color) {
+    mPlateColor = color;
+    mPlateColourSet = true;
+    update();
+}
+
+void QKeyboardWidget::setPlateBorderColor(const QColor& color) {
+    mPlateBorderColor = color;
+    mPlateColourSet = true;
+    update();
+}
+
+void QKeyboardWidget::paintEvent(QPaintEvent*) {
+    if (mPlate.isNull()) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF plate = QRectF(mPlate).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(mPlateBorderColor, 1));
+    painter.setBrush(mPlateColor);
+    painter.drawRoundedRect(plate, PlateRadius, PlateRadius);
+    // A soft lip along the top edge gives the plate some depth.
+    painter.setPen(QPen(mPlateColor.lighter(mPlateColor.lightness() < 128 ? 160 : 104), 1));
+    painter.drawLine(plate.topLeft() + QPointF(PlateRadius, 1.5),
+                     plate.topRight() + QPointF(-PlateRadius, 1.5));
+}

@@ -63,10 +63,28 @@ qt_add_resources(zentaro_gui "zentaro_translations"
   FILES ${ZENTARO_QM_FILES})
 
 # --- style sheets -------------------------------------------------------------
+# light.qss is written by hand; dark.qss is generated from it with the colour
+# table dark-colours.txt, so the two sheets always have the same rules.
+add_executable(zentaro-qssdark ${ZENTARO_RES_DIR}/tools/qssdark.cpp)
+target_link_libraries(zentaro-qssdark PRIVATE Qt6::Core)
+set_target_properties(zentaro-qssdark PROPERTIES AUTOMOC OFF RUNTIME_OUTPUT_DIRECTORY
+                      ${CMAKE_BINARY_DIR}/tools)
+add_custom_command(
+  OUTPUT ${ZENTARO_RES_OUT}/styles/dark.qss
+  COMMAND $<TARGET_FILE:zentaro-qssdark> ${ZENTARO_RES_DIR}/styles/light.qss
+          ${ZENTARO_RES_DIR}/styles/dark-colours.txt ${ZENTARO_RES_OUT}/styles/dark.qss
+  DEPENDS zentaro-qssdark ${ZENTARO_RES_DIR}/styles/light.qss
+          ${ZENTARO_RES_DIR}/styles/dark-colours.txt
+  COMMENT "Generating the dark style sheet"
+  VERBATIM)
 qt_add_resources(zentaro_gui "zentaro_styles"
   PREFIX "/styles/styles"
   BASE ${ZENTARO_RES_DIR}/styles
-  FILES ${ZENTARO_RES_DIR}/styles/light.qss ${ZENTARO_RES_DIR}/styles/dark.qss)
+  FILES ${ZENTARO_RES_DIR}/styles/light.qss)
+qt_add_resources(zentaro_gui "zentaro_styles_dark"
+  PREFIX "/styles/styles"
+  BASE ${ZENTARO_RES_OUT}/styles
+  FILES ${ZENTARO_RES_OUT}/styles/dark.qss)
 
 # --- tool-tip files -------------------------------------------------------------
 # Read at run time from <application dir>/data/, so they are copied next to

@@ -10,13 +10,10 @@
 #include "catalogue/productdatautil.h"
 #include "model/apppaths.h"
 #include "protocol/firewaredownloadthread.h"
+#include "ui/device/devicemanageform.h"
 #include "ui/pages/firmware/qfirewareitemwidget.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_firewaremanageform.h"
-
-namespace {
-bool gFirmwareMode = false;
-}  // namespace
 
 FirewareManageForm::FirewareManageForm(QWidget* parent)
     : BasePage(0, parent), ui(std::make_unique<Ui::FirewareManageForm>()) {
@@ -35,14 +32,6 @@ FirewareManageForm::~FirewareManageForm() {
     logLine(QStringLiteral("固件管理页面销毁"));
 }
 
-bool FirewareManageForm::isFirmwareMode() {
-    return gFirmwareMode;
-}
-
-void FirewareManageForm::setFirmwareMode(bool on) {
-    gFirmwareMode = on;
-}
-
 QString FirewareManageForm::firmwarePath(const ProductRecord& product) {
     return AppPaths::readableDataFile(product.productData + QStringLiteral("/firmware.bin"));
 }
@@ -53,7 +42,8 @@ void FirewareManageForm::refreshLanguageUi() {
 }
 
 void FirewareManageForm::enter() {
-    setFirmwareMode(true);
+    // From now on the device page opens no keyboard until the program restarts.
+    DeviceManageForm::setFirmwareMode(true);
     mProducts.clear();
     if (const ProductDataUtil* catalogue = ProductDataUtil::instance())
         mProducts = catalogue->allProducts();

@@ -29,11 +29,6 @@ public:
     void enter() override;
     void leave() override;
 
-    // Process-wide: set when this page is entered, never cleared while the
-    // program runs.
-    static bool isFirmwareMode();
-    static void setFirmwareMode(bool on);
-
     // The firmware file of a product: data/<productData>/firmware.bin.
     static QString firmwarePath(const ProductRecord& product);
 

@@ -179,10 +179,7 @@ void OtherSetForm::onDownloadFinished(QString filePath) {
         return;
     }
     closeDialog();
-    const auto answer =
-        MessageBox::question(window(), tr("同步"), tr("下载完成，是否同步键盘固件..."));
-    QFile::remove(filePath);
-    if (answer != QMessageBox::Yes) return;
+    QFile::remove(filePath);  // verified and held in memory from here on
     UsbCommunicateUtil* e = engine();
     if (!firmware.isValid() || !e || !e->isConnected()) {
         // No image behind the header (or no keyboard): refused before any frame.
@@ -192,6 +189,9 @@ void OtherSetForm::onDownloadFinished(QString filePath) {
         MessageBox::information(window(), tr("提示"), tr("下载固件失败！"));
         return;
     }
+    const auto answer =
+        MessageBox::question(window(), tr("同步"), tr("下载完成，是否同步键盘固件..."));
+    if (answer != QMessageBox::Yes) return;
     mFirmware = firmware;
     mFirmwarePayload = gUsbDataMaxsize;
     mFirmwareTotal = quint16(mFirmware.frameCount(mFirmwarePayload));

@@ -153,6 +153,14 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>重置键盘数据成功！</source>
             <translation>Reset keyboard data successfully!</translation>
         </message>
+        <message>
+            <source>撤销</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>搜索按键</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>LightSetForm</name>
@@ -615,11 +623,11 @@ Download the update now?</translation>
         </message>
         <message>
             <source>显示触发行程</source>
-            <translation type="unfinished" />
+            <translation>Show actuation</translation>
         </message>
         <message>
             <source>显示快速触发</source>
-            <translation type="unfinished" />
+            <translation>Show rapid trigger</translation>
         </message>
     </context>
     <context>

@@ -153,6 +153,14 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>重置键盘数据成功！</source>
             <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
         </message>
+        <message>
+            <source>撤销</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>搜索按键</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>LightSetForm</name>
@@ -615,11 +623,11 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>显示触发行程</source>
-            <translation type="unfinished" />
+            <translation>Hiện hành trình kích hoạt</translation>
         </message>
         <message>
             <source>显示快速触发</source>
-            <translation type="unfinished" />
+            <translation>Hiện kích hoạt nhanh</translation>
         </message>
     </context>
     <context>

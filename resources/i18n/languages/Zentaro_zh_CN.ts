@@ -153,6 +153,14 @@
             <source>重置键盘数据成功！</source>
             <translation>重置键盘数据成功！</translation>
         </message>
+        <message>
+            <source>撤销</source>
+            <translation>撤销</translation>
+        </message>
+        <message>
+            <source>搜索按键</source>
+            <translation>搜索按键</translation>
+        </message>
     </context>
     <context>
         <name>LightSetForm</name>

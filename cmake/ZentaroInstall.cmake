@@ -44,6 +44,26 @@ if(ZENTARO_BUILD_GUI)
                 ${ZENTARO_BUILT_DATA}/languages/Zentaro_vi_VN.qm
           DESTINATION ${ZENTARO_INSTALL_DATA_DIR}/languages)
 
+  # The picture package of the product a new simulated keyboard starts as,
+  # unpacked by the build (update/CMakeLists.txt), so that an installed
+  # `zentaro --simulate` reaches the key page without a download server.
+  if(TARGET zentaro_server_tree)
+    file(STRINGS ${CMAKE_SOURCE_DIR}/sim/simcatalogueseed.h _line
+         REGEX "kDefaultProduct = [0-9]+")
+    string(REGEX MATCH "kDefaultProduct = ([0-9]+)" _ "${_line}")
+    set(_serial ${CMAKE_MATCH_1})
+    file(GLOB _products ${CMAKE_SOURCE_DIR}/catalogue/generator/products/*.json)
+    foreach(_product ${_products})
+      file(READ ${_product} _json)
+      string(JSON _number ERROR_VARIABLE _error GET "${_json}" serialNumber)
+      if(NOT _error AND _number STREQUAL _serial)
+        string(JSON _folder GET "${_json}" productData)
+        install(DIRECTORY ${ZENTARO_BUILT_DATA}/${_folder}
+                DESTINATION ${ZENTARO_INSTALL_DATA_DIR})
+      endif()
+    endforeach()
+  endif()
+
   install(FILES ${ZENTARO_LINUX_DIR}/${ZENTARO_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${ZENTARO_LINUX_DIR}/${ZENTARO_APP_ID}.metainfo.xml

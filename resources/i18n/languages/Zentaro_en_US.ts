@@ -155,11 +155,11 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>撤销</source>
-            <translation type="unfinished" />
+            <translation>Undo</translation>
         </message>
         <message>
             <source>搜索按键</source>
-            <translation type="unfinished" />
+            <translation>Search keys</translation>
         </message>
     </context>
     <context>

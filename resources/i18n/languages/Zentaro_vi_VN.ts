@@ -155,11 +155,11 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>撤销</source>
-            <translation type="unfinished" />
+            <translation>Hoàn tác</translation>
         </message>
         <message>
             <source>搜索按键</source>
-            <translation type="unfinished" />
+            <translation>Tìm phím</translation>
         </message>
     </context>
     <context>

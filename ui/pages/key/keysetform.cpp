@@ -1,11 +1,91 @@
 #include "ui/pages/key/keysetform.h"
 
+#include <QDebug>
+#include <QKeyEvent>
+#include <QShortcut>
+
+#include "app/systemconfigutil.h"
+#include "app/tooltiputil.h"
+#include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
+#include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
+#include "ui/mainwindow.h"
 #include "ui/pageindex.h"
+#include "ui/widgets/qinputkeyboardwidget.h"
+#include "ui/widgets/qkeykeyboardwidget.h"
 #include "ui_keysetform.h"
 
-KeySetForm::KeySetForm(QWidget* parent) : SettingPage(PageKey, UsbProtocol::SourceKeySet, parent), ui(std::make_unique<Ui::KeySetForm>()) {
+namespace {
+KeyboardConfigUtil* model() {
+    return KeyboardConfigUtil::instance();
+}
+UsbCommunicateUtil* engine() {
+    return UsbCommunicateUtil::instance();
+}
+
+void log(const QString& line) {
+    qInfo().noquote() << line;
+}
+
+KeyBinding bindingOf(int layer, quint8 keyItem) {
+    const KeyboardConfigUtil* m = model();
+    const KeyBindingPtr b = m ? m->keyConfig(layer, keyItem) : KeyBindingPtr();
+    return b ? *b : KeyBinding{keyItem, 0xFF, 0xFF, 0xFF};
+}
+
+bool sameFunction(const KeyBinding& a, const KeyBinding& b) {
+    return a.type == b.type && a.hValue == b.hValue && a.lValue == b.lValue;
+}
+
+bool isModifierKey(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+           key == Qt::Key_AltGr || key == Qt::Key_Meta || key == Qt::Key_Super_L ||
+           key == Qt::Key_Super_R;
+}
+}  // namespace
+
+KeySetForm::KeySetForm(QWidget* parent)
+    : SettingPage(PageKey, UsbProtocol::SourceKeySet, parent),
+      ui(std::make_unique<Ui::KeySetForm>()) {
     ui->setupUi(content());
+    // Keys of the computer keyboard select keys on the picture.
+    setFocusPolicy(Qt::StrongFocus);
+    mTabButtons = {ui->keyboardBtn, ui->systemBtn, ui->macroBtn, ui->lightBtn, ui->extendBtn};
+
+    connect(ui->normalLayerButton, &QPushButton::clicked, this,
+            &KeySetForm::on_normalLayerButton_clicked);
+    connect(ui->fn1LayerButton, &QPushButton::clicked, this,
+            &KeySetForm::on_fn1LayerButton_clicked);
+    connect(ui->keyboardBtn, &QPushButton::clicked, this, &KeySetForm::on_keyboardBtn_clicked);
+    connect(ui->systemBtn, &QPushButton::clicked, this, &KeySetForm::on_systemBtn_clicked);
+    connect(ui->macroBtn, &QPushButton::clicked, this, &KeySetForm::on_macroBtn_clicked);
+    connect(ui->lightBtn, &QPushButton::clicked, this, &KeySetForm::on_lightBtn_clicked);
+    connect(ui->extendBtn, &QPushButton::clicked, this, &KeySetForm::on_extendBtn_clicked);
+    connect(ui->undoButton, &QPushButton::clicked, this, &KeySetForm::undo);
+    connect(ui->searchEdit, &QLineEdit::textChanged, this, &KeySetForm::onSearchChanged);
+    connect(ui->searchEdit, &QLineEdit::returnPressed, this, &KeySetForm::onSearchEntered);
+    auto* undoShortcut = new QShortcut(QKeySequence::Undo, this);
+    undoShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoShortcut, &QShortcut::activated, this, &KeySetForm::undo);
+
+    if (UsbCommunicateUtil* e = engine()) {
+        connect(e, &UsbCommunicateUtil::usb_communicate_error, this,
+                &KeySetForm::usb_communicate_error);
+        connect(e, &UsbCommunicateUtil::usb_receive_set_keyboard_config, this,
+                &KeySetForm::usb_receive_set_keyboard_config);
+        connect(e, &UsbCommunicateUtil::usb_receive_set_keyboard_default, this,
+                &KeySetForm::usb_receive_set_keyboard_default);
+        connect(e, &UsbCommunicateUtil::usb_receive_del_high_key, this,
+                &KeySetForm::usb_receive_del_high_key);
+    }
+    if (SystemConfigUtil* config = SystemConfigUtil::instance()) {
+        // Picker faces and key images come from the theme's folder.
+        connect(config, &SystemConfigUtil::themeChanged, this, [this] {
+            if (isVisible()) refresh();
+        });
+    }
+    refreshLanguageUi();
     logLine(QStringLiteral("按键设置页面初始化"));
 }
 
@@ -13,7 +93,378 @@ KeySetForm::~KeySetForm() {
     logLine(QStringLiteral("按键设置页面销毁"));
 }
 
+QKeyKeyboardWidget* KeySetForm::picture() const { return mPicture; }
+QInputKeyboardWidget* KeySetForm::picker() const { return mPicker; }
+
 void KeySetForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
     ui->retranslateUi(content());
+    if (const ToolTipUtil* tips = ToolTipUtil::instance()) {
+        tips->setToolTip(ui->undoButton, QStringLiteral("KeySetForm/undoButton"));
+        tips->setToolTip(ui->searchEdit, QStringLiteral("KeySetForm/searchEdit"));
+    }
+    // Tool tips of the picker buttons follow the language.
+    if (mPicker) openTab(mTab);
+}
+
+void KeySetForm::enter() {
+    if (!mWindowConnected) {
+        if (auto* window = qobject_cast<MainWindow*>(this->window())) {
+            connect(window, &MainWindow::configurationRefreshed, this, &KeySetForm::clearUndo);
+            mWindowConnected = true;
+        }
+    }
+    forgetStaleUndo();
+    refresh();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void KeySetForm::leave() {
+    if (mPicture) mPicture->hidePrompt();
+}
+
+void KeySetForm::refresh() {
+    updateLayerButtons();
+    ui->searchEdit->blockSignals(true);
+    ui->searchEdit->clear();
+    ui->searchEdit->blockSignals(false);
+    openTab(KeyCatalogue::TabKeyboard);
+    rebuildPicture();
+    updateUndoButton();
+}
+
+void KeySetForm::rebuildPicture() {
+    if (mPicture) {
+        mPicture->hidePrompt();
+        mPicture->hide();
+        mPicture->deleteLater();
+    }
+    mPicture = new QKeyKeyboardWidget(mLayer, ui->keyboardArea);
+    QKeyboardWidget::placePicture(mPicture);
+    mPicture->rebuild();
+    mPicture->show();
+}
+
+void KeySetForm::openTab(int tab) {
+    mTab = tab;
+    if (mPicker) {
+        mPicker->hide();
+        mPicker->deleteLater();
+    }
+    mPicker = new QInputKeyboardWidget(tab, ui->pickerArea);
+    connect(mPicker, &QInputKeyboardWidget::input_keyboard_select, this,
+            &KeySetForm::input_keyboard_select);
+    connect(mPicker, &QInputKeyboardWidget::input_keyboard_button, this,
+            &KeySetForm::input_keyboard_button);
+    mPicker->setExtraButtonsVisible(tab == KeyCatalogue::TabKeyboard);
+    if (!ui->searchEdit->text().trimmed().isEmpty()) mPicker->setSearchText(ui->searchEdit->text());
+    mPicker->show();
+    updateTabButtons();
+}
+
+void KeySetForm::updateLayerButtons() {
+    ui->normalLayerButton->setChecked(mLayer == 0);
+    ui->fn1LayerButton->setChecked(mLayer == 1);
+}
+
+void KeySetForm::updateTabButtons() {
+    const bool searching = !ui->searchEdit->text().trimmed().isEmpty();
+    for (int i = 0; i < mTabButtons.size(); ++i)
+        mTabButtons[i]->setChecked(!searching && i == mTab);
+}
+
+void KeySetForm::updateUndoButton() {
+    ui->undoButton->setEnabled(!mUndo[mLayer].isEmpty());
+}
+
+void KeySetForm::on_normalLayerButton_clicked() {
+    if (mLayer != 0) {
+        mLayer = 0;
+        refresh();
+    }
+    updateLayerButtons();
+}
+
+void KeySetForm::on_fn1LayerButton_clicked() {
+    if (mLayer != 1) {
+        mLayer = 1;
+        refresh();
+    }
+    updateLayerButtons();
+}
+
+void KeySetForm::on_keyboardBtn_clicked() {
+    openTab(KeyCatalogue::TabKeyboard);
+}
+void KeySetForm::on_systemBtn_clicked() {
+    openTab(KeyCatalogue::TabSystem);
+}
+void KeySetForm::on_macroBtn_clicked() {
+    openTab(KeyCatalogue::TabMacro);
+}
+void KeySetForm::on_lightBtn_clicked() {
+    openTab(KeyCatalogue::TabLight);
+}
+void KeySetForm::on_extendBtn_clicked() {
+    openTab(KeyCatalogue::TabExtend);
+}
+
+void KeySetForm::onSearchChanged(const QString& text) {
+    if (mPicker) mPicker->setSearchText(text);
+    updateTabButtons();
+}
+
+void KeySetForm::onSearchEntered() {
+    if (mPicker) mPicker->takeOnlyMatch();
+}
+
+void KeySetForm::input_keyboard_select(uchar type, uchar hValue, uchar lValue) {
+    log(QStringLiteral(
+            "=== KeySetForm input_keyboard_select type:( %1 },hValue:{%2 },lValue:{ %3 } ===")
+            .arg(type)
+            .arg(hValue)
+            .arg(lValue));
+    if (!mPicture || !mPicture->isKeySelected()) return;
+    sendBinding(mPicture->selectedKeyItem(), type, hValue, lValue, false);
+}
+
+void KeySetForm::input_keyboard_button(uchar type) {
+    log(QStringLiteral("=== KeySetForm input_keyboard_button type:( %1 } ===").arg(type));
+    UsbCommunicateUtil* e = engine();
+    if (!e) return;
+    const bool selected = mPicture && mPicture->isKeySelected();
+    switch (type) {
+        case 0:
+            if (!selected || !beginChange(mPicture->selectedKeyItem(), false)) return;
+            e->setKeyboardDefault(source(), true, uchar(mLayer),
+                                  QByteArray(1, char(mPending.keyItem)) + char(0xFF));
+            break;
+        case 1:
+            if (selected)
+                sendBinding(mPicture->selectedKeyItem(), KeyCatalogue::TypeNone, 0xFF, 0xFF, false);
+            break;
+        case 2:
+            // The whole layer: no key of it is meant.
+            if (!beginChange(255, false)) return;
+            e->setKeyboardDefault(source(), true, uchar(mLayer), QByteArray(2, char(0xFF)));
+            break;
+        default:
+            break;
+    }
+}
+
+bool KeySetForm::beginChange(quint8 keyItem, bool undo) {
+    if (!engine()) return false;
+    // One change at a time: the confirmation of the one in flight must meet
+    // the key and layer it was sent for.
+    if (mPending.active) {
+        log(QStringLiteral("=== KeySetForm 上一次修改尚未确认 ==="));
+        return false;
+    }
+    mPending = Pending();
+    mPending.active = true;
+    mPending.layer = mLayer;
+    mPending.keyItem = keyItem;
+    mPending.before = bindingOf(mLayer, keyItem);
+    mPending.after = mPending.before;
+    mPending.undo = undo;
+    return true;
+}
+
+bool KeySetForm::sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue, bool undo) {
+    if (!beginChange(keyItem, undo)) return false;
+    mPending.after = KeyBinding{keyItem, type, hValue, lValue};
+    auto map = QSharedPointer<KeyBindingMap>::create();
+    auto binding = KeyBindingPtr::create();
+    *binding = mPending.after;
+    map->insert(keyItem, binding);
+    engine()->setKeyboardConfig(source(), true, uchar(mLayer), map);
+    return true;
+}
+
+void KeySetForm::usb_communicate_error(uchar source, uchar order, int error) {
+    logUsbError(source, order, error);
+    if (!acceptSource(source, "usb_communicate_error")) return;
+    // Nothing changes: the selection stays so that the user can try again.
+    mPending = Pending();
+}
+
+void KeySetForm::usb_receive_set_keyboard_config(uchar source, int current, int total,
+                                                 uchar layer) {
+    if (!acceptSource(source, "usb_receive_set_keyboard_config")) return;
+    if (current < total) return;
+    const Pending done = mPending;
+    mPending = Pending();
+    if (!done.active || done.keyItem == 255) {
+        rebuildPicture();
+        return;
+    }
+    KeyboardConfigUtil* m = model();
+    if (!m) return;
+    if (layer != done.layer)
+        log(QStringLiteral("=== KeySetForm usb_receive_set_keyboard_config layer:{ %1 } ===")
+                .arg(layer));
+    m->setKeyConfig(done.layer, done.keyItem, done.after.type, done.after.hValue,
+                    done.after.lValue);
+    releaseAdvancedKey(done.before);
+    QList<UndoEntry>& stack = mUndo[done.layer];
+    if (done.undo) {
+        if (!stack.isEmpty()) stack.removeLast();
+    } else if (!sameFunction(done.before, done.after) &&
+               done.before.type != KeyCatalogue::TypeAdvanced) {
+        // An advanced key cannot come back: its record is freed.
+        stack.append(UndoEntry{done.keyItem, done.before, m->keyConfig(done.layer, done.keyItem)});
+    }
+    rebuildPicture();
+    updateUndoButton();
+}
+
+void KeySetForm::usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer,
+                                                  bool flag) {
+    if (!acceptSource(source, "usb_receive_set_keyboard_default")) return;
+    if (current < total) return;
+    const Pending done = mPending;
+    mPending = Pending();
+    if (flag) {
+        toast(tr("重置键盘数据成功！"));
+        clearUndo();
+        emit navigateRequested(PageDevice);
+        return;
+    }
+    KeyboardConfigUtil* m = model();
+    UsbCommunicateUtil* e = engine();
+    if (!m || !e) return;
+    e->commitSetKeyboardDefault(m, layer);
+    if (done.active && done.keyItem != 255) {
+        releaseAdvancedKey(done.before);
+        const KeyBinding now = bindingOf(done.layer, done.keyItem);
+        if (!sameFunction(done.before, now) && done.before.type != KeyCatalogue::TypeAdvanced)
+            mUndo[done.layer].append(
+                UndoEntry{done.keyItem, done.before, m->keyConfig(done.layer, done.keyItem)});
+    }
+    rebuildPicture();
+    updateUndoButton();
+}
+
+void KeySetForm::releaseAdvancedKey(const KeyBinding& before) {
+    if (before.type != KeyCatalogue::TypeAdvanced) return;
+    KeyboardConfigUtil* m = model();
+    UsbCommunicateUtil* e = engine();
+    if (!m || !e) return;
+    const quint8 kind = m->highKeyAttribute(before.lValue);
+    if (kind > 2) return;  // RS, OKS and SOCD keys are never remapped here
+    for (const HighKeyPtr& slot : std::as_const(m->keyboardHighKeyList)) {
+        if (slot && slot->item == before.lValue) {
+            // The keyboard frees the record too; the model follows its answer.
+            e->delHighKey(source(), true, *slot);
+            return;
+        }
+    }
+}
+
+void KeySetForm::usb_receive_del_high_key(uchar source, int current, int total,
+                                          HIGH_KEY_INFO keyboardHighKey) {
+    if (!acceptSource(source, "usb_receive_del_high_key")) return;
+    if (current < total) return;
+    KeyboardConfigUtil* m = model();
+    if (!m) return;
+    for (int slot = 0; slot < m->keyboardHighKeyList.size(); ++slot) {
+        const HighKeyPtr& record = m->keyboardHighKeyList.at(slot);
+        if (record && record->item == keyboardHighKey.item) {
+            m->clearHighKey(slot);
+            break;
+        }
+    }
+}
+
+int KeySetForm::undoDepth(int layer) const {
+    return layer == 1 ? mUndo[1].size() : mUndo[0].size();
+}
+
+void KeySetForm::clearUndo() {
+    mUndo[0].clear();
+    mUndo[1].clear();
+    updateUndoButton();
+}
+
+void KeySetForm::forgetStaleUndo() {
+    // A sync or an import replaces the model's records: changes recorded
+    // against the old ones belong to another keyboard or table.
+    const KeyboardConfigUtil* m = model();
+    for (int layer = 0; layer < 2; ++layer) {
+        for (const UndoEntry& entry : std::as_const(mUndo[layer])) {
+            if (!m || m->keyConfig(layer, entry.keyItem) != entry.record) {
+                clearUndo();
+                return;
+            }
+        }
+    }
+}
+
+bool KeySetForm::undo() {
+    mLastPressedKey = 0;  // Ctrl of Ctrl+Z selects nothing
+    forgetStaleUndo();
+    if (mUndo[mLayer].isEmpty() || mPending.active) return false;
+    const UndoEntry entry = mUndo[mLayer].last();
+    return sendBinding(entry.keyItem, entry.before.type, entry.before.hValue, entry.before.lValue,
+                       true);
+}
+
+quint8 KeySetForm::keyOfComputerKey(const QKeyEvent* event) const {
+    quint8 type = 0, usage = 0;
+    if (!KeyCatalogue::bindingForKeyEvent(event->key(),
+                                          event->modifiers().testFlag(Qt::KeypadModifier),
+                                          event->nativeScanCode(), &type, &usage))
+        return 255;
+    const KeyboardConfigUtil* m = model();
+    if (!m) return 255;
+    for (const DefaultKeyPtr& key : m->keyboardDefaultList)
+        if (key && key->type == type && key->hValue == 0 && key->lValue == usage)
+            return key->keyItem;
+    return 255;
+}
+
+bool KeySetForm::handleComputerKey(QKeyEvent* event) {
+    if (!mPicture || event->isAutoRepeat()) return false;
+    if (mPicture->isKeySelected()) {
+        // The picker is armed: only Escape does something.
+        if (event->key() != Qt::Key_Escape) return false;
+        mPicture->clearSelection();
+        return true;
+    }
+    // Modifiers are taken on release so that Ctrl+Z does not pick Ctrl first.
+    if (isModifierKey(event->key()) && event->type() == QEvent::KeyPress) return true;
+    const quint8 key = keyOfComputerKey(event);
+    if (key == 255) return false;
+    mPicture->selectKey(key);
+    return true;
+}
+
+bool KeySetForm::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        mLastPressedKey = static_cast<QKeyEvent*>(event)->key();
+    // Tab would move the focus; on the page it is a key like any other.
+    if (event->type() == QEvent::KeyPress && hasFocus()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyRelease && hasFocus()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isModifierKey(key->key()) && !key->isAutoRepeat() && mLastPressedKey == key->key()) {
+            handleComputerKey(key);
+            return true;
+        }
+    }
+    return SettingPage::event(event);
+}
+
+void KeySetForm::keyPressEvent(QKeyEvent* event) {
+    if (handleComputerKey(event)) {
+        event->accept();
+        return;
+    }
+    SettingPage::keyPressEvent(event);
 }

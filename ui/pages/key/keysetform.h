@@ -1,12 +1,25 @@
 #pragma once
-// KeySetForm: page PageKey of the main window.
+// KeySetForm: page PageKey of the main window. The picture of the shown
+// layer on top, the key picker below: click a key on the picture, then its
+// new function in the picker; the page sends the binding and redraws when
+// the keyboard confirms. A key of the computer keyboard pressed on the page
+// selects that key; Ctrl+Z sends back the binding a key had before the last
+// confirmed change of the layer.
 
-#include "ui/pages/settingpage.h"
+#include <QList>
+#include <QPointer>
+#include <array>
 #include <memory>
+
+#include "model/keyboardtypes.h"
+#include "ui/pages/settingpage.h"
 
 namespace Ui {
 class KeySetForm;
 }
+class QInputKeyboardWidget;
+class QKeyKeyboardWidget;
+class QPushButton;
 
 class KeySetForm : public SettingPage {
     Q_OBJECT
@@ -14,9 +27,85 @@ public:
     explicit KeySetForm(QWidget* parent = nullptr);
     ~KeySetForm() override;
 
+    void enter() override;
+    void leave() override;
+
+    int layer() const { return mLayer; }
+    int pickerTab() const { return mTab; }
+    QKeyKeyboardWidget* picture() const;
+    QInputKeyboardWidget* picker() const;
+    // Changes that Ctrl+Z can send back in a layer.
+    int undoDepth(int layer) const;
+    // Forgets every change Ctrl+Z could send back (another keyboard or table).
+    void clearUndo();
+
 public slots:
     void refreshLanguageUi() override;
+    void input_keyboard_select(uchar type, uchar hValue, uchar lValue);
+    void input_keyboard_button(uchar type);
+    void on_normalLayerButton_clicked();
+    void on_fn1LayerButton_clicked();
+    void on_keyboardBtn_clicked();
+    void on_systemBtn_clicked();
+    void on_macroBtn_clicked();
+    void on_lightBtn_clicked();
+    void on_extendBtn_clicked();
+    void usb_communicate_error(uchar source, uchar order, int error);
+    void usb_receive_set_keyboard_config(uchar source, int current, int total, uchar layer);
+    void usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer,
+                                          bool flag);
+    void usb_receive_del_high_key(uchar source, int current, int total,
+                                  HIGH_KEY_INFO keyboardHighKey);
+    // Sends back the binding the key had before the last confirmed change of
+    // the shown layer. False when there is nothing to undo or a change is
+    // still waiting for the keyboard.
+    bool undo();
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A change sent and not yet confirmed.
+    struct Pending {
+        bool active = false;
+        int layer = 0;
+        quint8 keyItem = 255;
+        KeyBinding before;  // the key's binding when the change was sent
+        KeyBinding after;   // the binding sent (unused for a restored default)
+        bool undo = false;  // sent by undo: not recorded again
+    };
+    struct UndoEntry {
+        quint8 keyItem = 255;
+        KeyBinding before;
+        KeyBindingPtr record;  // the model's record when the change was made
+    };
+
+    void refresh();
+    void rebuildPicture();
+    void openTab(int tab);
+    void updateLayerButtons();
+    void updateTabButtons();
+    void updateUndoButton();
+    void onSearchChanged(const QString& text);
+    void onSearchEntered();
+    bool sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue, bool undo);
+    bool beginChange(quint8 keyItem, bool undo);
+    // The key the factory layer-0 map gives a computer key, 255 when none.
+    quint8 keyOfComputerKey(const QKeyEvent* event) const;
+    bool handleComputerKey(QKeyEvent* event);
+    // Frees the advanced key a confirmed change took off a key (TGL, MT, DKS).
+    void releaseAdvancedKey(const KeyBinding& before);
+    void forgetStaleUndo();
+
     std::unique_ptr<Ui::KeySetForm> ui;
+    QPointer<QKeyKeyboardWidget> mPicture;
+    QPointer<QInputKeyboardWidget> mPicker;
+    QList<QPushButton*> mTabButtons;
+    int mLayer = 0;
+    int mTab = 0;
+    Pending mPending;
+    std::array<QList<UndoEntry>, 2> mUndo;
+    bool mWindowConnected = false;
+    int mLastPressedKey = 0;  // a modifier selects its key only when released alone
 };

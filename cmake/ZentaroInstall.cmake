@@ -87,6 +87,9 @@ if(ZENTARO_BUILD_GUI)
 endif()
 
 # --- Debian package (scripts/package) ---------------------------------------------
+# CPack installs without building every target first (the tests are no part
+# of the package); scripts/package builds what the package holds.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zentaro)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

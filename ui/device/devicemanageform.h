@@ -9,13 +9,13 @@
 #include <memory>
 
 #include "ui/pages/basepage.h"
+#include "ui/widgets/qcustomprogressdialog.h"
 
 namespace Ui {
 class DeviceManageForm;
 }
 
 class FileDownloadUtil;
-class QCustomProgressDialog;
 class QDeviceAddWidget;
 class QTimer;
 class SyncConfigUtil;

@@ -1,0 +1,188 @@
+// The device page through the real main window on the simulated keyboard:
+// the road to the key page, a second connect that downloads nothing, a
+// missing picture package fetched from the local download server, a hostile
+// package refused without a trace, a keyboard the user may not open, and a
+// keyboard that stops answering during the read.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/qtoastbox.h"
+#include "model/apppaths.h"
+#include "model/keyboardconfigutil.h"
+#include "sim/simhidbackend.h"
+#include "support/gui/guitestbase.h"
+#include "support/updateserverrig.h"
+#include "ui/device/devicemanageform.h"
+#include "ui/pageindex.h"
+#include "ui/widgets/qcustomprogressdialog.h"
+#include "update/downloadfolder.h"
+#include "update/filedownloadutil.h"
+#include "update/updateserver.h"
+
+namespace {
+constexpr qint16 kCompactProduct = 259;  // Pim65: no folder next to the tests
+
+bool toastShown(const QString& start) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* toast = qobject_cast<QToastBox*>(w))
+            if (toast->text().startsWith(start)) return true;
+    return false;
+}
+
+void closeToasts() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QToastBox*>(w)) delete w;
+}
+}  // namespace
+
+class TestDeviceManageForm : public GuiTestBase {
+    Q_OBJECT
+private slots:
+    void cleanup();
+
+    void secondConnectDownloadsNothing();
+    void missingPackageIsDownloadedAndUnpacked();
+    void hostilePackageIsRefusedWhole();
+    void deniedKeyboardNamesTheUdevRule();
+    void silentKeyboardEndsTheRead();
+
+private:
+    // A private application folder, download folder and server for the
+    // download roads, so parallel tests never share a data folder.
+    void useOwnFolders();
+    DeviceManageForm* devicePage() { return page<DeviceManageForm>(); }
+
+    std::unique_ptr<QTemporaryDir> mAppDir;
+    std::unique_ptr<UpdateServerRig> mServer;
+};
+
+void TestDeviceManageForm::cleanup() {
+    stopWindow();
+    closeToasts();
+    AppPaths::setApplicationFolder(QString());
+    DownloadFolder::setPath(QString());
+    UpdateServer::setBaseUrl(QUrl());
+    mServer.reset();
+    mAppDir.reset();
+}
+
+void TestDeviceManageForm::useOwnFolders() {
+    mAppDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(mAppDir->isValid());
+    AppPaths::setApplicationFolder(mAppDir->path());
+    DownloadFolder::setPath(mAppDir->filePath(QStringLiteral("downloads")));
+    mServer = std::make_unique<UpdateServerRig>();
+    QVERIFY(mServer->start());
+    UpdateServer::setBaseUrl(mServer->base());
+}
+
+void TestDeviceManageForm::secondConnectDownloadsNothing() {
+    QVERIFY(startWindow());
+    QCOMPARE(mainWindow()->currentPageIndex(), int(PageKey));
+    // The keyboard names the folder the build unpacked its package into.
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    QCOMPARE(model->keyboardProductInfo->productName, QStringLiteral("Lusk75"));
+    QCOMPARE(model->keyboardProduct->serialNumber, qint16(258));
+    QCOMPARE(DeviceManageForm::dataFolderName(), QStringLiteral("Lusk75"));
+
+    QSignalSpy progress(devicePage()->downloader(), &FileDownloadUtil::download_progress);
+    QSignalSpy failed(devicePage()->downloader(), &FileDownloadUtil::download_error);
+    const int opened = sim().openedPaths().size();
+    showPage(PageDevice);
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(sim().openedPaths().size() > opened);
+    QVERIFY(progress.isEmpty());
+    QVERIFY(failed.isEmpty());
+    QVERIFY(!devicePage()->downloader()->isBusy());
+}
+
+void TestDeviceManageForm::missingPackageIsDownloadedAndUnpacked() {
+    useOwnFolders();
+    GuiSession::Options options;
+    options.product = kCompactProduct;
+    QVERIFY(startWindow(options, false));
+    QVERIFY(waitForPage(PageKey, 20000));
+    const QDir folder(mAppDir->filePath(QStringLiteral("data/Pim65")));
+    QVERIFY(folder.exists(QStringLiteral("firmware.bin")));
+    QVERIFY(folder.exists(QStringLiteral("dark/fireware_bg.png")));
+    QCOMPARE(KeyboardConfigUtil::instance()->keyboardProduct->serialNumber, kCompactProduct);
+    // The downloaded archive is gone once unpacked; no dialog stays up.
+    QCOMPARE(QDir(DownloadFolder::path()).entryList(QDir::Files), QStringList());
+    QVERIFY(!devicePage()->progressDialog());
+
+    // From now on the folder is there: a new connect downloads nothing.
+    QSignalSpy progress(devicePage()->downloader(), &FileDownloadUtil::download_progress);
+    showPage(PageDevice);
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(progress.isEmpty());
+}
+
+void TestDeviceManageForm::hostilePackageIsRefusedWhole() {
+    useOwnFolders();
+    // A package whose second entry climbs out of its folder.
+    const QString work = mAppDir->filePath(QStringLiteral("work/in"));
+    QVERIFY(QDir().mkpath(work));
+    QFile(work + QStringLiteral("/firmware.bin")).open(QIODevice::WriteOnly);
+    QFile escaped(mAppDir->filePath(QStringLiteral("work/owned")));
+    QVERIFY(escaped.open(QIODevice::WriteOnly));
+    escaped.write("x");
+    escaped.close();
+    const QString zip = mServer->file(QStringLiteral("/normal/pim65/pim65.zip"));
+    QFile::remove(zip);
+    QProcess make;
+    make.setWorkingDirectory(work);
+    make.start(QStringLiteral("zip"), {QStringLiteral("-q"), zip, QStringLiteral("firmware.bin"),
+                                       QStringLiteral("../owned")});
+    QVERIFY(make.waitForFinished(30000) && make.exitCode() == 0);
+
+    GuiSession::Options options;
+    options.product = kCompactProduct;
+    QVERIFY(startWindow(options, false));
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("更新错误")), 20000);
+    QCOMPARE(mainWindow()->currentPageIndex(), int(PageDevice));
+    QVERIFY(!devicePage()->progressDialog());
+    // No folder (nor a half-filled temporary one) is left behind, so the
+    // next connect tries again instead of skipping the download.
+    QCOMPARE(QDir(mAppDir->filePath(QStringLiteral("data")))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    QVERIFY(!QFile::exists(mAppDir->filePath(QStringLiteral("data/Pim65"))));
+    QVERIFY(!QFile::exists(mAppDir->filePath(QStringLiteral("owned"))));
+}
+
+void TestDeviceManageForm::deniedKeyboardNamesTheUdevRule() {
+    QVERIFY(startWindow());
+    sim().setDenyOpen(true);
+    showPage(PageDevice);
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("打开设备失败")), 10000);
+    QVERIFY(devicePage()->permissionText().contains(
+        QStringLiteral("sudo cp resources/linux/70-zentaro.rules /etc/udev/rules.d/")));
+    QVERIFY(!KeyboardConfigUtil::instance()->keyboardProduct);
+
+    // With access granted, a click on the tile opens it and the line goes.
+    sim().setDenyOpen(false);
+    click(QStringLiteral("deviceAddWidget"));
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(devicePage()->permissionText().isEmpty());
+}
+
+void TestDeviceManageForm::silentKeyboardEndsTheRead() {
+    QVERIFY(startWindow());
+    closeToasts();
+    // The keyboard answers the open, then nothing more.
+    sim().dropNextAnswers(1000);
+    showPage(PageDevice);
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("读取配置失败")), 30000);
+    QVERIFY(!devicePage()->progressDialog());
+    QCOMPARE(mainWindow()->currentPageIndex(), int(PageDevice));
+    sim().dropNextAnswers(0);
+}
+
+QTEST_MAIN(TestDeviceManageForm)
+#include "tst_devicemanageform.moc"

@@ -2,8 +2,11 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QStyleOption>
 
 #include "app/customtooltip.h"
+#include "app/systemconfigutil.h"
 #include "app/qtoastbox.h"
 #include "app/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
@@ -227,4 +230,15 @@ void QHighKeyDialog::on_delBtn_clicked() {
     if (mNew) return;
     mAction = ActionDelete;
     accept();
+}
+
+void QHighKeyDialog::paintEvent(QPaintEvent*) {
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    const SystemConfigUtil* config = SystemConfigUtil::instance();
+    const bool dark = config && config->theme() == 1;
+    painter.setPen(QColor(dark ? 0x4a4f59 : 0xc9cdd4));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

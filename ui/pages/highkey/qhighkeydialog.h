@@ -97,6 +97,10 @@ protected:
     QList<Function> mFunctions;
     quint8 mSecondKey = 255;  // pair kinds: the key chosen on the picture
 
+protected:
+    // A frameless window needs its own edge.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void paintSlot(int slot);
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,14 +2,16 @@
 
 #include <memory>
 
-MacroRecorder::MacroRecorder() {
+MacroRecorder::MacroRecorder() { setClock(nullptr); }
+
+void MacroRecorder::setClock(Clock clock) {
+    if (clock) {
+        mClock = std::move(clock);
+        return;
+    }
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     mClock = [timer] { return timer->elapsed(); };
-}
-
-void MacroRecorder::setClock(Clock clock) {
-    if (clock) mClock = std::move(clock);
 }
 
 void MacroRecorder::start() {

@@ -23,6 +23,7 @@ public:
     using Clock = std::function<qint64()>;
 
     MacroRecorder();
+    // Null puts the steady clock back.
     void setClock(Clock clock);
 
     bool isRecording() const { return mRecording; }

@@ -1,9 +1,8 @@
 // Views of the device page: the open-device tile with no keyboard attached,
 // and the line that explains a keyboard this user may not open.
-#include <QMetaObject>
-
 #include "shots/shotcontext.h"
 #include "shots/shotregistry.h"
+#include "ui/device/devicemanageform.h"
 #include "ui/pageindex.h"
 
 ZENTARO_SHOT("device", [](ShotContext& c) {
@@ -21,8 +20,8 @@ ZENTARO_SHOT("device", [](ShotContext& c) {
 
     // Back on the road to the key page, as the next views expect.
     c.sim().setDenyOpen(false);
-    QMetaObject::invokeMethod(c.window()->page(PageDevice), "grid_Layout_Clicked",
-                              Qt::DirectConnection, Q_ARG(int, 0), Q_ARG(int, 0), Q_ARG(int, 0));
+    if (auto* device = qobject_cast<DeviceManageForm*>(c.window()->page(PageDevice)))
+        device->grid_Layout_Clicked(0, 0, 0);
     c.session().waitForPage(PageKey, 20000);
     c.settle(300);
 });

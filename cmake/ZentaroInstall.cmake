@@ -12,6 +12,8 @@
 include(GNUInstallDirs)
 
 set(ZENTARO_APP_ID org.zentaro.Zentaro)
+# Date of the release named by project(VERSION); the metainfo lists it.
+set(ZENTARO_RELEASE_DATE 2026-12-01)
 set(ZENTARO_LINUX_DIR ${CMAKE_SOURCE_DIR}/resources/linux)
 
 # --- the one version number -----------------------------------------------------
@@ -66,7 +68,9 @@ if(ZENTARO_BUILD_GUI)
 
   install(FILES ${ZENTARO_LINUX_DIR}/${ZENTARO_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${ZENTARO_LINUX_DIR}/${ZENTARO_APP_ID}.metainfo.xml
+  configure_file(${ZENTARO_LINUX_DIR}/${ZENTARO_APP_ID}.metainfo.xml.in
+                 ${CMAKE_BINARY_DIR}/${ZENTARO_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/${ZENTARO_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
   # The icon: the SVG as drawn, and a 256 px PNG rendered from it at build time.

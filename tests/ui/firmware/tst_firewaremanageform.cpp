@@ -1,0 +1,144 @@
+// The firmware page through the real main window on the simulated keyboard:
+// the product grid, a transfer that writes the product's firmware, a
+// product without firmware, and firmware mode for the device page.
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "app/qtoastbox.h"
+#include "catalogue/productdatautil.h"
+#include "link/usbprotocol.h"
+#include "protocol/firmwarefile.h"
+#include "sim/simkeyboard.h"
+#include "support/gui/guitestbase.h"
+#include "support/testsupport.h"
+#include "ui/device/devicemanageform.h"
+#include "ui/pageindex.h"
+#include "ui/pages/firmware/firewaremanageform.h"
+#include "ui/pages/firmware/qfirewareitemwidget.h"
+
+class TestFirewareManageForm : public GuiTestBase {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() {
+        stopWindow();
+        // Firmware mode lasts until the program restarts; the next test is
+        // such a restart.
+        DeviceManageForm::setFirmwareMode(false);
+    }
+
+    void fourProductsGiveTwoRows();
+    void tileWritesTheProductsFirmware();
+    void productWithoutFirmwareEndsInTheFailureToast();
+
+private:
+    FirewareManageForm* form() { return page<FirewareManageForm>(); }
+    void enter();
+    QFirewareItemWidget* tileOf(const QString& productData);
+    static bool toastShown(const QString& text);
+};
+
+void TestFirewareManageForm::init() {
+    QVERIFY(startWindow());
+    // A fourth product, without a data folder of its own.
+    QSqlQuery query(QSqlDatabase::database(ProductDataUtil::ConnectionName));
+    QVERIFY(query.exec(QStringLiteral(
+        "INSERT INTO product_table SELECT 999, vendorId, productId, interface, 'Spare 60', "
+        "'Spare60', triggerMin, triggerMax, qttMin, qttMax, qrtMin, qrtMax, width, height, strCol "
+        "FROM product_table WHERE serialNumber = 258")));
+}
+
+void TestFirewareManageForm::enter() {
+    showPage(PageFireware);
+    QVERIFY(form());
+    form()->setRestartWaitMs(0);
+    QVERIFY(DeviceManageForm::firmwareMode());
+}
+
+QFirewareItemWidget* TestFirewareManageForm::tileOf(const QString& productData) {
+    const QList<ProductRecordPtr>& products = form()->products();
+    for (int i = 0; i < products.size(); ++i)
+        if (products[i]->productData == productData) return form()->tiles().value(i);
+    return nullptr;
+}
+
+bool TestFirewareManageForm::toastShown(const QString& text) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* toast = qobject_cast<QToastBox*>(w);
+        if (toast && toast->text() == text) return true;
+    }
+    return false;
+}
+
+void TestFirewareManageForm::fourProductsGiveTwoRows() {
+    enter();
+    QCOMPARE(form()->products().size(), 4);
+    QCOMPARE(form()->tiles().size(), 4);
+    auto* grid = form()->findChild<QGridLayout*>(QStringLiteral("gridLayout"));
+    QVERIFY(grid);
+    for (int col = 0; col < 3; ++col)
+        QVERIFY(qobject_cast<QFirewareItemWidget*>(grid->itemAtPosition(0, col)->widget()));
+    QVERIFY(qobject_cast<QFirewareItemWidget*>(grid->itemAtPosition(1, 0)->widget()));
+    for (int col = 1; col < 3; ++col) {
+        QWidget* cell = grid->itemAtPosition(1, col)->widget();
+        QVERIFY(cell && !qobject_cast<QFirewareItemWidget*>(cell));
+    }
+    QVERIFY(!grid->itemAtPosition(2, 0));
+    QCOMPARE(form()->tiles().at(3)->row(), 1);
+    QCOMPARE(form()->tiles().at(3)->col(), 0);
+
+    // Entering again rebuilds the same grid, not a second one.
+    showPage(PageSystem);
+    enter();
+    QCOMPARE(form()->tiles().size(), 4);
+    QCOMPARE(grid->count(), 6);
+
+    // A cell beyond the list starts nothing and leaves no dialog behind.
+    form()->grid_Layout_Clicked(false, 1, 2);
+    QVERIFY(!form()->progressDialog());
+    QVERIFY(!form()->isTransferring());
+}
+
+void TestFirewareManageForm::tileWritesTheProductsFirmware() {
+    enter();
+    QFirewareItemWidget* tile = tileOf(QStringLiteral("Lusk75"));
+    QVERIFY(tile);
+    FirmwareFile expected;
+    QCOMPARE(expected.load(
+                 FirewareManageForm::firmwarePath(*ProductDataUtil::instance()->findProduct(258)),
+                 FirmwareFile::KeyboardFirmware),
+             FirmwareFile::Ok);
+    QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+    QVERIFY(form()->isTransferring());
+    QVERIFY(form()->progressDialog());
+    // Done: the dialog waits out the keyboard's restart, then closes.
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->progressDialog(), 30000);
+    QVERIFY(!form()->isTransferring());
+    QCOMPARE(keyboard().firmwareImage(), expected.bytes().mid(40));
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0106));
+    QVERIFY(!toastShown(QStringLiteral("下载固件失败")));
+
+    // Firmware mode: the device page opens no keyboard any more.
+    const int opened = sim().openedPaths().size();
+    showPage(PageDevice);
+    QTest::qWait(300);
+    QCOMPARE(sim().openedPaths().size(), opened);
+}
+
+void TestFirewareManageForm::productWithoutFirmwareEndsInTheFailureToast() {
+    enter();
+    QFirewareItemWidget* tile = tileOf(QStringLiteral("Spare60"));
+    QVERIFY(tile);
+    QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("下载固件失败")), 10000);
+    QVERIFY(!form()->progressDialog());
+    QVERIFY(!form()->isTransferring());
+    QVERIFY(keyboard().firmwareImage().isEmpty());
+}
+
+QTEST_MAIN(TestFirewareManageForm)
+#include "tst_firewaremanageform.moc"

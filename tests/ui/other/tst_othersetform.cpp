@@ -1,0 +1,279 @@
+// The other page through the real main window on the simulated keyboard:
+// firmware update from the served download tree, firmware data files and
+// the factory reset, checked by what the keyboard holds afterwards.
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/qtoastbox.h"
+#include "link/usbprotocol.h"
+#include "model/keyboardconfigutil.h"
+#include "protocol/firmwarefile.h"
+#include "sim/simkeyboard.h"
+#include "support/gui/guitestbase.h"
+#include "support/testsupport.h"
+#include "support/updateserverrig.h"
+#include "ui/pageindex.h"
+#include "ui/pages/other/othersetform.h"
+#include "ui/widgets/filedialog.h"
+#include "ui/widgets/messagebox.h"
+#include "update/downloadfolder.h"
+#include "update/updatechecker.h"
+#include "update/updateserver.h"
+
+using testsupport::requests;
+
+class TestOtherSetForm : public GuiTestBase {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void firmwareUpdateFromTheServer();
+    void wrongMd5IsDeletedAndNothingSent();
+    void firmwareWithoutImageIsRefused();
+    void sameVersionOffersNothing();
+    void firmwareDataFile();
+    void firmwareDataFileRefusals_data();
+    void firmwareDataFileRefusals();
+    void factoryReset();
+
+private:
+    OtherSetForm* form() { return page<OtherSetForm>(); }
+    QList<QByteArray> sent(uchar request) { return requests(sim().writtenReports(), request); }
+    static bool toastShown(const QString& text);
+    // Answers the box that follows the offer's question (the page asks it
+    // from the same signal, after the first answer was used).
+    void answerAfterOffer(QMessageBox::StandardButton answer);
+    // Offers `xml` as the product's firmversion.xml and clicks "更新固件".
+    void offer(const QByteArray& xml, QMessageBox::StandardButton first);
+    QByteArray firmversion(const QString& version, const QString& md5,
+                           const QString& file = QStringLiteral("firmware-0106.bin"));
+    QString dataFile(const QByteArray& bytes);
+    bool downloadFolderEmpty() const;
+
+    std::unique_ptr<UpdateServerRig> mServer;
+    QTemporaryDir mDownloads;
+    QTemporaryDir mFiles;
+    QString mProduct;
+};
+
+void TestOtherSetForm::init() {
+    mServer = std::make_unique<UpdateServerRig>();
+    QVERIFY(mServer->start());
+    UpdateServer::setBaseUrl(mServer->base());
+    DownloadFolder::setPath(mDownloads.path());
+    QVERIFY(startWindow());
+    showPage(PageOther);
+    QVERIFY(form());
+    mProduct = KeyboardConfigUtil::instance()->keyboardProduct->productData.toLower();
+    sim().clearWrittenReports();
+}
+
+void TestOtherSetForm::cleanup() {
+    stopWindow();
+    mServer.reset();
+    UpdateServer::setBaseUrl(QUrl());
+    DownloadFolder::setPath(QString());
+}
+
+bool TestOtherSetForm::toastShown(const QString& text) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* toast = qobject_cast<QToastBox*>(w);
+        if (toast && toast->text() == text) return true;
+    }
+    return false;
+}
+
+void TestOtherSetForm::answerAfterOffer(QMessageBox::StandardButton answer) {
+    auto* checker = form()->findChild<UpdateChecker*>();
+    QVERIFY(checker);
+    connect(
+        checker, &UpdateChecker::updateAvailable, this,
+        [answer] { MessageBox::setNextAnswer(answer); }, Qt::SingleShotConnection);
+}
+
+void TestOtherSetForm::offer(const QByteArray& xml, QMessageBox::StandardButton first) {
+    if (!xml.isEmpty())
+        QVERIFY(mServer->write(QStringLiteral("/normal/%1/firmversion.xml").arg(mProduct), xml));
+    MessageBox::setNextAnswer(first);
+    click(QStringLiteral("syncFireBtn"));
+}
+
+QByteArray TestOtherSetForm::firmversion(const QString& version, const QString& md5,
+                                         const QString& file) {
+    return QStringLiteral(
+               "<update><version>%1</version><description>notes</description>"
+               "<md5>%2</md5><url>%3</url></update>")
+        .arg(version, md5, file)
+        .toUtf8();
+}
+
+bool TestOtherSetForm::downloadFolderEmpty() const {
+    return QDir(mDownloads.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty();
+}
+
+QString TestOtherSetForm::dataFile(const QByteArray& bytes) {
+    static int n = 0;
+    const QString path = mFiles.filePath(QStringLiteral("data%1.bin").arg(++n));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return QString();
+    return path;
+}
+
+void TestOtherSetForm::firmwareUpdateFromTheServer() {
+    auto* version = qobject_cast<QLabel*>(widget(QStringLiteral("versionFireLabel")));
+    QCOMPARE(version->text(), QStringLiteral("键盘固件版本：V0.1.0.5"));
+
+    // The served file: what the keyboard should end up holding.
+    const QString served = QDir(mServer->file(QStringLiteral("/normal/") + mProduct))
+                               .entryList({QStringLiteral("firmware-*.bin")})
+                               .value(0);
+    QVERIFY(!served.isEmpty());
+    FirmwareFile expected;
+    QCOMPARE(expected.load(mServer->file(QStringLiteral("/normal/%1/%2").arg(mProduct, served)),
+                           FirmwareFile::KeyboardFirmware),
+             FirmwareFile::Ok);
+
+    answerAfterOffer(QMessageBox::Yes);
+    offer(QByteArray(), QMessageBox::Yes);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        toastShown(QStringLiteral("固件升级成功，如果没连上设备，请重新拔插USB线！")), 20000);
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("同步"));
+
+    // Every block went in order and the end command carried the header's
+    // offset-4 value first.
+    const int m = gUsbDataMaxsize;
+    QCOMPARE(keyboard().firmwareImage(), expected.bytes().mid(40));
+    QCOMPARE(sent(UsbProtocol::DownloadFirewareKeyboard).size(), expected.frameCount(m));
+    const QList<QByteArray> end = sent(UsbProtocol::DownloadFirewareKeyboardEnd);
+    QCOMPARE(end.size(), 1);
+    QCOMPARE(end[0].mid(7, 8), expected.bytes().mid(4, 8));
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0106));
+    QVERIFY(!form()->progressDialog());
+    QVERIFY(downloadFolderEmpty());
+}
+
+void TestOtherSetForm::wrongMd5IsDeletedAndNothingSent() {
+    const QString served = QDir(mServer->file(QStringLiteral("/normal/") + mProduct))
+                               .entryList({QStringLiteral("firmware-*.bin")})
+                               .value(0);
+    offer(firmversion(QStringLiteral("0.1.0.6"), QStringLiteral("00112233445566778899AABBCCDDEEFF"),
+                      served),
+          QMessageBox::Yes);
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("下载文件校验失败")), 20000);
+    QVERIFY(downloadFolderEmpty());
+    QVERIFY(!form()->progressDialog());
+    QTest::qWait(100);
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboard).isEmpty());
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0105));
+}
+
+void TestOtherSetForm::firmwareWithoutImageIsRefused() {
+    const QByteArray header(40, '\x01');
+    QVERIFY(mServer->write(QStringLiteral("/normal/%1/short.bin").arg(mProduct), header));
+    const QString md5 =
+        QString::fromLatin1(QCryptographicHash::hash(header, QCryptographicHash::Md5).toHex());
+    answerAfterOffer(QMessageBox::Ok);
+    const int boxes = MessageBox::count();
+    offer(firmversion(QStringLiteral("0.1.0.7"), md5, QStringLiteral("short.bin")),
+          QMessageBox::Yes);
+    QTRY_VERIFY_WITH_TIMEOUT(MessageBox::count() == boxes + 2, 20000);
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("下载固件失败！"));
+    QTest::qWait(100);
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboard).isEmpty());
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboardEnd).isEmpty());
+    QVERIFY(!form()->progressDialog());
+    QVERIFY(downloadFolderEmpty());
+}
+
+void TestOtherSetForm::sameVersionOffersNothing() {
+    const int boxes = MessageBox::count();
+    offer(firmversion(QStringLiteral("0.1.0.5"), QStringLiteral("00")), QMessageBox::Yes);
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("没有新版本")), 20000);
+    QCOMPARE(MessageBox::count(), boxes);
+    MessageBox::setNextAnswer(QMessageBox::NoButton);
+}
+
+namespace {
+QByteArray dataBytes(const QByteArray& data, int lengthDelta = 0, int sumDelta = 0) {
+    QByteArray header(40, '\0');
+    quint32 sum = 0;
+    for (char c : data) sum += quint8(c);
+    auto put = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    put(16, quint32(data.size() + lengthDelta));
+    put(24, sum + quint32(sumDelta));
+    return header + data;
+}
+}  // namespace
+
+void TestOtherSetForm::firmwareDataFile() {
+    const int m = gUsbDataMaxsize;
+    // 40 + m bytes: the header and one frame of data.
+    QByteArray data(m, '\0');
+    for (int i = 0; i < m; ++i) data[i] = char(0xC0 + i);
+    FileDialog::setNextFileName(dataFile(dataBytes(data)));
+    click(QStringLiteral("fireDataBtn"));
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("固件数据下载成功！")), 10000);
+    const QList<QByteArray> frames = sent(UsbProtocol::DownloadFirewareData);
+    QCOMPARE(frames.size(), 2);
+    QCOMPARE(int(quint8(frames[0][6])), 40);
+    QCOMPARE(frames[0].mid(7 + 28, 2), QByteArray::fromHex("0200"));
+    QCOMPARE(frames[1].mid(7, m), data);
+    QCOMPARE(int(quint8(frames[1][3])), 2);  // frame number 2
+    QCOMPARE(keyboard().firmwareImage().mid(40), data);
+    QVERIFY(!form()->isDataTransferring());
+    QVERIFY(!form()->progressDialog());
+}
+
+void TestOtherSetForm::firmwareDataFileRefusals_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("length field one short") << dataBytes("abcdef", -1);
+    QTest::newRow("checksum off by one") << dataBytes("abcdef", 0, 1);
+    QTest::newRow("shorter than its header") << QByteArray(30, '\0');
+}
+
+void TestOtherSetForm::firmwareDataFileRefusals() {
+    QFETCH(QByteArray, bytes);
+    FileDialog::setNextFileName(dataFile(bytes));
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    click(QStringLiteral("fireDataBtn"));
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("固件数据不匹配！"));
+    QTest::qWait(50);
+    QVERIFY(sim().writtenReports().isEmpty());
+    QVERIFY(!form()->progressDialog());
+}
+
+void TestOtherSetForm::factoryReset() {
+    // A changed key map that the reset must undo.
+    SimProfile& profile = *keyboard().state().activeProfile();
+    const SimKey factory = keyboard().state().factoryLayers[0][20];
+    profile.layers[0][20] = {1, 0, 0x1E};
+
+    // The success box comes from the answer: accept it when it shows.
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->accept();
+    });
+    closer.start(20);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    click(QStringLiteral("resetBtn"));
+    QTRY_COMPARE_WITH_TIMEOUT(MessageBox::lastText(), QStringLiteral("恢复出厂设置成功！"), 10000);
+    QCOMPARE(sent(UsbProtocol::ResetKeyboard).size(), 1);
+    QCOMPARE(int(keyboard().state().activeProfile()->layers[0][20].lValue), int(factory.lValue));
+    QVERIFY(!form()->isResetting());
+    // Back on the device page, which reads the keyboard again.
+    QTRY_VERIFY(mainWindow()->currentPageIndex() != PageOther);
+}
+
+QTEST_MAIN(TestOtherSetForm)
+#include "tst_othersetform.moc"

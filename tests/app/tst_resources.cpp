@@ -253,6 +253,30 @@ private slots:
         qApp->setStyleSheet(QString());
     }
 
+    void darkSheetHasTheRulesOfTheLightOne() {
+        // The dark sheet is generated from the light one: the same rules, only
+        // colours and the picture folder told apart; and the cards do turn dark
+        // while white text on the accent stays white.
+        static const QRegularExpression comment(QStringLiteral(R"(/\*.*?\*/)"),
+                                                QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression colour(
+            QStringLiteral(R"(#[0-9a-fA-F]{6}\b|#[0-9a-fA-F]{3}\b|rgba?\([^)]*\))"));
+        auto rules = [](QString sheet) {
+            sheet.remove(comment);
+            sheet.replace(colour, QStringLiteral("@"));
+            sheet.replace(QLatin1String("/dark/"), QLatin1String("/light/"));
+            return sheet.trimmed();
+        };
+        const QString light = readText(QStringLiteral(":/styles/styles/light.qss"));
+        const QString dark = readText(QStringLiteral(":/styles/styles/dark.qss"));
+        QVERIFY(!light.isEmpty() && !dark.isEmpty());
+        QCOMPARE(rules(dark), rules(light));
+        QVERIFY(light.contains(QLatin1String("background-color: #ffffff;")));
+        QVERIFY(!dark.contains(QLatin1String("background-color: #ffffff;")));
+        QCOMPARE(dark.count(QLatin1String("    color: #ffffff;")),
+                 light.count(QLatin1String("    color: #ffffff;")));
+    }
+
     void translationsLoadFromResourcesAndDataFolder_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("device");

@@ -18,6 +18,8 @@ const CliCommand* CliCommand::find(const QString& name) {
 }
 
 CliCommand::Registrar::Registrar(const char* name, const char* usage,
-                                 std::function<int(CliSession&, const QStringList&)> run) {
-    registry().append({QString::fromLatin1(name), QString::fromLatin1(usage), std::move(run)});
+                                 std::function<int(CliSession&, const QStringList&)> run,
+                                 const char* help) {
+    registry().append({QString::fromLatin1(name), QString::fromLatin1(usage),
+                       help ? QString::fromUtf8(help) : QString(), std::move(run)});
 }

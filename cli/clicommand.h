@@ -10,6 +10,7 @@ class CliSession;
 struct CliCommand {
     QString name;
     QString usage;  // one line for the help text
+    QString help;   // what `COMMAND --help` prints under the usage line
     std::function<int(CliSession& session, const QStringList& args)> run;
 
     static const QList<CliCommand>& all();
@@ -17,6 +18,7 @@ struct CliCommand {
 
     struct Registrar {
         Registrar(const char* name, const char* usage,
-                  std::function<int(CliSession&, const QStringList&)> run);
+                  std::function<int(CliSession&, const QStringList&)> run,
+                  const char* help = nullptr);
     };
 };

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "catalogue/productdatautil.h"
+#include "cli/clierrors.h"
 #include "link/hidbackend.h"
 #include "model/keyboardconfigutil.h"
 #include "model/syncconfigutil.h"
@@ -47,7 +48,7 @@ bool CliSession::open() {
     mEngine->openCommunicate(0);
     disconnect(c);
     if (!mEngine->isConnected()) {
-        fail(QStringLiteral("no keyboard found (engine error %1)").arg(error ? error : -200));
+        fail(QStringLiteral("cannot open the keyboard"), error ? error : -200);
         return false;
     }
     mEngine->communicateDevice();
@@ -67,7 +68,8 @@ bool CliSession::sync(int scope) {
         } else if (value == 100) {
             done = ok = true;
             wake();
-        } else {
+        } else if (mTerminal) {
+            // Scripts read the reading of the keyboard from the exit code.
             progress(QStringLiteral("sync"), value);
         }
     });
@@ -75,7 +77,7 @@ bool CliSession::sync(int scope) {
     // guard only catches what should never happen.
     if (!waitUntil(done, 120000)) code = -2;
     endProgress();
-    if (!ok) fail(QStringLiteral("sync failed (engine error %1)").arg(code));
+    if (!ok) fail(QStringLiteral("cannot read the keyboard's configuration"), code);
     return ok;
 }
 
@@ -86,6 +88,10 @@ bool CliSession::loadProduct() {
              .arg(serial)
              .arg(mCatalogue->databasePath()));
     return false;
+}
+
+bool CliSession::readKeyboard() {
+    return open() && sync(0) && loadProduct();
 }
 
 void CliSession::progress(const QString& what, int value) {
@@ -113,6 +119,21 @@ int CliSession::fail(const QString& what) {
     endProgress();
     std::fprintf(stderr, "zentaro-cli: %s\n", qPrintable(what));
     return 1;
+}
+
+int CliSession::fail(const QString& what, int code) {
+    return fail(QStringLiteral("%1: %2 (error %3)").arg(what, CliErrors::engine(code)).arg(code));
+}
+
+int CliSession::refuse(const QString& why) {
+    fail(why);
+    return 2;
+}
+
+void CliSession::say(const QString& line) {
+    endProgress();
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
 }
 
 bool CliSession::waitUntil(const bool& done, int timeoutMs) {

@@ -12,9 +12,21 @@ namespace {
 int usage(int code) {
     QTextStream err(stderr);
     err << "usage: zentaro-cli [--simulate[=STATE_FILE] [--unplugged]] [--channel=128|64] "
-           "COMMAND [ARGS]\n       zentaro-cli --version\n\ncommands:\n";
-    for (const CliCommand& c : CliCommand::all()) err << "  " << c.usage << "\n";
+           "[--server=URL] COMMAND [ARGS]\n       zentaro-cli --version\n"
+           "       zentaro-cli COMMAND --help\n\ncommands:\n";
+    for (const CliCommand& c : CliCommand::all())
+        for (const QString& line : c.usage.split(QLatin1Char('\n'))) err << "  " << line << "\n";
     return code;
+}
+
+// COMMAND --help: on stdout, for people and for completion scripts alike.
+int commandHelp(const CliCommand& c) {
+    QTextStream out(stdout);
+    out << "usage:\n";
+    for (const QString& line : c.usage.split(QLatin1Char('\n')))
+        out << "  zentaro-cli [options] " << line << "\n";
+    if (!c.help.isEmpty()) out << "\n" << c.help << (c.help.endsWith('\n') ? "" : "\n");
+    return 0;
 }
 
 }  // namespace
@@ -41,6 +53,8 @@ int main(int argc, char** argv) {
             options.unplugged = true;
         } else if (arg == QLatin1String("--channel=128") || arg == QLatin1String("--channel=64")) {
             options.channel = arg.mid(10).toInt();
+        } else if (arg.startsWith(QLatin1String("--server="))) {
+            options.serverUrl = arg.mid(9);
         } else if (arg == QLatin1String("--help")) {
             return usage(0);
         } else if (arg == QLatin1String("--version")) {
@@ -57,6 +71,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zentaro-cli: unknown command %s\n", qPrintable(rest.first()));
         return usage(2);
     }
+    if (rest.mid(1).contains(QStringLiteral("--help"))) return commandHelp(*command);
     CliSession session(options);
     return command->run(session, rest.mid(1));
 }

@@ -114,23 +114,35 @@ QList<PickerButton> QInputKeyboardWidget::matches(const QString& text) {
     const QString wanted = text.trimmed();
     if (wanted.isEmpty()) return found;
     const ToolTipUtil* tips = ToolTipUtil::instance();
+    // The tabs' buttons first, then the functions no tab offers (F13 to F24,
+    // Fn2, Fn3, ...). Advanced keys are made on their own page.
+    QList<PickerButton> candidates;
+    for (int tab = 0; tab < KeyCatalogue::TabCount; ++tab)
+        candidates << KeyCatalogue::pickerTab(tab).buttons;
+    for (const KeyCatalogueEntry& e : KeyCatalogue::entries()) {
+        if (e.type == KeyCatalogue::TypeAdvanced) continue;
+        PickerButton b;
+        b.type = e.type;
+        b.hValue = quint8(e.code >> 8);
+        b.lValue = quint8(e.code & 0xFF);
+        b.shortName = e.shortName;
+        candidates << b;
+    }
     QSet<quint32> seen;
-    for (int tab = 0; tab < KeyCatalogue::TabCount; ++tab) {
-        for (const PickerButton& b : KeyCatalogue::pickerTab(tab).buttons) {
-            const quint32 key = quint32(b.type) << 16 | quint32(b.hValue) << 8 | b.lValue;
-            if (seen.contains(key)) continue;
-            const KeyCatalogueEntry* e = KeyCatalogue::find(b.type, b.hValue, b.lValue);
-            QStringList haystack{b.shortName};
-            if (e) {
-                haystack << e->text << e->tipKey.section(QLatin1Char('/'), -1);
-                if (tips) haystack << tips->text(e->tipKey);
-            }
-            for (const QString& hay : std::as_const(haystack)) {
-                if (hay.contains(wanted, Qt::CaseInsensitive)) {
-                    seen.insert(key);
-                    found << b;
-                    break;
-                }
+    for (const PickerButton& b : std::as_const(candidates)) {
+        const quint32 key = quint32(b.type) << 16 | quint32(b.hValue) << 8 | b.lValue;
+        if (seen.contains(key)) continue;
+        const KeyCatalogueEntry* e = KeyCatalogue::find(b.type, b.hValue, b.lValue);
+        QStringList haystack{b.shortName};
+        if (e) {
+            haystack << e->text << e->tipKey.section(QLatin1Char('/'), -1);
+            if (tips) haystack << tips->text(e->tipKey);
+        }
+        for (const QString& hay : std::as_const(haystack)) {
+            if (hay.contains(wanted, Qt::CaseInsensitive)) {
+                seen.insert(key);
+                found << b;
+                break;
             }
         }
     }

@@ -32,14 +32,15 @@ public:
     // The button of a binding, or null.
     QCustomLabel* buttonOf(quint8 type, quint8 hValue, quint8 lValue) const;
 
-    // Shows, in rows, the buttons of every tab whose text, short name or
-    // tool-tip text contains `text` (case-insensitive); an empty text shows
+    // Shows, in rows, the functions whose text, short name or tool-tip text
+    // contains `text` (case-insensitive; see matches()); an empty text shows
     // the tab again. Returns the number of matches.
     int setSearchText(const QString& text);
     QString searchText() const { return mSearch; }
     // With exactly one match shown, reports it as a click; false otherwise.
     bool takeOnlyMatch();
-    // Every tab's buttons matching a search text (each binding once).
+    // Buttons matching a search text: every tab's, then the catalogue's
+    // functions that no tab offers (each binding once).
     static QList<PickerButton> matches(const QString& text);
 
 public slots:

@@ -2,7 +2,6 @@
 
 #include <QDebug>
 #include <QKeyEvent>
-#include <QShortcut>
 
 #include "app/systemconfigutil.h"
 #include "app/tooltiputil.h"
@@ -65,9 +64,6 @@ KeySetForm::KeySetForm(QWidget* parent)
     connect(ui->undoButton, &QPushButton::clicked, this, &KeySetForm::undo);
     connect(ui->searchEdit, &QLineEdit::textChanged, this, &KeySetForm::onSearchChanged);
     connect(ui->searchEdit, &QLineEdit::returnPressed, this, &KeySetForm::onSearchEntered);
-    auto* undoShortcut = new QShortcut(QKeySequence::Undo, this);
-    undoShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(undoShortcut, &QShortcut::activated, this, &KeySetForm::undo);
 
     if (UsbCommunicateUtil* e = engine()) {
         connect(e, &UsbCommunicateUtil::usb_communicate_error, this,
@@ -462,6 +458,12 @@ bool KeySetForm::event(QEvent* event) {
 }
 
 void KeySetForm::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+Z while the page has the focus (the search field keeps its own).
+    if (event->matches(QKeySequence::Undo)) {
+        undo();
+        event->accept();
+        return;
+    }
     if (handleComputerKey(event)) {
         event->accept();
         return;

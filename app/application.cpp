@@ -8,19 +8,14 @@
 #include <QIcon>
 #include <memory>
 
-#include "app/customtooltip.h"
 #include "app/hidwatcher.h"
 #include "app/logfile.h"
+#include "app/services.h"
 #include "app/singleinstance.h"
 #include "app/systemconfigutil.h"
 #include "app/testhooks.h"
-#include "app/tooltiputil.h"
 #include "app/unixsignalquitter.h"
 #include "model/apppaths.h"
-#include "bluetooth/bluetoothmanager.h"
-#include "catalogue/productdatautil.h"
-#include "link/usbhidutil.h"
-#include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"
@@ -29,31 +24,6 @@
 
 namespace {
 const QString kSimulateOption = QStringLiteral("--simulate");
-
-// The process-wide services, created in this order and destroyed in the
-// reverse one, so the engine goes before the transports it uses.
-struct Services {
-    ~Services() { reset(); }
-    void reset() {
-        keyboardConfig.reset();
-        communicate.reset();
-        usbHid.reset();
-        bluetooth.reset();
-        productData.reset();
-        customToolTip.reset();
-        toolTips.reset();
-        systemConfig.reset();
-    }
-
-    std::unique_ptr<SystemConfigUtil> systemConfig;
-    std::unique_ptr<ToolTipUtil> toolTips;
-    std::unique_ptr<CustomToolTip> customToolTip;
-    std::unique_ptr<ProductDataUtil> productData;
-    std::unique_ptr<BluetoothManager> bluetooth;
-    std::unique_ptr<UsbHidUtil> usbHid;
-    std::unique_ptr<UsbCommunicateUtil> communicate;
-    std::unique_ptr<KeyboardConfigUtil> keyboardConfig;
-};
 
 void applyStyleSheet(QApplication& app, int theme) {
     QFile file(SystemConfigUtil::styleSheetPath(theme));
@@ -136,31 +106,15 @@ int Application::run(int argc, char** argv) {
                                  QStringLiteral(" } ===");
     }
 
-    Services services;
-    services.systemConfig = std::make_unique<SystemConfigUtil>();
-    services.systemConfig->loadTranslator();
-    services.toolTips = std::make_unique<ToolTipUtil>();
-    services.customToolTip = std::make_unique<CustomToolTip>();
-    services.productData = std::make_unique<ProductDataUtil>();
-    // A new simulated keyboard starts as a catalogue product, so its factory
-    // key maps and the catalogue agree.
-    if (simulated && !simulated->loadedFromFile())
-        SimCatalogueSeed::apply(*simulated, *services.productData);
-    services.bluetooth = std::make_unique<BluetoothManager>();
-    services.usbHid = std::make_unique<UsbHidUtil>();
-    services.communicate = std::make_unique<UsbCommunicateUtil>(services.bluetooth.get(), nullptr);
-    services.keyboardConfig = std::make_unique<KeyboardConfigUtil>();
-
-    SystemConfigUtil* config = services.systemConfig.get();
-    UsbCommunicateUtil* engine = services.communicate.get();
-    engine->setEffectiveLanguage(config->effectiveLanguage());
-    QObject::connect(config, &SystemConfigUtil::languageChanged, engine, [config, engine] {
-        engine->setEffectiveLanguage(config->effectiveLanguage());
-    });
+    Services::Options serviceOptions;
+    serviceOptions.simulated = simulated.get();
+    serviceOptions.simulatedProduct = SimCatalogueSeed::kDefaultProduct;
+    Services services(serviceOptions);
+    SystemConfigUtil* config = services.systemConfig();
 
     applyStyleSheet(app, config->theme());
 
-    auto window = std::make_unique<MainWindow>();
+    auto window = std::make_unique<MainWindow>(SingleInstance::kServerName);
     if (simulated) window->hidWatcher()->watch(simulated.get());
     // The size it has where no window manager maximises it (and on restore).
     window->resize(1280, 800);

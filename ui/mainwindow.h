@@ -1,20 +1,46 @@
 #pragma once
-// The application's only top-level window. For now a frame: title, tray
-// icon, the receiving end of the single-instance hand-over and the device
-// watcher; the pages and the navigation come later.
+// The application's only top-level window: its own title bar, the
+// navigation column (device, firmware, settings, communication type and the
+// keyboard's configuration tables), the page stack with the ten pages, the
+// progress of a sync, export or import, the tray icon, the receiving end of
+// the single-instance hand-over and the reaction to plugging the keyboard.
 
+#include <QItemSelection>
 #include <QMainWindow>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
+#include <vector>
 
+#include "ui/pageindex.h"
+
+class BasePage;
+class ConfigWriteDatabase;
 class HidWatcher;
+class ImportConfigUtil;
 class QLocalServer;
 class QMenu;
+
+class QStandardItemModel;
+class QTimer;
+class SyncConfigUtil;
+
+namespace Ui {
+class MainWindow;
+}
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    static constexpr uchar kSource = 2;
+    // A sync, export or import that hears nothing for this long has failed.
+    static constexpr int kJobSilenceMs = 10000;
+
+    // Listens for the hand-over of a second copy on `serverName`; an empty
+    // name listens on nothing (tests, pictures).
+    explicit MainWindow(const QString& serverName = QString(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
     HidWatcher* hidWatcher() const { return mHidWatcher.get(); }
@@ -25,25 +51,141 @@ public:
     // A socket file left behind by a crashed copy is removed first; a live
     // server of that name is left alone.
     bool listen(const QString& serverName);
+    // Stops listening, so that a new copy started now becomes the first one.
+    void stopListening();
 
     // Texts of the tray balloon, in the current language.
     static QString trayTitle();
     static QString trayMessage();
 
+    // The page at a PageIndex, and the one shown.
+    BasePage* page(int index) const;
+    int currentPageIndex() const;
+    // The page that was entered last; PageNone before the first.
+    int previousPageIndex() const { return mPreviousPageIndex; }
+    // Shows a page (nothing when it is already shown).
+    void showPage(int index);
+
+    // The progress dialog of the sync, export or import running now, if any.
+    QProgressDialog* progressDialog() const { return mProgress; }
+    // True while a configuration-table command waits for its answer or the
+    // sync after it runs.
+    bool isListBlocked() const;
+    void setJobSilenceMs(int ms);
+
+    // Set by the system page's service key; shows the firmware button.
+    static bool isFirewarePageUnlocked();
+    static void setFirewarePageUnlocked(bool unlocked);
+
 signals:
     // A second copy asked this one to come to the front.
     void activatedByAnotherCopy();
+    // The list and the shown page were refreshed from a finished sync or
+    // import.
+    void configurationRefreshed();
 
 public slots:
+    void refreshLanguageUi();
+    void stackedWidgetChange(int index);
+    void on_minButton_clicked();
+    void on_maxButton_clicked();
+    void on_exitButton_clicked();
+    void onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void on_deviceButton_clicked();
+    void on_settingButton_clicked();
+    void on_addButton_clicked();
+    void on_deButton_clicked();
+    void on_importButton_clicked();
+    void on_exportButton_clicked();
+    void on_firewareButton_clicked();
     void onTrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void onNewConnection();
+    void deviceConnected(QString deviceInfo);
+    void deviceDisconnected(QString deviceInfo);
+    void usb_communicate_error(uchar source, uchar order, int error);
+    void usb_receive_switch_config_table(uchar source, int current, int total);
+    void usb_receive_add_config_table(uchar source, int current, int total);
+    void usb_receive_del_config_table(uchar source, int current, int total);
+    void usb_receive_set_config_info(uchar source, int current, int total);
+    void usb_receive_config_change(uchar source, uchar type, uchar item);
+    void protocol_device_disconnected();
+    void sync_config_result(bool status, int value);
+    void config_write_result(bool status, int value);
+    void import_config_result(bool status, int value);
+    void on_main_ble_radio_clicked();
+    void on_main_usb_radio_clicked();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // How the window leaves and enters each page; one row per page.
+    enum class Enter { Plain, Device, System, Fireware };
+    enum class Leave { Nothing, Plain };
+    struct PageRow {
+        int index;
+        std::function<BasePage*(QWidget*)> create;
+        Enter enter;
+        Leave leave;
+    };
+    static const std::vector<PageRow>& pageTable();
+    const PageRow* rowOf(int index) const;
+
+    void createPages();
     void createTrayIcon();
     void bringToFront();
+    void applyLeftColumn(int index);
+    void rebuildConfigList();
+    void setListBlocked(bool blocked);
+    void selectRow(int row);
+    int rowOfTable(int tableIndex) const;
+    int tableAt(int row) const;
+    int freeTableIndex() const;
+    void onConfigItemChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+    // Leaves calibration (telling the keyboard) and runs `then` 100 ms later.
+    void afterLeavingCalibration(std::function<void()> then);
+    void leaveCalibration(bool tellKeyboard);
+    void refreshDevicePage(bool autoOpen);
+    void startFullSync();
+    void refreshAfterSync();
+    void openProgress(const QString& label);
+    void closeProgress();
+    void armJobWatchdog();
+    void onJobSilent();
+    void armTableWatchdog(uchar order);
+    void toast(const QString& text);
+    bool acceptSource(uchar source, const char* slot) const;
 
+    std::unique_ptr<Ui::MainWindow> ui;
+    std::vector<BasePage*> mPages;
     std::shared_ptr<HidWatcher> mHidWatcher;
     QSystemTrayIcon* mTrayIcon = nullptr;
     QMenu* mTrayMenu = nullptr;
     QLocalServer* mLocalServer = nullptr;
+    QStandardItemModel* mConfigModel = nullptr;
+
+    int mShownIndex = PageDevice;
+    int mPreviousPageIndex = PageNone;
+    int mSelectedRow = 0;
+    bool mUsbPresent = false;
+    bool mRebuilding = false;
+    bool mListBlocked = false;
+    QString mPendingName;
+
+    QPointer<QProgressDialog> mProgress;
+    QPointer<SyncConfigUtil> mSync;
+    QPointer<ConfigWriteDatabase> mExporter;
+    QPointer<ImportConfigUtil> mImporter;
+    QTimer* mJobWatchdog = nullptr;
+    QTimer* mTableWatchdog = nullptr;
+    uchar mTableOrder = 0;
+
+    // Dragging the frameless window by its title bar.
+    bool mDragging = false;
+    QPoint mDragOffset;
 };

@@ -4,7 +4,8 @@
 #include "ui/pageindex.h"
 #include "ui_systemsetform.h"
 
-SystemSetForm::SystemSetForm(QWidget* parent) : BasePage(0, parent), ui(std::make_unique<Ui::SystemSetForm>()) {
+SystemSetForm::SystemSetForm(QWidget* parent)
+    : BasePage(0, parent), ui(std::make_unique<Ui::SystemSetForm>()) {
     ui->setupUi(this);
     logLine(QStringLiteral("系统设置页面初始化"));
 }
@@ -16,4 +17,9 @@ SystemSetForm::~SystemSetForm() {
 void SystemSetForm::refreshLanguageUi() {
     BasePage::refreshLanguageUi();
     ui->retranslateUi(this);
+}
+
+void SystemSetForm::enter(int previousIndex) {
+    mPreviousIndex = previousIndex;
+    enter();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // SystemSetForm: page PageSystem of the main window.
 
-#include "ui/pages/basepage.h"
 #include <memory>
+
+#include "ui/pages/basepage.h"
 
 namespace Ui {
 class SystemSetForm;
@@ -14,9 +15,15 @@ public:
     explicit SystemSetForm(QWidget* parent = nullptr);
     ~SystemSetForm() override;
 
+    using BasePage::enter;
+    // Shown by the main window, coming from the page at `previousIndex`.
+    void enter(int previousIndex);
+    int previousPageIndex() const { return mPreviousIndex; }
+
 public slots:
     void refreshLanguageUi() override;
 
 private:
     std::unique_ptr<Ui::SystemSetForm> ui;
+    int mPreviousIndex = -1;
 };

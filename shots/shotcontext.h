@@ -1,0 +1,39 @@
+#pragma once
+// What a view of zentaro-shots works with: the real main window on a
+// simulated keyboard, the chosen theme and language, and save().
+
+#include <QString>
+
+#include "support/gui/guisession.h"
+#include "ui/mainwindow.h"
+
+class QWidget;
+
+class ShotContext {
+public:
+    ShotContext(GuiSession& session, const QString& outDir, int theme, int language);
+
+    MainWindow* window() const { return mSession.window(); }
+    GuiSession& session() { return mSession; }
+    SimHidBackend& sim() { return mSession.sim(); }
+    int theme() const { return mTheme; }
+    int language() const { return mLanguage; }
+
+    // Shows a page and lets it draw.
+    void showPage(int index);
+    // Processes events for a while (animations, queued redraws).
+    void settle(int ms = 150);
+    // Writes the whole main window to OUTDIR/<name>.png (name in lower case).
+    bool save(const QString& name);
+    // Writes one widget (a dialog, a popup) to OUTDIR/<name>.png.
+    bool save(const QString& name, QWidget* widget);
+    // Names of the files written so far.
+    const QStringList& written() const { return mWritten; }
+
+private:
+    GuiSession& mSession;
+    QString mOutDir;
+    int mTheme;
+    int mLanguage;
+    QStringList mWritten;
+};

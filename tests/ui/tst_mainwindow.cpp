@@ -1,0 +1,232 @@
+// The main window on the simulated keyboard: configuration tables, export
+// and import, plugging, close to tray and jobs that hear nothing. Each test
+// drives the window like a user and checks what the keyboard holds.
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressDialog>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/qtoastbox.h"
+#include "app/systemconfigutil.h"
+#include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
+#include "sim/simkeyboard.h"
+#include "support/fakebluetoothlink.h"
+#include "support/gui/guitestbase.h"
+#include "ui/widgets/filedialog.h"
+
+namespace {
+QString lastToast() {
+    QString text;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* toast = qobject_cast<QToastBox*>(top); toast && toast->isVisible())
+            text = toast->text();
+    return text;
+}
+}  // namespace
+
+class TestMainWindow : public GuiTestBase {
+    Q_OBJECT
+
+    QListView* list() { return qobject_cast<QListView*>(widget(QStringLiteral("configListView"))); }
+    QStringList keyboardTableNames() {
+        QStringList names;
+        for (const SimProfile& p : keyboard().state().profiles) names << p.name;
+        return names;
+    }
+    QStringList listedNames() {
+        QStringList names;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            names << list()->model()->index(row, 0).data().toString();
+        return names;
+    }
+    // Clicks a row of the table list like a user.
+    void clickRow(int row) {
+        QListView* view = list();
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    }
+
+private slots:
+    void init() { QVERIFY(startWindow()); }
+    void cleanup() { stopWindow(); }
+
+    void tablesFollowTheKeyboard() {
+        QCOMPARE(mainWindow()->currentPageIndex(), int(PageKey));
+        QCOMPARE(listedNames(), keyboardTableNames());
+        const int tables = keyboard().state().profiles.size();
+        QVERIFY(tables >= 2);
+        const quint8 active = keyboard().state().configIndex;
+
+        // Choosing the row already active sends nothing.
+        const int writes = sim().writeCount();
+        clickRow(list()->currentIndex().row());
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(sim().writeCount(), writes);
+
+        // Switch to another table: the keyboard switches, the list follows.
+        const int target = active == 0 ? 1 : 0;
+        clickRow(target);
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(int(keyboard().state().configIndex),
+                 int(keyboard().state().profiles[target].index));
+        QCOMPARE(list()->currentIndex().row(), target);
+        QCOMPARE(int(KeyboardConfigUtil::instance()->keyboardConfigIndex),
+                 int(keyboard().state().configIndex));
+
+        // Add one table.
+        click(QStringLiteral("addButton"));
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(keyboard().state().profiles.size(), tables + 1);
+        QCOMPARE(listedNames(), keyboardTableNames());
+
+        // Rename the last one through the list editor (28 characters at most).
+        const int last = list()->model()->rowCount() - 1;
+        list()->edit(list()->model()->index(last, 0));
+        auto* editor = list()->findChild<QLineEdit*>(QStringLiteral("configNameEditor"));
+        QVERIFY(editor);
+        QCOMPARE(editor->maxLength(), 28);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("Ranked night"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(keyboard().state().profiles.last().name, QStringLiteral("Ranked night"));
+        QCOMPARE(listedNames(), keyboardTableNames());
+        // Only the edited table changed its name.
+        QVERIFY(keyboard().state().profiles.first().name != QStringLiteral("Ranked night"));
+
+        // Delete the selected table, then down to one: the button goes away.
+        while (keyboard().state().profiles.size() > 1) {
+            const int before = keyboard().state().profiles.size();
+            QVERIFY(widget(QStringLiteral("deButton"))->isVisible());
+            click(QStringLiteral("deButton"));
+            QVERIFY(waitForEngineIdle());
+            QCOMPARE(keyboard().state().profiles.size(), before - 1);
+            QCOMPARE(listedNames(), keyboardTableNames());
+        }
+        QVERIFY(!widget(QStringLiteral("deButton"))->isVisible());
+    }
+
+    void answersOfOthersAreOnlyLogged() {
+        const int writes = sim().writeCount();
+        QTest::ignoreMessage(
+            QtInfoMsg,
+            "=== MainWindow usb_receive_add_config_table 数据来源不匹配 source:{ 4 } ===");
+        emit UsbCommunicateUtil::instance()->usb_receive_add_config_table(4, 1, 1);
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(sim().writeCount(), writes);
+        QVERIFY(!mainWindow()->progressDialog());
+        // A keyboard-side switch to the table already shown starts nothing.
+        emit UsbCommunicateUtil::instance()->usb_receive_config_change(
+            2, 0, KeyboardConfigUtil::instance()->keyboardConfigIndex);
+        QVERIFY(!mainWindow()->progressDialog());
+        QCOMPARE(sim().writeCount(), writes);
+    }
+
+    void keyboardSwitchesByItself() {
+        const quint8 other = keyboard().state().profiles.last().index;
+        QVERIFY(other != keyboard().state().configIndex);
+        sim().switchTableByItself(other);
+        QTRY_COMPARE(int(KeyboardConfigUtil::instance()->keyboardConfigIndex), int(other));
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(list()->currentIndex().row(), keyboard().state().profiles.size() - 1);
+    }
+
+    void exportThenImport() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("profile.aaa"));
+        const QString original = keyboard().state().activeProfile()->name;
+        const QByteArray params = keyboard().state().activeProfile()->wholeParam;
+
+        FileDialog::setNextFileName(file);
+        click(QStringLiteral("exportButton"));
+        QTRY_VERIFY(mainWindow()->progressDialog());
+        QVERIFY(waitForEngineIdle(15000));
+        QVERIFY(QFileInfo(file).size() > 0);
+        QCOMPARE(lastToast(), QStringLiteral("写入配置成功"));
+
+        // The keyboard changes behind the window; the import brings back
+        // what was exported.
+        keyboard().state().activeProfile()->wholeParam = QByteArray(11, '\x01');
+        FileDialog::setNextFileName(file);
+        click(QStringLiteral("importButton"));
+        QVERIFY(waitForEngineIdle(20000));
+        QCOMPARE(lastToast(), QStringLiteral("导入配置成功"));
+        QCOMPARE(keyboard().state().activeProfile()->wholeParam, params);
+        QCOMPARE(keyboard().state().activeProfile()->name, original);
+
+        // A cancelled dialog starts nothing.
+        const int writes = sim().writeCount();
+        FileDialog::setNextFileName(QString());
+        click(QStringLiteral("importButton"));
+        QVERIFY(!mainWindow()->progressDialog());
+        QCOMPARE(sim().writeCount(), writes);
+    }
+
+    void silentKeyboardEndsJobs() {
+        mainWindow()->setJobSilenceMs(300);
+        // A table command nobody answers frees the list again.
+        sim().dropNextAnswers(1000);
+        click(QStringLiteral("addButton"));
+        QTRY_VERIFY(mainWindow()->isListBlocked());
+        QTRY_VERIFY_WITH_TIMEOUT(!mainWindow()->isListBlocked(), 5000);
+        QCOMPARE(lastToast(), QStringLiteral("增加配置表失败！"));
+
+        // An import that hears nothing ends through its failure road.
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("p.aaa"));
+        sim().dropNextAnswers(0);
+        FileDialog::setNextFileName(file);
+        click(QStringLiteral("exportButton"));
+        QVERIFY(waitForEngineIdle(15000));
+        sim().dropNextAnswers(1000);
+        FileDialog::setNextFileName(file);
+        click(QStringLiteral("importButton"));
+        QTRY_VERIFY(mainWindow()->progressDialog());
+        QTRY_VERIFY_WITH_TIMEOUT(!mainWindow()->progressDialog(), 10000);
+        QCOMPARE(lastToast(), QStringLiteral("导入配置失败"));
+        QVERIFY(!mainWindow()->isListBlocked());
+    }
+
+    void unplugOnSettingPageGoesToDevicePage() {
+        showPage(PageLight);
+        sim().unplug();
+        QVERIFY(waitForPage(PageDevice));
+        QVERIFY(!UsbCommunicateUtil::instance()->isConnected());
+        QVERIFY(widget(QStringLiteral("deviceButton"))->isVisible());
+        QVERIFY(!widget(QStringLiteral("configListView"))->isVisible());
+    }
+
+    void plugWhileBluetoothIsInUseIsIgnored() {
+        FakeBluetoothLink link;
+        UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+        engine->closeCommunicate();
+        engine->setBluetoothLink(&link);
+        engine->openCommunicate(1);
+        QVERIFY(engine->isBluetoothConnected());
+        const int page = mainWindow()->currentPageIndex();
+        QTest::ignoreMessage(QtInfoMsg, "=== USB拔出，蓝牙设备已经在通讯 ===");
+        sim().unplug();
+        QTest::ignoreMessage(QtInfoMsg, "=== USB插入是，蓝牙设备已经在通讯 ===");
+        sim().plug();
+        GuiSession::settle(300);
+        QCOMPARE(mainWindow()->currentPageIndex(), page);
+        QVERIFY(engine->isBluetoothConnected());
+        engine->closeCommunicate();
+        engine->setBluetoothLink(nullptr);
+    }
+
+    void closeToTray() {
+        SystemConfigUtil::instance()->setCloseMin(true);
+        QVERIFY(!mainWindow()->close());
+        QVERIFY(!mainWindow()->isVisible());
+        SystemConfigUtil::instance()->setCloseMin(false);
+        mainWindow()->show();
+        QVERIFY(mainWindow()->close());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -200,6 +200,18 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>请先选择要设置的按键，再修改亮度或颜色！</source>
             <translation>Please select the button you want to set first, and then modify the brightness or color!</translation>
         </message>
+        <message>
+            <source>请先选择一种灯光模式</source>
+            <translation>Choose a lighting mode first</translation>
+        </message>
+        <message>
+            <source>在键盘上选择按键，再设置它们的亮度和颜色</source>
+            <translation>Select keys on the keyboard, then set their brightness and colour</translation>
+        </message>
+        <message>
+            <source>这个模式没有可调整的参数</source>
+            <translation>This mode has no settings to adjust</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>

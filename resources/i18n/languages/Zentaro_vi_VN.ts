@@ -200,6 +200,18 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>请先选择要设置的按键，再修改亮度或颜色！</source>
             <translation>Vui lòng chọn phím cần thiết lập trước, sau đó mới chỉnh độ sáng hoặc màu!</translation>
         </message>
+        <message>
+            <source>请先选择一种灯光模式</source>
+            <translation>Hãy chọn một chế độ đèn trước</translation>
+        </message>
+        <message>
+            <source>在键盘上选择按键，再设置它们的亮度和颜色</source>
+            <translation>Chọn phím trên bàn phím, rồi đặt độ sáng và màu cho chúng</translation>
+        </message>
+        <message>
+            <source>这个模式没有可调整的参数</source>
+            <translation>Chế độ này không có thông số để điều chỉnh</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>

@@ -200,6 +200,18 @@
             <source>请先选择要设置的按键，再修改亮度或颜色！</source>
             <translation>请先选择要设置的按键，再修改亮度或颜色！</translation>
         </message>
+        <message>
+            <source>请先选择一种灯光模式</source>
+            <translation>请先选择一种灯光模式</translation>
+        </message>
+        <message>
+            <source>在键盘上选择按键，再设置它们的亮度和颜色</source>
+            <translation>在键盘上选择按键，再设置它们的亮度和颜色</translation>
+        </message>
+        <message>
+            <source>这个模式没有可调整的参数</source>
+            <translation>这个模式没有可调整的参数</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>

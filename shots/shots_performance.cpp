@@ -32,6 +32,8 @@ QByteArray keysLabelled(QKeyboardWidget* picture, const QStringList& texts) {
 }  // namespace
 
 ZENTARO_SHOT("performance", [](ShotContext& c) {
+    // The road ends on the key page; go on from there once it is reached.
+    c.session().reachKeyPage();
     c.showPage(PagePerformance);
     auto* page = qobject_cast<PerformanceSetForm*>(c.window()->page(PagePerformance));
     if (!page || !page->keyboardWidget()) return;
@@ -63,24 +65,27 @@ ZENTARO_SHOT("align", [](ShotContext& c) {
         engine->setReportCalibration(page->source(), true, 0);
     c.session().waitForEngineIdle(5000);
     const int full = page->maxTravel();
-    QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> report;
+    // Every fourth key of the first rows went to the bottom and came back;
+    // the next few are on their way down.
+    QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> down, now;
     int n = 0;
     for (QLabel* label : page->keyboardWidget()->labels()) {
         auto* key = qobject_cast<QAdjustKeyLabel*>(label);
         if (!key) continue;
         key->setStatus(QAdjustKeyLabel::NotPassed);
-        auto entry = QSharedPointer<KEYBOARD_ALIGN_INFO>::create();
-        entry->keyItem = key->keyItem();
-        if (n < 30)
-            entry->value = quint16(n % 4 == 0 ? full : 0);
-        else if (n < 36)
-            entry->value = quint16(full * (n - 29) / 7);
-        else
-            entry->value = 0;
-        report.append(entry);
+        auto entry = [&](int travel) {
+            auto e = QSharedPointer<KEYBOARD_ALIGN_INFO>::create();
+            e->keyItem = key->keyItem();
+            e->value = quint16(travel);
+            return e;
+        };
+        const bool passed = n < 30 && n % 4 == 0;
+        down.append(entry(passed ? full : 0));
+        now.append(entry(n >= 30 && n < 36 ? full * (n - 29) / 7 : 0));
         ++n;
     }
-    page->usb_receive_report_calibration(page->source(), 1, 1, report);
+    page->usb_receive_report_calibration(page->source(), 1, 1, down);
+    page->usb_receive_report_calibration(page->source(), 1, 1, now);
     c.settle(200);
     c.save(QStringLiteral("align"));
     page->leaveCalibration(false);

@@ -128,6 +128,8 @@ void FirewareManageForm::buildGrid() {
     ui->fireware_scroll_area_widget_contents->setMinimumHeight(total + (rows + 2) *
                                                                            grid->verticalSpacing());
     ui->fireware_scroll_area->setWidgetResizable(true);
+    // Rows stay together at the top however tall the page is.
+    grid->setAlignment(Qt::AlignTop);
 }
 
 // ------------------------------------------------------------ transfer

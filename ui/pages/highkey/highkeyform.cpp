@@ -159,7 +159,9 @@ void HighKeyForm::rebuildList() {
     QGridLayout* grid = ui->highKeyGridLayout;
     while (QLayoutItem* child = grid->takeAt(0)) {
         if (QWidget* w = child->widget()) {
+            // Out of the tree at once: a tile may be the sender being served.
             w->hide();
+            w->setParent(nullptr);
             w->deleteLater();
         }
         delete child;
@@ -187,7 +189,10 @@ void HighKeyForm::rebuildList() {
         filler->setFixedSize(280, 76);
         tiles.append(filler);
     }
-    for (int i = 0; i < tiles.size(); ++i) grid->addWidget(tiles[i], i / kColumns, i % kColumns);
+    for (int i = 0; i < tiles.size(); ++i) {
+        grid->addWidget(tiles[i], i / kColumns, i % kColumns);
+        tiles[i]->show();  // at once, not when the event loop gets to it
+    }
 }
 
 // ------------------------------------------------------------ clicks

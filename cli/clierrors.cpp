@@ -96,6 +96,6 @@ QString CliErrors::importFailure(const QString& path, int code) {
         case ImportConfigUtil::ErrorKeySet:
             return QStringLiteral("%1 holds other keys than this keyboard").arg(name);
         default:
-            return engine(code);
+            return QStringLiteral("cannot write %1 into the keyboard: %2").arg(name, engine(code));
     }
 }

@@ -50,9 +50,8 @@ int effect(CliSession& s, const QString& text) {
     QString why;
     int item = 0;
     if (!effectArg(s.model(), text, &item, &why)) return s.refuse(why);
-    const int error =
-        s.exchange(kSource, &UsbCommunicateUtil::usb_receive_select_effect_light,
-                   [&] { s.engine().selectEffectLight(kSource, true, uchar(item)); });
+    const int error = s.exchange(kSource, &UsbCommunicateUtil::usb_receive_select_effect_light,
+                                 [&] { s.engine().selectEffectLight(kSource, true, uchar(item)); });
     if (error) return s.fail(QStringLiteral("cannot select the effect"), error);
     s.say(QStringLiteral("lighting effect: %1").arg(effectName(s.model(), item)));
     return 0;

@@ -62,14 +62,27 @@ void TestConfigFileCli::failuresExitWithTheCode() {
     f.close();
     const Run imported = run({QStringLiteral("--simulate"), QStringLiteral("import"), bad});
     QVERIFY(imported.code != 0);
-    QVERIFY2(imported.err.trimmed().endsWith("zentaro-cli: import failed (error -21)"),
+    QVERIFY2(imported.err.trimmed().endsWith(
+                 "zentaro-cli: bad.aaa is not a configuration file of this program (error -21)"),
              imported.err.constData());
+    const Run missing = run({QStringLiteral("--simulate"), QStringLiteral("import"),
+                             dir.filePath(QStringLiteral("x.aaa"))});
+    QVERIFY2(
+        missing.err.trimmed().endsWith("zentaro-cli: cannot read x.aaa: no such file (error -21)"),
+        missing.err.constData());
+    QCOMPARE(missing.code, 1);
 
     const Run exported = run({QStringLiteral("--simulate"), QStringLiteral("export"),
                               dir.filePath(QStringLiteral("missing/profile.aaa"))});
     QVERIFY(exported.code != 0);
-    QVERIFY2(exported.err.trimmed().endsWith("zentaro-cli: export failed (error -53)"),
+    QVERIFY2(exported.err.trimmed().endsWith("zentaro-cli: cannot write profile.aaa: folder " +
+                                             dir.filePath(QStringLiteral("missing")).toUtf8() +
+                                             " does not exist (error -53)"),
              exported.err.constData());
+    const Run toFolder = run({QStringLiteral("--simulate"), QStringLiteral("export"), dir.path()});
+    QVERIFY(toFolder.code != 0);
+    QVERIFY2(toFolder.err.trimmed().endsWith("it is a folder (error -53)"),
+             toFolder.err.constData());
 
     QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("export")}).code, 2);
     QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("import"), bad, bad}).code, 2);
@@ -111,10 +124,10 @@ void TestConfigFileCli::missingKeyRowIsNamed() {
     }();
     const Run imported = run({state, QStringLiteral("import"), file});
     QVERIFY(imported.code != 0);
-    QVERIFY2(
-        imported.err.trimmed().endsWith(
-            "zentaro-cli: import failed (error -33): key 10 is missing from keyboard_fn_table"),
-        imported.err.constData());
+    QVERIFY2(imported.err.trimmed().endsWith(
+                 "zentaro-cli: profile.aaa holds other keys than this keyboard: key 10 is missing "
+                 "from keyboard_fn_table (error -33)"),
+             imported.err.constData());
     QFile after(dir.filePath(QStringLiteral("kb.state")));
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), stateBefore);

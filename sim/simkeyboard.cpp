@@ -143,7 +143,11 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
                 SimKeyboardState fresh =
                     SimKeyboardState::factory(mState.serialNumber, mState.productName,
                                               mState.factoryLayers[0], mState.factoryLayers[1]);
+                // Settings go back to the factory's; the firmware and the
+                // calibration of the switches stay.
                 fresh.effectNames = mState.effectNames;
+                fresh.version = mState.version;
+                fresh.calibrated = mState.calibrated;
                 mState = fresh;
                 mChanged = true;
             }

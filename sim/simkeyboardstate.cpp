@@ -118,7 +118,8 @@ SimKeyboardState SimKeyboardState::factory(qint16 serialNumber, const QString& p
     s.keyCount = layer0.size();
     s.factoryLayers = {layer0, layer1};
     s.factoryLayers[1].resize(s.keyCount);
-    s.calibrated.fill(1, s.keyCount);
+    // Not calibrated yet: a calibration shows every key pass as it is pressed.
+    s.calibrated.fill(0, s.keyCount);
     s.firmwareIdentifier = quint16(serialNumber);
     s.effectNames[0] = {QStringLiteral("Static"),    QStringLiteral("Breathing"),
                         QStringLiteral("Wave"),      QStringLiteral("Ripple"),

@@ -158,6 +158,9 @@ void DeviceManageForm::rebuildGrid() {
         mFillers.append(filler);
     }
     for (int col = 0; col < 3; ++col) ui->gridLayout->setColumnStretch(col, 1);
+    // Widgets added to a page already on screen are not shown by themselves.
+    mTile->show();
+    for (QWidget* filler : mFillers) filler->show();
 }
 
 void DeviceManageForm::grid_Layout_Clicked(int flag, int row, int col) {

@@ -13,8 +13,10 @@
 #include <QtTest>
 
 #include "app/qtoastbox.h"
+#include "app/systemconfigutil.h"
 #include "model/apppaths.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
 #include "sim/simhidbackend.h"
 #include "support/gui/guitestbase.h"
 #include "support/updateserverrig.h"
@@ -49,6 +51,7 @@ private slots:
     void secondConnectDownloadsNothing();
     void missingPackageIsDownloadedAndUnpacked();
     void hostilePackageIsRefusedWhole();
+    void unknownKeyboardFetchesTheCatalogueOnceInThreeDays();
     void deniedKeyboardNamesTheUdevRule();
     void silentKeyboardEndsTheRead();
 
@@ -57,6 +60,9 @@ private:
     // download roads, so parallel tests never share a data folder.
     void useOwnFolders();
     DeviceManageForm* devicePage() { return page<DeviceManageForm>(); }
+    // Back to the device page, whose entry closes the link and opens the
+    // keyboard again. Not waited for: the road may leave it at once.
+    void reconnect() { mainWindow()->showPage(PageDevice); }
 
     std::unique_ptr<QTemporaryDir> mAppDir;
     std::unique_ptr<UpdateServerRig> mServer;
@@ -94,7 +100,7 @@ void TestDeviceManageForm::secondConnectDownloadsNothing() {
     QSignalSpy progress(devicePage()->downloader(), &FileDownloadUtil::download_progress);
     QSignalSpy failed(devicePage()->downloader(), &FileDownloadUtil::download_error);
     const int opened = sim().openedPaths().size();
-    showPage(PageDevice);
+    reconnect();
     QVERIFY(waitForPage(PageKey, 20000));
     QVERIFY(sim().openedPaths().size() > opened);
     QVERIFY(progress.isEmpty());
@@ -118,8 +124,10 @@ void TestDeviceManageForm::missingPackageIsDownloadedAndUnpacked() {
 
     // From now on the folder is there: a new connect downloads nothing.
     QSignalSpy progress(devicePage()->downloader(), &FileDownloadUtil::download_progress);
-    showPage(PageDevice);
+    const int opened = sim().openedPaths().size();
+    reconnect();
     QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(sim().openedPaths().size() > opened);
     QVERIFY(progress.isEmpty());
 }
 
@@ -156,10 +164,45 @@ void TestDeviceManageForm::hostilePackageIsRefusedWhole() {
     QVERIFY(!QFile::exists(mAppDir->filePath(QStringLiteral("owned"))));
 }
 
+void TestDeviceManageForm::unknownKeyboardFetchesTheCatalogueOnceInThreeDays() {
+    useOwnFolders();
+    QVERIFY(startWindow(GuiSession::Options(), false));
+    QVERIFY(waitForPage(PageKey, 20000));
+    // The keyboard now names a product the catalogue does not know.
+    SimKeyboardState unknown = sim().keyboard().state();
+    unknown.serialNumber = 999;
+    sim().setKeyboardState(unknown);
+    QSignalSpy finished(devicePage()->downloader(), &FileDownloadUtil::download_finished);
+    const QString noMatch = QStringLiteral("没有匹配的产品");
+
+    // Checked today: no download, the no-match message at once.
+    reconnect();
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(noMatch), 20000);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(!UsbCommunicateUtil::instance()->isConnected());
+    QVERIFY(!KeyboardConfigUtil::instance()->keyboardProduct);
+
+    // Three days later the catalogue is fetched once, then still no match.
+    SystemConfigUtil* config = SystemConfigUtil::instance();
+    const QDate later = QDate::currentDate().addDays(3);
+    config->setTodayProvider([later] { return later; });
+    QVERIFY(config->isCatalogueCheckDue());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        closeToasts();
+        click(QStringLiteral("deviceAddWidget"));
+        QTRY_VERIFY_WITH_TIMEOUT(toastShown(noMatch), 20000);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().at(0).toInt(), int(FileDownloadUtil::Catalogue));
+        QVERIFY(!config->isCatalogueCheckDue());
+        QVERIFY(!UsbCommunicateUtil::instance()->isConnected());
+        QCOMPARE(mainWindow()->currentPageIndex(), int(PageDevice));
+    }
+}
+
 void TestDeviceManageForm::deniedKeyboardNamesTheUdevRule() {
     QVERIFY(startWindow());
     sim().setDenyOpen(true);
-    showPage(PageDevice);
+    reconnect();
     QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("打开设备失败")), 10000);
     QVERIFY(devicePage()->permissionText().contains(
         QStringLiteral("sudo cp resources/linux/70-zentaro.rules /etc/udev/rules.d/")));
@@ -177,7 +220,7 @@ void TestDeviceManageForm::silentKeyboardEndsTheRead() {
     closeToasts();
     // The keyboard answers the open, then nothing more.
     sim().dropNextAnswers(1000);
-    showPage(PageDevice);
+    reconnect();
     QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("读取配置失败")), 30000);
     QVERIFY(!devicePage()->progressDialog());
     QCOMPARE(mainWindow()->currentPageIndex(), int(PageDevice));

@@ -1,0 +1,155 @@
+// zentaro-cli firmware and firmware-data: files and downloads checked before
+// the first frame, then sent through the engine to the simulated keyboard.
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QTest>
+#include <QtEndian>
+
+#include "cli/clirunner.h"
+#include "support/updateserverrig.h"
+
+namespace {
+
+constexpr int kOldVersion = 0x0105;  // the simulated keyboard's factory firmware
+constexpr int kNewVersion = 0x0106;  // what the generated server tree offers
+
+QString firmwarePath() {
+    return UpdateServerRig::generatedTree() + QStringLiteral("/normal/lusk75/firmware-0.1.0.6.bin");
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int version(const CliRunner& cli) {
+    return cli.dump()["keyboardProductInfo"].toObject()["version"].toInt();
+}
+
+// A firmware data file: 40-byte header with length and byte sum, then data.
+QByteArray dataFile(const QByteArray& data, int sumOffset = 0) {
+    QByteArray header(40, '\0');
+    quint32 sum = 0;
+    for (char c : data) sum += quint8(c);
+    qToLittleEndian<quint32>(quint32(data.size()), header.data() + 16);
+    qToLittleEndian<quint32>(sum + quint32(sumOffset), header.data() + 24);
+    return header + data;
+}
+
+}  // namespace
+
+class TestFirmwareCli : public QObject {
+    Q_OBJECT
+private slots:
+    void writeFile();
+    void filesRefusedBeforeTheFirstFrame();
+    void updateFromTheServer();
+    void wrongMd5IsDeletedAndNothingSent();
+    void firmwareData();
+};
+
+void TestFirmwareCli::writeFile() {
+    CliRunner cli;
+    QCOMPARE(version(cli), kOldVersion);
+    const CliRunner::Run r = cli.run({"firmware", "write", firmwarePath()});
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY2(r.out.contains("frames"), r.out.constData());
+    QCOMPARE(version(cli), kNewVersion);
+}
+
+void TestFirmwareCli::filesRefusedBeforeTheFirstFrame() {
+    CliRunner cli;
+    QVERIFY(cli.run({"info"}).code == 0);
+    const QByteArray flash = cli.state();
+    const QByteArray good = readAll(firmwarePath());
+    QVERIFY(good.size() > 40);
+    QByteArray other = good;
+    other[0] = char(quint8(other[0]) + 1);  // made for the next product number
+    QVERIFY(cli.write("short.bin", good.left(40)));
+    QVERIFY(cli.write("other.bin", other));
+
+    CliRunner::Run r = cli.run({"firmware", "write", cli.path("short.bin")});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.lastError().contains("short.bin is too short"), r.err.constData());
+    r = cli.run({"firmware", "write", cli.path("missing.bin")});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.lastError().endsWith("cannot read missing.bin: no such file"), r.err.constData());
+    r = cli.run({"firmware", "write", cli.path("other.bin")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(
+        r.lastError().contains("firmware for product 259") && r.lastError().endsWith("(error -23)"),
+        r.err.constData());
+    QCOMPARE(cli.state(), flash);
+    QCOMPARE(version(cli), kOldVersion);
+}
+
+void TestFirmwareCli::updateFromTheServer() {
+    UpdateServerRig server;
+    QVERIFY(server.start());
+    CliRunner cli;
+    const QStringList options{QStringLiteral("--server=") + server.base().toString()};
+    CliRunner::Run r = cli.run({"firmware", "check"}, options);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY2(r.out.contains("firmware 0.1.0.6 is available"), r.out.constData());
+    r = cli.run({"firmware", "update"}, options);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QCOMPARE(version(cli), kNewVersion);
+    r = cli.run({"firmware", "check"}, options);
+    QVERIFY2(r.out.contains("0.1.0.6 is up to date"), r.out.constData());
+
+    // Without a server every check ends with what to do.
+    r = cli.run({"firmware", "check"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.lastError().contains("no download server is configured"), r.err.constData());
+}
+
+void TestFirmwareCli::wrongMd5IsDeletedAndNothingSent() {
+    UpdateServerRig server;
+    QVERIFY(server.start());
+    const QString description = QStringLiteral("/normal/lusk75/firmversion.xml");
+    QByteArray xml = readAll(server.file(description));
+    const QByteArray md5 =
+        QCryptographicHash::hash(readAll(firmwarePath()), QCryptographicHash::Md5)
+            .toHex()
+            .toUpper();
+    QVERIFY(xml.contains(md5));
+    QVERIFY(server.write(description, xml.replace(md5, QByteArray(32, 'A'))));
+    CliRunner cli;
+    QVERIFY(cli.run({"info"}).code == 0);
+    const QByteArray flash = cli.state();
+    const CliRunner::Run r =
+        cli.run({"firmware", "update"}, {QStringLiteral("--server=") + server.base().toString()});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.lastError().contains("does not match its MD5"), r.err.constData());
+    QCOMPARE(cli.state(), flash);
+}
+
+void TestFirmwareCli::firmwareData() {
+    CliRunner cli;
+    QByteArray data;
+    for (int i = 0; i < 300; ++i) data += char(i * 7);
+    QVERIFY(cli.write("data.bin", dataFile(data)));
+    CliRunner::Run r = cli.run({"firmware-data", "write", cli.path("data.bin")});
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY2(r.out.contains("340 bytes"), r.out.constData());
+
+    const QByteArray flash = cli.state();
+    QVERIFY(cli.write("sum.bin", dataFile(data, 1)));
+    QVERIFY(cli.write("length.bin", dataFile(data) + "x"));
+    QVERIFY(cli.write("empty.bin", dataFile(QByteArray())));
+    const QList<QPair<QString, QByteArray>> cases{
+        {"sum.bin", "checksum does not match"},
+        {"length.bin", "says 300 bytes of data, it holds 301"},
+        {"empty.bin", "holds no data"},
+    };
+    for (const auto& c : cases) {
+        r = cli.run({"firmware-data", "write", cli.path(c.first)});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.lastError().contains(c.second), r.err.constData());
+        QCOMPARE(cli.state(), flash);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFirmwareCli)
+#include "tst_firmwarecli.moc"

@@ -32,6 +32,7 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/model/apppaths.cpp APPEND PROPERTY
 set(ZENTARO_BUILT_DATA ${CMAKE_BINARY_DIR}/bin/data)
 
 install(TARGETS zentaro-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${ZENTARO_LINUX_DIR}/zentaro-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zentaro-cli)
 install(FILES ${ZENTARO_BUILT_DATA}/velmora.db3 DESTINATION ${ZENTARO_INSTALL_DATA_DIR})
 # udev reads <prefix>/lib/udev/rules.d, never the multiarch library folder.
 install(FILES ${ZENTARO_LINUX_DIR}/70-zentaro.rules DESTINATION lib/udev/rules.d)

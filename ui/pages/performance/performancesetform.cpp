@@ -35,6 +35,15 @@ PerformanceSetForm::PerformanceSetForm(QWidget* parent)
       ui(std::make_unique<Ui::PerformanceSetForm>()) {
     ui->setupUi(content());
     ui->sportsPromptLabel->hide();
+    // The cards keep their height: wrapped captions take the room they are
+    // given instead of asking the layout for more.
+    for (QLabel* caption : {ui->triggerDescribeLabel, ui->quickDescribeLabel}) {
+        QSizePolicy policy = caption->sizePolicy();
+        policy.setHeightForWidth(false);
+        caption->setSizePolicy(policy);
+        caption->setMinimumHeight(caption->fontMetrics().lineSpacing() * 3);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
     ui->triDisplayBtn->setChecked(mTriggerDisplay);
     ui->quickDisplayBtn->setChecked(mQuickDisplay);
     ui->deadDownSlider->setRange(0, kDeadZoneMax);

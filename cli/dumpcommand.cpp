@@ -9,7 +9,8 @@
 static CliCommand::Registrar registerDump(
     "dump", "dump [--json]        read the whole configuration and print it",
     [](CliSession& s, const QStringList& args) {
-        const bool json = args.contains(QStringLiteral("--json"));
+        const bool json = args == QStringList{QStringLiteral("--json")};
+        if (!json && !args.isEmpty()) return s.refuse(QStringLiteral("dump takes only --json"));
         if (!s.open() || !s.sync(0) || !s.loadProduct()) return 1;
         QTextStream out(stdout);
         if (json)

@@ -6,7 +6,8 @@
 
 static CliCommand::Registrar registerInfo(
     "info", "info                 read the keyboard's product information",
-    [](CliSession& s, const QStringList&) {
+    [](CliSession& s, const QStringList& args) {
+        if (!args.isEmpty()) return s.refuse(QStringLiteral("info takes no arguments"));
         if (!s.open()) return 1;
         bool done = false;
         int error = 0;
@@ -24,8 +25,8 @@ static CliCommand::Registrar registerInfo(
                          });
         engine.getProductInfo(0, true);
         if (!s.waitUntil(done, 10000) || error)
-            return s.fail(QStringLiteral("product information not answered (engine error %1)")
-                              .arg(error ? error : -2));
+            return s.fail(QStringLiteral("cannot read the product information"),
+                          error ? error : -2);
         const KeyboardProductInfo& p = engine.stagedProductInfo();
         QTextStream out(stdout);
         out << "Product number: " << p.serialNumber << "\n"

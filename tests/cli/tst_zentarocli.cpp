@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "cli/clirunner.h"
+
 class TestZentaroCli : public QObject {
     Q_OBJECT
 private slots:
@@ -16,6 +18,8 @@ private slots:
     void stateFileKeepsChangesBetweenRuns();
     void noKeyboardIsAnErrorNotAHang();
     void badUsage();
+    void scriptedSession();
+    void everyCommandHasHelp();
 
 private:
     struct Run {
@@ -117,6 +121,59 @@ void TestZentaroCli::badUsage() {
     QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("frobnicate")}).code, 2);
     QCOMPARE(run({}).code, 2);
     QCOMPARE(run({QStringLiteral("--unplugged"), QStringLiteral("info")}).code, 2);
+}
+
+// What a player's script does when a game starts: profile 2, F13 on a key
+// with its own actuation and rapid trigger, a macro from a file; then
+// everything read back in one dump.
+void TestZentaroCli::scriptedSession() {
+    CliRunner cli;
+    QVERIFY(cli.write("m.json", R"([{"key": "F13", "action": "down", "time": 20},
+                                   {"key": "F13", "action": "up", "time": 0}])"));
+    const QList<QStringList> script{
+        {"profile", "switch", "2"},
+        {"key", "set", "0", "Esc", "F13"},
+        {"trigger", "set", "Esc", "1.20", "--rapid", "0.10", "0.15"},
+        {"macro", "set", "3", cli.path("m.json")},
+    };
+    for (const QStringList& args : script) {
+        const CliRunner::Run r = cli.run(args);
+        QVERIFY2(r.code == 0, qPrintable(args.join(' ') + ": " + r.err));
+        QVERIFY2(!r.out.isEmpty(), qPrintable(args.join(' ')));  // says what changed
+    }
+    const QJsonObject d = cli.dump();
+    QCOMPARE(d["keyboardConfigIndex"].toInt(), 2);
+    const QJsonObject esc = d["keyboardFnMap"].toArray().at(0).toObject();
+    QCOMPARE(esc["keyItem"].toInt(), 0);
+    QCOMPARE(esc["type"].toInt(), 1);
+    QCOMPARE(esc["lValue"].toInt(), 0x68);
+    const QJsonObject trigger = d["keyboardTriggerMap"].toArray().at(0).toObject();
+    QCOMPARE(trigger["keyItem"].toInt(), 0);
+    QCOMPARE(trigger["trigger"].toInt(), 120);
+    QCOMPARE(trigger["model"].toBool(), true);
+    QCOMPARE(trigger["quickTrigger"].toInt(), 10);
+    QCOMPARE(trigger["resetTrigger"].toInt(), 15);
+    const QJsonArray macro = d["keyboardMacroList"].toArray().at(2).toArray();
+    QCOMPARE(macro.size(), 2);
+    QCOMPARE(macro.at(0)["lValue"].toInt(), 0x68);
+    QCOMPARE(macro.at(0)["time"].toInt(), 20);
+}
+
+void TestZentaroCli::everyCommandHasHelp() {
+    for (const char* command : {"info", "dump", "export", "import", "profile", "key", "trigger",
+                                "params", "macro", "light", "firmware", "firmware-data", "reset"}) {
+        // --help never touches a keyboard, not even a missing one.
+        const Run r = run({QStringLiteral("--simulate"), QStringLiteral("--unplugged"),
+                           QString::fromLatin1(command), QStringLiteral("--help")});
+        QVERIFY2(r.code == 0, command);
+        QVERIFY2(r.out.contains(QByteArray("zentaro-cli [options] ") + command), r.out.constData());
+    }
+    // Extra words are refused, not ignored.
+    QCOMPARE(run({QStringLiteral("--simulate"), QStringLiteral("info"), QStringLiteral("x")}).code,
+             2);
+    QCOMPARE(
+        run({QStringLiteral("--simulate"), QStringLiteral("dump"), QStringLiteral("--jsno")}).code,
+        2);
 }
 
 QTEST_GUILESS_MAIN(TestZentaroCli)

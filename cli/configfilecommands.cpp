@@ -45,7 +45,7 @@ int usageError(CliSession& s, const char* command) {
 }  // namespace
 
 static CliCommand::Registrar registerExport(
-    "export", "export FILE          read the whole configuration and write it to FILE",
+    "export", "export FILE                  read the whole configuration and write it to FILE",
     [](CliSession& s, const QStringList& args) {
         if (args.size() != 1) return usageError(s, "export");
         const QString path = args.first();
@@ -65,7 +65,7 @@ static CliCommand::Registrar registerExport(
     });
 
 static CliCommand::Registrar registerImport(
-    "import", "import FILE          write the configuration in FILE to the keyboard",
+    "import", "import FILE                  write the configuration in FILE to the keyboard",
     [](CliSession& s, const QStringList& args) {
         if (args.size() != 1) return usageError(s, "import");
         const QString path = args.first();

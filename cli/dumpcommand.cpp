@@ -7,7 +7,7 @@
 #include "model/keyboardconfigutil.h"
 
 static CliCommand::Registrar registerDump(
-    "dump", "dump [--json]        read the whole configuration and print it",
+    "dump", "dump [--json]                read the whole configuration and print it",
     [](CliSession& s, const QStringList& args) {
         const bool json = args == QStringList{QStringLiteral("--json")};
         if (!json && !args.isEmpty()) return s.refuse(QStringLiteral("dump takes only --json"));

@@ -5,7 +5,7 @@
 #include "protocol/usbcommunicateutil.h"
 
 static CliCommand::Registrar registerInfo(
-    "info", "info                 read the keyboard's product information",
+    "info", "info                         read the keyboard's product information",
     [](CliSession& s, const QStringList& args) {
         if (!args.isEmpty()) return s.refuse(QStringLiteral("info takes no arguments"));
         if (!s.open()) return 1;

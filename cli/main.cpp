@@ -23,8 +23,13 @@ int usage(int code) {
 int commandHelp(const CliCommand& c) {
     QTextStream out(stdout);
     out << "usage:\n";
-    for (const QString& line : c.usage.split(QLatin1Char('\n')))
-        out << "  zentaro-cli [options] " << line << "\n";
+    for (const QString& line : c.usage.split(QLatin1Char('\n'))) {
+        // Lines that go on from the one before keep their indentation.
+        if (line.startsWith(QLatin1Char(' ')))
+            out << QString(24, QLatin1Char(' ')) << line << "\n";
+        else
+            out << "  zentaro-cli [options] " << line << "\n";
+    }
     if (!c.help.isEmpty()) out << "\n" << c.help << (c.help.endsWith('\n') ? "" : "\n");
     return 0;
 }

@@ -103,7 +103,8 @@ void QHighKeyDialog::putFunction(quint8* bytes, const Function& f, bool lowFirst
 
 QString QHighKeyDialog::functionName(const Function& f) {
     if (f.isNone()) return QString();
-    return KeyCatalogue::shortName(f.type, f.hValue, f.lValue);
+    const QString name = KeyCatalogue::shortName(f.type, f.hValue, f.lValue);
+    return name.isEmpty() ? KeyCatalogue::displayName(f.type, f.hValue, f.lValue) : name;
 }
 
 QString QHighKeyDialog::defaultKeyName(quint8 keyItem) {

@@ -41,7 +41,8 @@ public:
     // The slot labels' current selection (-1: none) and functions.
     int selectedSlot() const { return mSelectedSlot; }
     Function function(int slot) const { return mFunctions.value(slot); }
-    // A function's short key name; empty for none or a function not on the picker.
+    // A function's short key name (another catalogue name for functions not on
+    // the picker's keyboard tab); empty for none.
     static QString functionName(const Function& f);
 
     QInputKeyboardWidget* picker() const { return mPicker; }

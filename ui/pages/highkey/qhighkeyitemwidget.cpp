@@ -19,13 +19,14 @@ QString defaultName(quint8 keyItem) {
     return key ? key->label : QString();
 }
 
-// Short name of the function at `bytes` (type first), "-" when there is none.
+// Name of the function at `bytes` (type first), "-" when there is none.
 QString functionName(const quint8* bytes, bool lowFirst) {
     const quint8 type = bytes[0];
     const quint8 lValue = lowFirst ? bytes[1] : bytes[2];
     const quint8 hValue = lowFirst ? bytes[2] : bytes[1];
     if (type == 0xFF && lValue == 0xFF && hValue == 0xFF) return QStringLiteral("-");
-    const QString name = KeyCatalogue::shortName(type, hValue, lValue);
+    // Functions beyond the picker's keyboard tab (media keys, macros) by their other names.
+    const QString name = KeyCatalogue::displayName(type, hValue, lValue);
     return name.isEmpty() ? QStringLiteral("?") : name;
 }
 

@@ -237,6 +237,7 @@ void DeviceManageForm::usb_receive_connect_wireless_device(uchar state) {
 void DeviceManageForm::startSync() {
     stopSync();
     showPermissionHint(false);
+    mSyncDialogDismissed = false;
     mSync = new SyncConfigUtil(1, 0, 0, QString());
     connect(mSync, &SyncConfigUtil::sync_config_result, this,
             &DeviceManageForm::sync_config_result);
@@ -260,9 +261,13 @@ void DeviceManageForm::onSyncSilent() {
 void DeviceManageForm::sync_config_result(bool status, int value) {
     if (status && value < 100) {
         if (mSync) mSyncWatchdog->start();
-        if (value > 9 && !mDialog) {
+        // Once the user has put the dialog away it stays away for this read.
+        if (value > 9 && !mDialog && !mSyncDialogDismissed) {
             openProgressDialog(tr("键盘数据同步中"), true);
-            connect(mDialog, &QProgressDialog::canceled, this, &DeviceManageForm::discardDialog);
+            connect(mDialog, &QProgressDialog::canceled, this, [this] {
+                mSyncDialogDismissed = true;
+                discardDialog();
+            });
         }
         if (mDialog) mDialog->setProgressValue(value);
         return;

@@ -85,6 +85,7 @@ private:
     std::shared_ptr<FileDownloadUtil> mDownloader;
     SyncConfigUtil* mSync = nullptr;
     QTimer* mSyncWatchdog = nullptr;
+    bool mSyncDialogDismissed = false;
     // The data folder a running package download is meant for.
     QString mPackageFolder;
 };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QTimer>
 
 #include "app/systemconfigutil.h"
@@ -23,6 +24,10 @@ FirewareManageForm::FirewareManageForm(QWidget* parent)
 
 FirewareManageForm::~FirewareManageForm() {
     closeDialog();
+    if (mBottomSpacer) {
+        ui->gridLayout->removeItem(mBottomSpacer);
+        delete mBottomSpacer;
+    }
     if (mThread) {
         // The transfer holds its own handle; let it end before we go.
         mThread->disconnect(this);
@@ -69,6 +74,7 @@ void FirewareManageForm::clearGrid() {
         delete filler;
     }
     mFillers.clear();
+    if (mBottomSpacer) ui->gridLayout->removeItem(mBottomSpacer);
     // Stretches of a former, longer grid must not squeeze the new one.
     for (int r = 0; r < ui->gridLayout->rowCount(); ++r) ui->gridLayout->setRowStretch(r, 0);
 }
@@ -127,9 +133,13 @@ void FirewareManageForm::buildGrid() {
     }
     ui->fireware_scroll_area_widget_contents->setMinimumHeight(total + (rows + 2) *
                                                                            grid->verticalSpacing());
+    // Rows stay together at the top however tall the page is: a spacer row
+    // below them takes what the rows do not need.
+    if (!mBottomSpacer)
+        mBottomSpacer = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding);
+    grid->addItem(mBottomSpacer, rows, 0, 1, kColumns);
+    grid->setRowStretch(rows, 1000);
     ui->fireware_scroll_area->setWidgetResizable(true);
-    // Rows stay together at the top however tall the page is.
-    grid->setAlignment(Qt::AlignTop);
 }
 
 // ------------------------------------------------------------ transfer

@@ -19,6 +19,7 @@ class FirewareManageForm;
 }
 
 class QFirewareItemWidget;
+class QSpacerItem;
 
 class FirewareManageForm : public BasePage {
     Q_OBJECT
@@ -59,6 +60,7 @@ private:
     QList<ProductRecordPtr> mProducts;
     QList<QFirewareItemWidget*> mTiles;
     QList<QWidget*> mFillers;
+    QSpacerItem* mBottomSpacer = nullptr;
     QPointer<QCustomProgressDialog> mDialog;
     QPointer<FirewareDownloadThread> mThread;
     int mRestartWaitMs = kRestartWaitMs;

@@ -54,8 +54,8 @@ ZENTARO_SHOT("light", [](ShotContext& c) {
     const QStringList wasd = {QStringLiteral("W"), QStringLiteral("A"), QStringLiteral("S"),
                               QStringLiteral("D")};
     paint(c, page,
-          {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-           QStringLiteral("Q"), QStringLiteral("E"), QStringLiteral("R")},
+          {QStringLiteral("Q"), QStringLiteral("E"), QStringLiteral("R"), QStringLiteral("F"),
+           QStringLiteral("Left Shift"), QStringLiteral("Space")},
           "hblueColorBtn");
     paint(c, page, wasd, "pinkColorBtn");
     page->keyboardWidget()->setSelectedKeys(keysLabelled(page->keyboardWidget(), wasd));

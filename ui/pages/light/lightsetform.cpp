@@ -41,6 +41,7 @@ constexpr quint8 kFlagLight = 0x04;
 constexpr quint8 kFlagFullColor = 0x08;
 
 constexpr int kEffectColumns = 4;
+constexpr int kEffectRowsShown = 4;
 // The engine answers or gives up within three tries of one second; a change
 // still unanswered after this was dropped by another requester's command.
 constexpr int kAnswerWatchdogMs = 5000;
@@ -191,6 +192,7 @@ void LightSetForm::rebuildPicture() {
 void LightSetForm::rebuildEffectButtons() {
     for (QToolButton* button : std::as_const(mEffectButtons)) {
         ui->effectLayout->removeWidget(button);
+        button->hide();
         button->deleteLater();
     }
     mEffectButtons.clear();
@@ -216,7 +218,11 @@ void LightSetForm::rebuildEffectButtons() {
     // Keep a short last row as wide as the others.
     for (int column = 0; column < kEffectColumns; ++column)
         ui->effectLayout->setColumnStretch(column, 1);
-    ui->effectLayout->setRowStretch(int((items.size() - 1) / kEffectColumns) + 1, 1);
+    const int rows = int((items.size() + kEffectColumns - 1) / kEffectColumns);
+    ui->effectLayout->setRowStretch(rows, 1);
+    // Up to four rows without scrolling, whatever room the window leaves.
+    const int rowHeight = 40 + ui->effectLayout->verticalSpacing();
+    ui->effectScrollArea->setMinimumHeight(qMin(rows, kEffectRowsShown) * rowHeight);
     relabelEffectButtons();
     markCurrentEffect();
 }
@@ -657,19 +663,29 @@ void LightSetForm::usb_receive_select_effect_light(uchar source, int current, in
 
 void LightSetForm::usb_receive_set_custom_light(uchar source, int current, int total) {
     if (!acceptSource(source, "usb_receive_set_custom_light")) return;
-    if (current < total) return;
-    Change done;
-    if (!finish(Kind::CustomLight, &done)) return;
+    if (current < total) {
+        if (mInFlight) mAnswerWatchdog->start();  // a long key list is still going out
+        return;
+    }
+    // Only this page sends these: the keyboard took the colour even when the
+    // answer came after the page stopped waiting for it.
     if (KeyboardConfigUtil* m = model()) {
         if (UsbCommunicateUtil* e = engine()) e->commitSetCustomLight(m);
     }
-    mConfirmedLight = done.light;
-    mConfirmedColor = done.color;
-    // The keys the keyboard took, whatever is selected by now.
-    if (mPicture) {
-        for (char key : std::as_const(done.keys))
-            if (auto* label = qobject_cast<QLightKeyLabel*>(mPicture->labelOf(quint8(key))))
-                label->setColor(done.color);
+    Change done;
+    if (finish(Kind::CustomLight, &done)) {
+        mConfirmedLight = done.light;
+        mConfirmedColor = done.color;
+        // The keys the keyboard took, whatever is selected by now.
+        if (mPicture) {
+            for (char key : std::as_const(done.keys))
+                if (auto* label = qobject_cast<QLightKeyLabel*>(mPicture->labelOf(quint8(key))))
+                    label->setColor(done.color);
+        }
+    } else if (mPicture) {
+        const QByteArray selected = mPicture->selectedKeys();
+        rebuildPicture();
+        mPicture->setSelectedKeys(selected);
     }
     sendNext();
 }
@@ -677,20 +693,23 @@ void LightSetForm::usb_receive_set_custom_light(uchar source, int current, int t
 void LightSetForm::usb_receive_set_effect_light(uchar source, int current, int total) {
     if (!acceptSource(source, "usb_receive_set_effect_light")) return;
     if (current < total) return;
-    Change done;
-    if (!finish(Kind::EffectLight, &done)) return;
     if (KeyboardConfigUtil* m = model()) {
         if (UsbCommunicateUtil* e = engine()) e->commitSetEffectLight(m);
     }
+    Change done;
+    finish(Kind::EffectLight, &done);
     markCurrentEffect();
     // A change still waiting redraws when its own answer comes.
-    if (mWaiting.isEmpty() && done.effect == mCurrent) showParameters();
+    if (mWaiting.isEmpty()) showParameters();
     sendNext();
 }
 
 void LightSetForm::usb_receive_set_effect_light_language(uchar source, int current, int total) {
     if (!acceptSource(source, "usb_receive_set_effect_light_language")) return;
-    if (current < total) return;
+    if (current < total) {
+        if (mInFlight) mAnswerWatchdog->start();
+        return;
+    }
     // Only this page asks for names: take them even after giving up waiting.
     Change done;
     finish(Kind::Names, &done);

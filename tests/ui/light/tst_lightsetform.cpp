@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "app/qtoastbox.h"
+#include "app/systemconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "sim/simkeyboard.h"
@@ -36,6 +37,7 @@ private slots:
     void changesThatSendNothing();
     void failedChangeLeavesModelAndControls();
     void changesMadeWhileOneIsOnItsWayAllArrive();
+    void effectNamesFollowTheLanguage();
 
 private:
     void start();
@@ -272,6 +274,18 @@ void TestLightSetForm::changesMadeWhileOneIsOnItsWayAllArrive() {
     const SimEffect& s = profile().effects[kFullEffect];
     QCOMPARE(QList<int>({s.speed, s.light, s.r, s.g, s.b}), QList<int>({70, 30, 0, 0, 255}));
     QCOMPARE(qobject_cast<QCustomSlider*>(widget(QStringLiteral("speedSlider")))->value(), 70);
+}
+
+void TestLightSetForm::effectNamesFollowTheLanguage() {
+    QCOMPARE(form()->effectButton(kFullEffect)->text(), QStringLiteral("涟漪"));
+    QVERIFY(SystemConfigUtil::instance()->setLanguage(2));
+    QVERIFY(waitForEngineIdle());
+    const QList<QByteArray> frames = sent(UsbProtocol::GetEffectLightName);
+    QVERIFY(!frames.isEmpty());
+    for (const QByteArray& frame : frames) QCOMPARE(int(frame[7]), 0);  // English
+    QCOMPARE(model()->keyboardEffectNameMap.value(kFullEffect)->name, QStringLiteral("Ripple"));
+    QCOMPARE(form()->effectButton(kFullEffect)->text(), QStringLiteral("Ripple"));
+    QCOMPARE(form()->effectButton(LightSetForm::EffectCustom)->text(), QStringLiteral("Customize"));
 }
 
 QTEST_MAIN(TestLightSetForm)

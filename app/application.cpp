@@ -24,6 +24,7 @@
 
 namespace {
 const QString kSimulateOption = QStringLiteral("--simulate");
+const QString kSimulateProductOption = QStringLiteral("--simulate-product=");
 
 void applyStyleSheet(QApplication& app, int theme) {
     QFile file(SystemConfigUtil::styleSheetPath(theme));
@@ -35,7 +36,14 @@ void applyStyleSheet(QApplication& app, int theme) {
 Application::Options Application::parseArguments(const QStringList& arguments) {
     Options options;
     for (const QString& argument : arguments.mid(1)) {
-        if (argument == kSimulateOption) {
+        if (argument.startsWith(kSimulateProductOption)) {
+            bool ok = false;
+            const int product = argument.mid(kSimulateProductOption.size()).toInt(&ok);
+            if (ok && product > 0 && product <= 0x7FFF) {
+                options.simulate = true;
+                options.simulateProduct = qint16(product);
+            }
+        } else if (argument == kSimulateOption) {
             options.simulate = true;
             options.stateFile.clear();
         } else if (argument.startsWith(kSimulateOption + QLatin1Char('='))) {
@@ -46,8 +54,11 @@ Application::Options Application::parseArguments(const QStringList& arguments) {
     return options;
 }
 
-QString Application::defaultStateFile() {
-    return AppPaths::writableDataFile(QStringLiteral("simulated-keyboard.json"));
+QString Application::defaultStateFile(qint16 product) {
+    // Each chosen product keeps a keyboard of its own.
+    return AppPaths::writableDataFile(
+        product > 0 ? QStringLiteral("simulated-keyboard-%1.json").arg(product)
+                    : QStringLiteral("simulated-keyboard.json"));
 }
 
 int Application::run(int argc, char** argv) {
@@ -95,7 +106,8 @@ int Application::run(int argc, char** argv) {
     if (options.simulate) {
         simulated = std::make_unique<SimHidBackend>();
         const QString stateFile =
-            options.stateFile.isEmpty() ? defaultStateFile() : options.stateFile;
+            options.stateFile.isEmpty() ? defaultStateFile(options.simulateProduct)
+                                        : options.stateFile;
         QDir().mkpath(QFileInfo(stateFile).absolutePath());
         if (!simulated->setStateFile(stateFile)) {
             qWarning().noquote() << QStringLiteral("=== Application 模拟键盘状态文件不可用:{ ") +
@@ -108,7 +120,9 @@ int Application::run(int argc, char** argv) {
 
     Services::Options serviceOptions;
     serviceOptions.simulated = simulated.get();
-    serviceOptions.simulatedProduct = SimCatalogueSeed::kDefaultProduct;
+    serviceOptions.simulatedProduct = options.simulateProduct > 0
+                                          ? options.simulateProduct
+                                          : SimCatalogueSeed::kDefaultProduct;
     Services services(serviceOptions);
     SystemConfigUtil* config = services.systemConfig();
 

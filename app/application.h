@@ -11,11 +11,15 @@ public:
     struct Options {
         bool simulate = false;
         QString stateFile;  // empty: the default file in the data folder
+        // --simulate-product=N: a new simulated keyboard starts as catalogue
+        // product N (and keeps its own state file); 0: the default product.
+        qint16 simulateProduct = 0;
     };
 
-    // zentaro [--simulate[=STATE_FILE]]; other arguments are left to Qt.
+    // zentaro [--simulate[=STATE_FILE]] [--simulate-product=N]; other
+    // arguments are left to Qt.
     static Options parseArguments(const QStringList& arguments);
-    static QString defaultStateFile();
+    static QString defaultStateFile(qint16 product = 0);
 
     // The whole program; returns the event loop's exit code, or 0 after
     // handing over to a copy that already runs.

@@ -1,4 +1,7 @@
 #include <QCoreApplication>
+#ifdef ZENTARO_BENCH_GUI
+#include <QApplication>
+#endif
 #include <QStringList>
 #include <QTextStream>
 #include <vector>
@@ -28,7 +31,13 @@ void report(const QString& name, double value, int decimals) {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+#ifdef ZENTARO_BENCH_GUI
+    // Pages and pictures are measured offscreen, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     // Benchmarks log nothing: keep the output to result lines.
     qSetMessagePattern(QString());
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {

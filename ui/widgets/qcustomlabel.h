@@ -24,6 +24,11 @@ signals:
     void clicked(const KeyPositionPtr& item);
 
 protected:
+    // The key cap is painted here rather than by the style sheet: a picture
+    // and a picker hold some two hundred of them.
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -31,4 +36,5 @@ private:
     KeyPositionPtr mPosition;
     bool mSelected = false;
     bool mPressed = false;
+    bool mHovered = false;
 };

@@ -4,15 +4,21 @@
 #include <QPushButton>
 #include <QSet>
 
+#include "app/systemconfigutil.h"
 #include "app/tooltiputil.h"
 #include "ui/widgets/qcustomlabel.h"
 #include "ui/widgets/qkeyboardwidget.h"
 
 namespace {
+// The three extra buttons; the padding leaves room for the longest caption.
 const char* kExtraStyle =
     "QPushButton {    background-color: rgb(242,243,245);    border: 1.5px solid "
     "rgb(201,205,212);    color: rgb(255, 105, 0);    border-radius: 8px;    font-size: 12px;    "
-    "padding: 5px;}";
+    "padding: 5px 1px;}";
+const char* kExtraStyleDark =
+    "QPushButton {    background-color: rgb(35,37,43);    border: 1.5px solid "
+    "rgb(74,79,89);    color: rgb(255, 122, 26);    border-radius: 8px;    font-size: 12px;    "
+    "padding: 5px 1px;}";
 constexpr int SearchPitch = 54;
 constexpr int SearchButton = 44;
 }  // namespace
@@ -50,7 +56,9 @@ QPushButton* QInputKeyboardWidget::makeExtraButton(const QString& name, const QR
     button->setObjectName(name);
     button->setGeometry(geometry);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setStyleSheet(QString::fromLatin1(kExtraStyle));
+    const SystemConfigUtil* config = SystemConfigUtil::instance();
+    const bool dark = config && config->theme() == 1;
+    button->setStyleSheet(QString::fromLatin1(dark ? kExtraStyleDark : kExtraStyle));
     if (const ToolTipUtil* tips = ToolTipUtil::instance())
         button->setToolTip(tips->text(QStringLiteral("QInputKeyboardWidget/") + name));
     button->hide();

@@ -36,6 +36,7 @@ void QKeyboardWidget::clearLabels() {
     for (QLabel* label : std::as_const(mLabels)) delete label;
     mLabels.clear();
     mKeyItems.clear();
+    mPositions.clear();
     mPlate = QRect();
 }
 
@@ -44,8 +45,31 @@ void QKeyboardWidget::rebuild(int layer) {
     rebuild();
 }
 
+bool QKeyboardWidget::samePositions() const {
+    const KeyboardConfigUtil* m = model();
+    if (!m || mPositions.isEmpty()) return false;
+    int index = 0;
+    for (const KeyPositionPtr& position : m->keyboardPositionMap) {
+        if (!position || !position->flag) continue;
+        if (index >= mPositions.size() || mPositions.at(index) != position) return false;
+        const QRect geometry(position->left, position->top, position->width, position->height);
+        if (mLabels.at(index)->geometry() != geometry) return false;
+        ++index;
+    }
+    return index == mPositions.size();
+}
+
 void QKeyboardWidget::rebuild() {
     beforeBuild();
+    if (reuseLabels() && samePositions()) {
+        // Same keys in the same places: only what they show changes.
+        for (int i = 0; i < mLabels.size(); ++i)
+            fillLabel(mLabels.at(i), mPositions.at(i), bindingOf(mKeyItems.at(i)));
+        afterBuild();
+        update();
+        emit rebuilt();
+        return;
+    }
     clearLabels();
     const KeyboardConfigUtil* m = model();
     if (m) {
@@ -58,6 +82,7 @@ void QKeyboardWidget::rebuild() {
             fillLabel(label, position, bindingOf(position->keyItem));
             mLabels.append(label);
             mKeyItems.append(position->keyItem);
+            mPositions.append(position);
             mPlate |= label->geometry();
         }
     }

@@ -73,6 +73,9 @@ protected:
     virtual void beforeBuild() {}
     // Called after all labels exist (selection and enabling rules).
     virtual void afterBuild() {}
+    // A picture whose fillLabel() sets every state of a label may keep its
+    // labels when the key positions are the same records as before.
+    virtual bool reuseLabels() const { return false; }
 
     // The binding a label shows in the picture's layer.
     KeyBindingPtr bindingOf(quint8 keyItem) const;
@@ -85,12 +88,15 @@ protected:
 
 private:
     void clearLabels();
+    // True when the drawn keys are exactly mPositions (same records).
+    bool samePositions() const;
     void applyThemeColours();
 
     QString mClassName;
     int mLayer = 0;
     QList<QLabel*> mLabels;
-    QList<quint8> mKeyItems;  // parallel to mLabels
+    QList<quint8> mKeyItems;           // parallel to mLabels
+    QList<KeyPositionPtr> mPositions;  // parallel to mLabels
     QRect mPlate;
     QColor mPlateColor;
     QColor mPlateBorderColor;

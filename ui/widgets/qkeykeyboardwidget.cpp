@@ -19,6 +19,7 @@ QLabel* QKeyKeyboardWidget::createLabel(const KeyPositionPtr& position) {
 
 void QKeyKeyboardWidget::fillLabel(QLabel* label, const KeyPositionPtr& position,
                                    const KeyBindingPtr& binding) {
+    static_cast<QCustomLabel*>(label)->setSelected(false);
     QKeyboardWidget::fillLabel(label, position, binding);
     // Keys of an RS, OKS or SOCD pair cannot be remapped.
     label->setEnabled(!isPairAdvancedKey(binding));

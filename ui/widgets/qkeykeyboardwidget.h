@@ -38,6 +38,7 @@ protected:
     void fillLabel(QLabel* label, const KeyPositionPtr& position,
                    const KeyBindingPtr& binding) override;
     void beforeBuild() override;
+    bool reuseLabels() const override { return true; }
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -78,6 +78,7 @@ KeySetForm::KeySetForm(QWidget* parent)
     if (SystemConfigUtil* config = SystemConfigUtil::instance()) {
         // Picker faces and key images come from the theme's folder.
         connect(config, &SystemConfigUtil::themeChanged, this, [this] {
+            mPickerStale = true;
             if (isVisible()) refresh();
         });
     }
@@ -89,8 +90,12 @@ KeySetForm::~KeySetForm() {
     logLine(QStringLiteral("按键设置页面销毁"));
 }
 
-QKeyKeyboardWidget* KeySetForm::picture() const { return mPicture; }
-QInputKeyboardWidget* KeySetForm::picker() const { return mPicker; }
+QKeyKeyboardWidget* KeySetForm::picture() const {
+    return mPicture;
+}
+QInputKeyboardWidget* KeySetForm::picker() const {
+    return mPicker;
+}
 
 void KeySetForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
@@ -121,15 +126,28 @@ void KeySetForm::leave() {
 
 void KeySetForm::refresh() {
     updateLayerButtons();
+    const bool searching = !ui->searchEdit->text().isEmpty();
     ui->searchEdit->blockSignals(true);
     ui->searchEdit->clear();
     ui->searchEdit->blockSignals(false);
-    openTab(KeyCatalogue::TabKeyboard);
+    // The picker's faces come from the fixed catalogue: tab 0 as it stands
+    // is tab 0 opened again (unless the theme changed its pictures).
+    if (!mPicker || mTab != KeyCatalogue::TabKeyboard || searching || mPickerStale)
+        openTab(KeyCatalogue::TabKeyboard);
+    updateTabButtons();
     rebuildPicture();
     updateUndoButton();
 }
 
 void KeySetForm::rebuildPicture() {
+    const KeyboardConfigUtil* m = model();
+    const qint16 product = m && m->keyboardProduct ? m->keyboardProduct->serialNumber : -1;
+    if (mPicture && mPicture->layer() == mLayer && mPictureProduct == product) {
+        // The same keyboard's picture: built again in place.
+        mPicture->rebuild();
+        return;
+    }
+    mPictureProduct = product;
     if (mPicture) {
         mPicture->hidePrompt();
         mPicture->hide();
@@ -143,6 +161,7 @@ void KeySetForm::rebuildPicture() {
 
 void KeySetForm::openTab(int tab) {
     mTab = tab;
+    mPickerStale = false;
     if (mPicker) {
         mPicker->hide();
         mPicker->deleteLater();

@@ -107,5 +107,9 @@ private:
     Pending mPending;
     std::array<QList<UndoEntry>, 2> mUndo;
     bool mWindowConnected = false;
-    int mLastPressedKey = 0;  // a modifier selects its key only when released alone
+    int mLastPressedKey = 0;
+    bool mPickerStale = false;
+    qint16 mPictureProduct =
+        -1;  // product the picture was placed for  // the theme changed the picker's pictures  // a
+             // modifier selects its key only when released alone
 };

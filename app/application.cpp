@@ -10,6 +10,7 @@
 
 #include "app/hidwatcher.h"
 #include "app/logfile.h"
+#include "app/restarter.h"
 #include "app/services.h"
 #include "app/singleinstance.h"
 #include "app/systemconfigutil.h"
@@ -20,11 +21,13 @@
 #include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"
 #include "ui/mainwindow.h"
+#include "update/updateserver.h"
 #include "zentaroversion.h"
 
 namespace {
 const QString kSimulateOption = QStringLiteral("--simulate");
 const QString kSimulateProductOption = QStringLiteral("--simulate-product=");
+const QString kServerOption = QStringLiteral("--server=");
 
 void applyStyleSheet(QApplication& app, int theme) {
     QFile file(SystemConfigUtil::styleSheetPath(theme));
@@ -36,7 +39,9 @@ void applyStyleSheet(QApplication& app, int theme) {
 Application::Options Application::parseArguments(const QStringList& arguments) {
     Options options;
     for (const QString& argument : arguments.mid(1)) {
-        if (argument.startsWith(kSimulateProductOption)) {
+        if (argument.startsWith(kServerOption)) {
+            options.server = argument.mid(kServerOption.size());
+        } else if (argument.startsWith(kSimulateProductOption)) {
             bool ok = false;
             const int product = argument.mid(kSimulateProductOption.size()).toInt(&ok);
             if (ok && product > 0 && product <= 0x7FFF) {
@@ -105,9 +110,9 @@ int Application::run(int argc, char** argv) {
     std::unique_ptr<SimHidBackend> simulated;
     if (options.simulate) {
         simulated = std::make_unique<SimHidBackend>();
-        const QString stateFile =
-            options.stateFile.isEmpty() ? defaultStateFile(options.simulateProduct)
-                                        : options.stateFile;
+        const QString stateFile = options.stateFile.isEmpty()
+                                      ? defaultStateFile(options.simulateProduct)
+                                      : options.stateFile;
         QDir().mkpath(QFileInfo(stateFile).absolutePath());
         if (!simulated->setStateFile(stateFile)) {
             qWarning().noquote() << QStringLiteral("=== Application 模拟键盘状态文件不可用:{ ") +
@@ -120,11 +125,12 @@ int Application::run(int argc, char** argv) {
 
     Services::Options serviceOptions;
     serviceOptions.simulated = simulated.get();
-    serviceOptions.simulatedProduct = options.simulateProduct > 0
-                                          ? options.simulateProduct
-                                          : SimCatalogueSeed::kDefaultProduct;
+    serviceOptions.simulatedProduct =
+        options.simulateProduct > 0 ? options.simulateProduct : SimCatalogueSeed::kDefaultProduct;
     Services services(serviceOptions);
     SystemConfigUtil* config = services.systemConfig();
+
+    UpdateServer::setBaseUrl(UpdateServer::resolve(options.server, config->serverUrl()));
 
     applyStyleSheet(app, config->theme());
 
@@ -145,8 +151,19 @@ int Application::run(int argc, char** argv) {
         qInfo().noquote() << QStringLiteral("应用程序即将关闭，这里可以执行清理工作");
     });
 
+    // A theme change starts a new copy: this one stops being the single
+    // instance first, so the new copy does not hand over to it.
+    Restarter::setReleaseHook([&window, &instance] {
+        if (window) window->stopListening();
+        instance.release();
+    });
+
+    TestHooks::report(QStringLiteral("theme %1").arg(config->theme()));
+    TestHooks::report(QStringLiteral("pid %1").arg(QCoreApplication::applicationPid()));
     TestHooks::report(QStringLiteral("ready"));
+    TestHooks::runAction(window.get());
     const int result = app.exec();
+    Restarter::setReleaseHook({});
 
     // The window goes before the services it uses; the log closes last so
     // that every destruction line is still written.

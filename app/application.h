@@ -14,9 +14,11 @@ public:
         // --simulate-product=N: a new simulated keyboard starts as catalogue
         // product N (and keeps its own state file); 0: the default product.
         qint16 simulateProduct = 0;
+        // --server=URL: the download server, over System/ServerUrl.
+        QString server;
     };
 
-    // zentaro [--simulate[=STATE_FILE]] [--simulate-product=N]; other
+    // zentaro [--simulate[=STATE_FILE]] [--simulate-product=N] [--server=URL]; other
     // arguments are left to Qt.
     static Options parseArguments(const QStringList& arguments);
     static QString defaultStateFile(qint16 product = 0);

@@ -11,6 +11,11 @@ SingleInstance::SingleInstance(const QString& key, const QString& serverName)
 
 SingleInstance::~SingleInstance() = default;
 
+void SingleInstance::release() {
+    if (mMemory.isAttached()) mMemory.detach();
+    mOwner = false;
+}
+
 bool SingleInstance::createSegment() {
     if (!mMemory.create(kSegmentSize, QSharedMemory::ReadWrite)) return false;
     mMemory.lock();

@@ -39,6 +39,9 @@ public:
     HandOver handOver();
 
     bool ownsSegment() const { return mOwner; }
+    // Gives the segment up while the process goes on (a restart): a copy
+    // started afterwards becomes the first one.
+    void release();
 
     // Time constants, changed by tests.
     void setConnectTimeoutMs(int ms) { mConnectTimeoutMs = ms; }

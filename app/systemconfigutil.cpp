@@ -195,3 +195,7 @@ void SystemConfigUtil::setTodayProvider(std::function<QDate()> today) {
 QDate SystemConfigUtil::today() const {
     return mToday ? mToday() : QDate::currentDate();
 }
+
+QString SystemConfigUtil::serverUrl() const {
+    return mSettings.value(QStringLiteral("System/ServerUrl")).toString();
+}

@@ -50,6 +50,8 @@ public:
     bool fireware() const { return mFireware; }
     void setFireware(bool on);
     int commType() const { return mCommType; }
+    // System/ServerUrl: the download server (empty: none configured).
+    QString serverUrl() const;
     void setCommType(int type);
 
     // The catalogue is checked again once more than two days have passed.

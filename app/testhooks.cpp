@@ -1,7 +1,13 @@
 #include "app/testhooks.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
 #include <QtGlobal>
 #include <cstdio>
+
+#include "ui/mainwindow.h"
 
 bool TestHooks::enabled() {
     return qEnvironmentVariableIsSet("ZENTARO_TEST_HOOKS");
@@ -9,6 +15,25 @@ bool TestHooks::enabled() {
 
 void TestHooks::report(const QString& event) {
     if (!enabled()) return;
-    std::fprintf(stdout, "zentaro: %s\n", event.toLocal8Bit().constData());
+    const QString target = qEnvironmentVariable("ZENTARO_TEST_HOOKS");
+    const QByteArray line = "zentaro: " + event.toLocal8Bit() + "\n";
+    if (QDir::isAbsolutePath(target)) {
+        QFile file(target);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append)) file.write(line);
+        return;
+    }
+    std::fputs(line.constData(), stdout);
     std::fflush(stdout);
+}
+
+void TestHooks::runAction(MainWindow* window) {
+    if (!enabled() || !window) return;
+    const QString action = qEnvironmentVariable("ZENTARO_TEST_ACTION");
+    if (action == QLatin1String("switch-theme")) {
+        // As the hidden theme row would: the other theme.
+        QTimer::singleShot(200, window, [window] {
+            if (auto* box = window->findChild<QComboBox*>(QStringLiteral("themeComboBox")))
+                box->setCurrentIndex(box->currentIndex() == 1 ? 0 : 1);
+        });
+    }
 }

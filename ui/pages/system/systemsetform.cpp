@@ -1,25 +1,236 @@
 #include "ui/pages/system/systemsetform.h"
 
-#include "link/usbprotocol.h"
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/autostartentry.h"
+#include "app/restarter.h"
+#include "app/systemconfigutil.h"
+#include "ui/mainwindow.h"
 #include "ui/pageindex.h"
+#include "ui/widgets/messagebox.h"
+#include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_systemsetform.h"
+#include "update/downloadfolder.h"
+#include "update/downloadmanager.h"
+#include "update/fileverifier.h"
+#include "update/updatechecker.h"
+#include "update/updateserver.h"
 
 SystemSetForm::SystemSetForm(QWidget* parent)
     : BasePage(0, parent), ui(std::make_unique<Ui::SystemSetForm>()) {
     ui->setupUi(this);
     logLine(QStringLiteral("系统设置页面初始化"));
+    setFocusPolicy(Qt::StrongFocus);
+
+    if (SystemConfigUtil* config = SystemConfigUtil::instance()) {
+        // The controls show the stored settings; nothing is written back.
+        const QSignalBlocker a(ui->autoCheckBox), c(ui->closeCheckBox), t(ui->themeComboBox),
+            l(ui->langComboBox), f(ui->firewareCheckBox);
+        ui->autoCheckBox->setChecked(config->powerAuto());
+        ui->closeCheckBox->setChecked(config->closeMin());
+        ui->themeComboBox->setCurrentIndex(config->theme() == 1 ? 1 : 0);
+        const int language = config->language();
+        ui->langComboBox->setCurrentIndex(language >= 1 && language <= 3 ? language : 0);
+        ui->firewareCheckBox->setChecked(config->fireware());
+    }
+    ui->systemThemeWidget->hide();
+    ui->systemFirewareWidget->hide();
+    ui->backButton->setFocusPolicy(Qt::NoFocus);
+
+    mChecker = new UpdateChecker(this);
+    mDownloader = new DownloadManager(this);
+    connect(mChecker, &UpdateChecker::updateAvailable, this, &SystemSetForm::onUpdateAvailable);
+    connect(mChecker, &UpdateChecker::checkError, this, &SystemSetForm::onUpdateError);
+    connect(mDownloader, &DownloadManager::progress, this, &SystemSetForm::onDownloadProgress);
+    connect(mDownloader, &DownloadManager::finished, this, &SystemSetForm::onDownloadFinished);
+    connect(mDownloader, &DownloadManager::error, this, &SystemSetForm::onUpdateError);
+    ui->appTitleLabel->setText(versionText());
 }
 
 SystemSetForm::~SystemSetForm() {
+    if (mChecker) {
+        disconnect(mChecker, nullptr, this, nullptr);
+        mChecker->deleteLater();
+    }
+    if (mDownloader) {
+        disconnect(mDownloader, nullptr, this, nullptr);
+        mDownloader->deleteLater();
+    }
+    closeProgress();
     logLine(QStringLiteral("系统设置页面销毁"));
 }
 
-void SystemSetForm::refreshLanguageUi() {
-    BasePage::refreshLanguageUi();
-    ui->retranslateUi(this);
+QString SystemSetForm::versionText() {
+    return tr("磁性键盘软件版本-") + QStringLiteral("RUZ") + tr("-V") +
+           VersionInfo::programVersion();
 }
 
 void SystemSetForm::enter(int previousIndex) {
     mPreviousIndex = previousIndex;
     enter();
+}
+
+void SystemSetForm::enter() {
+    ui->appTitleLabel->setText(versionText());
+    // The service key reaches the page without a click first.
+    setFocus(Qt::OtherFocusReason);
+}
+
+void SystemSetForm::refreshLanguageUi() {
+    BasePage::refreshLanguageUi();
+    const QSignalBlocker l(ui->langComboBox), t(ui->themeComboBox);
+    ui->retranslateUi(this);
+    ui->appTitleLabel->setText(versionText());
+}
+
+void SystemSetForm::on_backButton_clicked() {
+    switch (mPreviousIndex) {
+        case PageKey:
+        case PageLight:
+        case PageHighKey:
+        case PageMacro:
+        case PageAlign:
+        case PageOther:
+            emit navigateRequested(mPreviousIndex);
+            break;
+        default:
+            emit navigateRequested(PageDevice);
+            break;
+    }
+}
+
+void SystemSetForm::setChecked(QCheckBox* box, bool checked) {
+    const QSignalBlocker blocker(box);
+    box->setChecked(checked);
+}
+
+void SystemSetForm::on_autoCheckBox_stateChanged(int state) {
+    SystemConfigUtil* config = SystemConfigUtil::instance();
+    if (!config) return;
+    QString error;
+    if (state == Qt::Checked && !config->powerAuto()) {
+        // The setting follows the entry: a box that says "on" starts the
+        // program at the next log-in.
+        if (!AutostartEntry::install(QCoreApplication::applicationFilePath(), &error)) {
+            setChecked(ui->autoCheckBox, false);
+            toast(tr("无法写入开机启动项：%1").arg(error));
+            return;
+        }
+        config->setPowerAuto(true);
+    } else if (state == Qt::Unchecked && config->powerAuto()) {
+        if (!AutostartEntry::remove(&error)) {
+            setChecked(ui->autoCheckBox, true);
+            toast(tr("无法删除开机启动项：%1").arg(error));
+            return;
+        }
+        config->setPowerAuto(false);
+    }
+}
+
+void SystemSetForm::on_closeCheckBox_stateChanged(int state) {
+    SystemConfigUtil* config = SystemConfigUtil::instance();
+    if (!config) return;
+    if (state == Qt::Checked && !config->closeMin())
+        config->setCloseMin(true);
+    else if (state == Qt::Unchecked && config->closeMin())
+        config->setCloseMin(false);
+}
+
+void SystemSetForm::on_firewareCheckBox_stateChanged(int state) {
+    SystemConfigUtil* config = SystemConfigUtil::instance();
+    if (!config) return;
+    if (state == Qt::Checked && !config->fireware())
+        config->setFireware(true);
+    else if (state == Qt::Unchecked && config->fireware())
+        config->setFireware(false);
+}
+
+void SystemSetForm::on_langComboBox_currentIndexChanged(int index) {
+    SystemConfigUtil* config = SystemConfigUtil::instance();
+    if (!config || index < 0 || index > 3 || index == config->language()) return;
+    config->setLanguage(index);
+}
+
+void SystemSetForm::on_themeComboBox_currentIndexChanged(int index) {
+    SystemConfigUtil* config = SystemConfigUtil::instance();
+    if (!config || index < 0 || index > 1) return;
+    if ((index == 1) == (config->theme() == 1)) return;
+    config->setTheme(index);
+    // The style sheet is chosen at start-up: a new copy takes over.
+    Restarter::restart();
+}
+
+void SystemSetForm::on_appCheckBtn_clicked() {
+    if (mChecker) mChecker->checkPath(UpdateServer::versionPath());
+}
+
+void SystemSetForm::onUpdateAvailable(VersionInfo info) {
+    if (!VersionInfo::isNewer(info.version, VersionInfo::programVersion())) {
+        MessageBox::information(this, tr("提示"), tr("没有新版本"));
+        return;
+    }
+    mInfo = info;
+    const auto answer =
+        MessageBox::question(this, tr("发现新版本"),
+                             tr("发现新版本 %1\n\n更新内容:\n%2\n\n是否立即下载更新?")
+                                 .arg(info.version, info.description));
+    if (answer != QMessageBox::Yes) return;
+    closeProgress();
+    mProgress =
+        QCustomProgressDialog::open(window(), tr("正在下载更新..."), QString(), 0, 100, true);
+    mProgress->setObjectName(QStringLiteral("updateProgressDialog"));
+    // The file keeps the name it has on the server, in our private folder.
+    const QString name =
+        info.url.fileName().isEmpty() ? QStringLiteral("zentaro-update") : info.url.fileName();
+    mDownloader->download(info.url, DownloadFolder::filePath(name));
+}
+
+void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal) {
+    auto* progress = qobject_cast<QCustomProgressDialog*>(mProgress.data());
+    if (!progress || bytesTotal <= 0) return;
+    progress->setMaximum(int(qMin<qlonglong>(bytesTotal, INT_MAX)));
+    progress->setValue(int(qMin<qlonglong>(bytesReceived, INT_MAX)));
+}
+
+void SystemSetForm::onDownloadFinished(QString filePath) {
+    closeProgress();
+    // A file that cannot be hashed is as unverified as a wrong one.
+    if (!FileVerifier::verifyMd5(filePath, mInfo.md5)) {
+        toast(tr("下载文件校验失败"));
+        QFile::remove(filePath);
+        return;
+    }
+    const auto answer = MessageBox::question(this, tr("安装"), tr("下载完成，是否安装..."));
+    if (answer != QMessageBox::Yes) return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
+    QTimer::singleShot(2000, qApp, &QCoreApplication::quit);
+}
+
+void SystemSetForm::onUpdateError(QString error) {
+    closeProgress();
+    toast(tr("更新错误: ") + error);
+}
+
+void SystemSetForm::closeProgress() {
+    if (mProgress) {
+        mProgress->close();
+        mProgress->deleteLater();
+    }
+    mProgress = nullptr;
+}
+
+void SystemSetForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == kServiceKey) {
+        MainWindow::setFirewarePageUnlocked(true);
+        emit navigateRequested(PageFireware);
+        event->accept();
+        return;
+    }
+    BasePage::keyPressEvent(event);
 }

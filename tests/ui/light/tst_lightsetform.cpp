@@ -184,6 +184,16 @@ void TestLightSetForm::effectParameterSendsOnlyThatField() {
     QCOMPARE(QList<int>({now.r, now.g, now.b, now.speed}), QList<int>({0x10, 0x20, 0x30, 70}));
     QCOMPARE(qobject_cast<QLineEdit*>(widget(QStringLiteral("gLineEdit")))->text(),
              QStringLiteral("32"));
+    // A wheel step on the slider is sent like a release.
+    QWidget* speed = widget(QStringLiteral("speedSlider"));
+    QWheelEvent wheel(QPointF(speed->rect().center()), speed->mapToGlobal(speed->rect().center()),
+                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(speed, &wheel);
+    const int stepped = qobject_cast<QSlider*>(speed)->value();
+    QVERIFY(stepped > 70);
+    QVERIFY(waitForEngineIdle());
+    QCOMPARE(int(profile().effects[kFullEffect].speed), stepped);
     // No other effect was touched.
     QCOMPARE(int(profile().effects[kFullEffect - 1].speed),
              int(model()->effectLight(kFullEffect - 1)->speed));

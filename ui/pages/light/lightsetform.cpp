@@ -119,6 +119,18 @@ void LightSetForm::connectControls() {
             &LightSetForm::lightSliderClicked);
     connect(ui->speedSlider, &QCustomSlider::customSliderClicked, this,
             &LightSetForm::speedSliderClicked);
+    // The wheel and the arrow keys move a slider too: such a step counts as a
+    // release at the value it reaches.
+    auto stepped = [this](QCustomSlider* slider, void (LightSetForm::*slot)(int, int)) {
+        connect(slider, &QAbstractSlider::actionTriggered, this, [this, slider, slot] {
+            if (slider->isSliderDown()) return;  // a drag acts on release
+            QTimer::singleShot(0, this, [this, slider, slot] {
+                (this->*slot)(QCustomSlider::Release, slider->value());
+            });
+        });
+    };
+    stepped(ui->lightSlider, &LightSetForm::lightSliderClicked);
+    stepped(ui->speedSlider, &LightSetForm::speedSliderClicked);
     connect(ui->colorCheckBox, &QCheckBox::stateChanged, this,
             &LightSetForm::on_colorCheckBox_stateChanged);
     connect(ui->colorPalette, &QColorPalette::select_color, this, &LightSetForm::colorChanged);

@@ -66,10 +66,11 @@ private:
         return testsupport::requests(sim().writtenReports(), request).size();
     }
     static bool toastShown(const QString& text);
-    // Back to the device page and the road again: a fresh read.
+    // The road again from this setting page (through the device page): a fresh read.
     void rereadKeyboard() {
-        showPage(PageDevice);
         QVERIFY(session().reachKeyPage());
+        QVERIFY(waitForEngineIdle());
+        GuiSession::settle(100);
     }
 };
 

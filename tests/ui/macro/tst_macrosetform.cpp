@@ -112,9 +112,11 @@ void TestMacroSetForm::recordsTwoKeysWithMeasuredGapsAndSaves() {
     QCOMPARE(int(held[3].lValue), 0x05);
     QCOMPARE(KeyboardConfigUtil::instance()->keyboardMacroList[3].size(), 4);
 
-    // Read again from the keyboard, the macro comes back.
-    showPage(PageDevice);
+    // Read again from the keyboard (from a setting page the road starts at
+    // the device page), the macro comes back.
     QVERIFY(session().reachKeyPage());
+    QVERIFY(waitForEngineIdle());
+    GuiSession::settle(100);
     showPage(PageMacro);
     chooseMacro(3);
     QCOMPARE(form()->rows().size(), 4);

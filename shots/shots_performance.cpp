@@ -54,6 +54,7 @@ ZENTARO_SHOT("performance", [](ShotContext& c) {
 });
 
 ZENTARO_SHOT("align", [](ShotContext& c) {
+    c.session().reachKeyPage();
     c.showPage(PageAlign);
     auto* page = qobject_cast<AlignSetForm*>(c.window()->page(PageAlign));
     if (!page || !page->keyboardWidget()) return;
@@ -92,6 +93,7 @@ ZENTARO_SHOT("align", [](ShotContext& c) {
 });
 
 ZENTARO_SHOT("other", [](ShotContext& c) {
+    c.session().reachKeyPage();
     c.showPage(PageOther);
     c.save(QStringLiteral("other"));
 });

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 
 QAdjustKeyLabel::QAdjustKeyLabel(quint8 keyItem, int maxTravel, QWidget* parent)
     : QLabel(parent), mKeyItem(keyItem), mMaxTravel(maxTravel) {
@@ -58,21 +59,57 @@ void QAdjustKeyLabel::setBorderRadius(int r) {
     update();
 }
 
-void QAdjustKeyLabel::paintEvent(QPaintEvent* event) {
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const int w = width();
-        const int h = height();
-        const int band = bandHeight(mTravel, mMaxTravel, h);
-        painter.fillRect(QRect(0, 0, w, band), mAdjustColor);
-        painter.fillRect(QRect(0, band, w, h - band), mStatus == Passed ? mPassColor : mFailColor);
-        QPen pen(mBackColor);
-        pen.setWidth(mBorderRadius);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(rect(), mBorderRadius, mBorderRadius);
+void QAdjustKeyLabel::paintEvent(QPaintEvent*) {
+    // Painted here in full, without the style's label painting: during a
+    // calibration every key repaints many times a second. Only the two
+    // fills change with the travel; the frame and the text come from a
+    // layer drawn once.
+    QPainter painter(this);
+    const int w = width();
+    const int h = height();
+    const int band = bandHeight(mTravel, mMaxTravel, h);
+    painter.fillRect(QRect(0, 0, w, band), mAdjustColor);
+    painter.fillRect(QRect(0, band, w, h - band), mStatus == Passed ? mPassColor : mFailColor);
+    painter.drawPixmap(0, 0, layer());
+}
+
+const QPixmap& QAdjustKeyLabel::layer() {
+    const qreal dpr = devicePixelRatioF();
+    const QString text = this->text();
+    const QPixmap image = pixmap();
+    const qint64 imageKey = image.isNull() ? 0 : image.cacheKey();
+    const QColor ink = palette().color(foregroundRole());
+    if (!mLayer.isNull() && mLayerSize == size() && mLayerText == text && mLayerImage == imageKey &&
+        mLayerFont == font() && mLayerInk == ink && mLayerBack == mBackColor &&
+        mLayerRadius == mBorderRadius && qFuzzyCompare(mLayer.devicePixelRatio(), dpr))
+        return mLayer;
+    mLayerSize = size();
+    mLayerText = text;
+    mLayerImage = imageKey;
+    mLayerFont = font();
+    mLayerInk = ink;
+    mLayerBack = mBackColor;
+    mLayerRadius = mBorderRadius;
+    mLayer = QPixmap(size() * dpr);
+    mLayer.setDevicePixelRatio(dpr);
+    mLayer.fill(Qt::transparent);
+    QPainter painter(&mLayer);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(mBackColor);
+    pen.setWidth(mBorderRadius);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(rect(), mBorderRadius, mBorderRadius);
+    // Text or image on top, placed as a plain label places them.
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    if (!image.isNull()) {
+        const QSize s = image.deviceIndependentSize().toSize();
+        painter.drawPixmap(QStyle::alignedRect(layoutDirection(), alignment(), s, area), image);
     }
-    // Text or image on top, as a plain label draws them.
-    QLabel::paintEvent(event);
+    if (!text.isEmpty()) {
+        painter.setFont(font());
+        painter.setPen(ink);
+        painter.drawText(area, int(alignment()) | (wordWrap() ? Qt::TextWordWrap : 0), text);
+    }
+    return mLayer;
 }

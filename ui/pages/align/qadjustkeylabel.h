@@ -4,7 +4,9 @@
 // pressed to the bottom. Colours and corner radius come from the style sheet.
 
 #include <QColor>
+#include <QFont>
 #include <QLabel>
+#include <QPixmap>
 
 class QAdjustKeyLabel : public QLabel {
     Q_OBJECT
@@ -47,6 +49,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Frame and text (or image) drawn once, reused until one of them changes.
+    const QPixmap& layer();
+
     quint8 mKeyItem;
     quint8 mStatus = Untouched;
     int mTravel = 0;
@@ -56,4 +61,12 @@ private:
     QColor mAdjustColor{204, 153, 102};
     QColor mBackColor{225, 230, 248};
     int mBorderRadius = 8;
+    QPixmap mLayer;
+    QSize mLayerSize;
+    QString mLayerText;
+    qint64 mLayerImage = 0;
+    QFont mLayerFont;
+    QColor mLayerInk;
+    QColor mLayerBack;
+    int mLayerRadius = 0;
 };

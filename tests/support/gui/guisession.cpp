@@ -1,5 +1,6 @@
 #include "support/gui/guisession.h"
 
+// Complete before the page headers that hold pointers to it.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,8 +15,10 @@
 #include "catalogue/productdatautil.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "ui/device/devicemanageform.h"
 #include "ui/mainwindow.h"
 #include "ui/pageindex.h"
+#include "ui/widgets/qcustomprogressdialog.h"
 
 namespace {
 // The sample catalogue the build generates next to the executables.
@@ -47,6 +50,9 @@ QString GuiSession::stateFile() const {
 
 bool GuiSession::start() {
     if (!mDir.isValid()) return false;
+    // Each session is a fresh program: no page has been unlocked or visited.
+    DeviceManageForm::setFirmwareMode(false);
+    MainWindow::setFirewarePageUnlocked(false);
     mPreviousDir = QDir::currentPath();
     // data/config.ini and app-relative files land in the session's folder.
     QDir::setCurrent(mDir.path());

@@ -1,0 +1,113 @@
+// The system page through the main window: the back button's rules, the
+// service key, live language, and the autostart entry that the "start with
+// the system" box writes, refusing to claim it when the entry cannot be
+// written.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/autostartentry.h"
+#include "app/qtoastbox.h"
+#include "app/systemconfigutil.h"
+#include "support/gui/guitestbase.h"
+#include "ui/pages/system/systemsetform.h"
+
+class TestSystemSetForm : public GuiTestBase {
+    Q_OBJECT
+    QTemporaryDir mConfigHome;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(mConfigHome.isValid());
+        qputenv("XDG_CONFIG_HOME", mConfigHome.path().toLocal8Bit());
+    }
+    void init() { QVERIFY(startWindow()); }
+    void cleanup() { stopWindow(); }
+
+    void backButtonReturnsWhereItMay() {
+        // From a page the back button may return to.
+        showPage(PageMacro);
+        showPage(PageSystem);
+        click(QStringLiteral("backButton"));
+        QVERIFY(waitForPage(PageMacro));
+        // From the performance page it leads to the device page.
+        showPage(PagePerformance);
+        showPage(PageSystem);
+        click(QStringLiteral("backButton"));
+        QVERIFY(waitForPage(PageDevice));
+    }
+
+    void serviceKeyOpensTheFirmwarePage() {
+        MainWindow::setFirewarePageUnlocked(false);
+        showPage(PageSystem);
+        QVERIFY(!widget(QStringLiteral("firewareButton"))->isVisible());
+        QTest::keyClick(page<SystemSetForm>(), Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(waitForPage(PageFireware));
+        QVERIFY(MainWindow::isFirewarePageUnlocked());
+        QVERIFY(widget(QStringLiteral("firewareButton"))->isVisible());
+        MainWindow::setFirewarePageUnlocked(false);
+    }
+
+    void languageChangesLive() {
+        showPage(PageSystem);
+        auto* box = qobject_cast<QComboBox*>(widget(QStringLiteral("langComboBox")));
+        QVERIFY(box);
+        box->setCurrentIndex(2);
+        QCOMPARE(SystemConfigUtil::instance()->language(), 2);
+        QCOMPARE(qobject_cast<QPushButton*>(widget(QStringLiteral("backButton")))->text(),
+                 QStringLiteral("Back"));
+        QVERIFY(widget(QStringLiteral("appTitleLabel"))
+                    ->property("text")
+                    .toString()
+                    .startsWith(QStringLiteral("Magnetic keyboard software version-RUZ-V")));
+        box->setCurrentIndex(1);
+        QCOMPARE(qobject_cast<QPushButton*>(widget(QStringLiteral("backButton")))->text(),
+                 QStringLiteral("返回"));
+    }
+
+    void autostartEntryFollowsTheBox() {
+        showPage(PageSystem);
+        auto* box = qobject_cast<QCheckBox*>(widget(QStringLiteral("autoCheckBox")));
+        QVERIFY(box && !box->isChecked());
+        click(QStringLiteral("autoCheckBox"));
+        QVERIFY(SystemConfigUtil::instance()->powerAuto());
+        QFile entry(AutostartEntry::path());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(entry.readAll());
+        entry.close();
+        QVERIFY(AutostartEntry::path().startsWith(mConfigHome.path() + "/autostart/"));
+        QVERIFY2(text.contains(QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() +
+                               QStringLiteral("\"\n")),
+                 qPrintable(text));
+
+        click(QStringLiteral("autoCheckBox"));
+        QVERIFY(!SystemConfigUtil::instance()->powerAuto());
+        QVERIFY(!QFile::exists(AutostartEntry::path()));
+    }
+
+    void autostartThatCannotBeWrittenIsNotClaimed() {
+        // A file where the autostart folder should be: nothing can be written.
+        QDir(mConfigHome.filePath(QStringLiteral("autostart"))).removeRecursively();
+        QFile blocker(mConfigHome.filePath(QStringLiteral("autostart")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        showPage(PageSystem);
+        auto* box = qobject_cast<QCheckBox*>(widget(QStringLiteral("autoCheckBox")));
+        click(QStringLiteral("autoCheckBox"));
+        QVERIFY(!box->isChecked());
+        QVERIFY(!SystemConfigUtil::instance()->powerAuto());
+        bool toasted = false;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* toast = qobject_cast<QToastBox*>(top))
+                toasted = toasted || toast->text().startsWith(QStringLiteral("无法写入开机启动项"));
+        QVERIFY(toasted);
+        QFile::remove(blocker.fileName());
+    }
+};
+
+QTEST_MAIN(TestSystemSetForm)
+#include "tst_systemsetform.moc"

@@ -356,11 +356,11 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>MainWindow</source>
-            <translation type="unfinished" />
+            <translation>MainWindow</translation>
         </message>
         <message>
             <source>增加</source>
-            <translation type="unfinished" />
+            <translation>Add</translation>
         </message>
         <message>
             <source>删除</source>
@@ -368,11 +368,11 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>导入</source>
-            <translation type="unfinished" />
+            <translation>Import</translation>
         </message>
         <message>
             <source>导出</source>
-            <translation type="unfinished" />
+            <translation>Export</translation>
         </message>
     </context>
     <context>
@@ -1044,6 +1044,18 @@ Download the update now?</translation>
         <message>
             <source>更新错误: </source>
             <translation>Update error: </translation>
+        </message>
+        <message>
+            <source>English</source>
+            <translation>English</translation>
+        </message>
+        <message>
+            <source>无法写入开机启动项：%1</source>
+            <translation>Could not write the autostart entry: %1</translation>
+        </message>
+        <message>
+            <source>无法删除开机启动项：%1</source>
+            <translation>Could not remove the autostart entry: %1</translation>
         </message>
     </context>
     <context>

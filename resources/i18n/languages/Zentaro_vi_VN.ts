@@ -356,11 +356,11 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>MainWindow</source>
-            <translation type="unfinished" />
+            <translation>MainWindow</translation>
         </message>
         <message>
             <source>增加</source>
-            <translation type="unfinished" />
+            <translation>Thêm</translation>
         </message>
         <message>
             <source>删除</source>
@@ -368,11 +368,11 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>导入</source>
-            <translation type="unfinished" />
+            <translation>Nhập</translation>
         </message>
         <message>
             <source>导出</source>
-            <translation type="unfinished" />
+            <translation>Xuất</translation>
         </message>
     </context>
     <context>
@@ -1044,6 +1044,18 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <message>
             <source>更新错误: </source>
             <translation>Lỗi cập nhật: </translation>
+        </message>
+        <message>
+            <source>English</source>
+            <translation>English</translation>
+        </message>
+        <message>
+            <source>无法写入开机启动项：%1</source>
+            <translation>Không thể ghi mục tự khởi động: %1</translation>
+        </message>
+        <message>
+            <source>无法删除开机启动项：%1</source>
+            <translation>Không thể xóa mục tự khởi động: %1</translation>
         </message>
     </context>
     <context>

@@ -1045,6 +1045,18 @@
             <source>更新错误: </source>
             <translation>更新错误: </translation>
         </message>
+        <message>
+            <source>English</source>
+            <translation>English</translation>
+        </message>
+        <message>
+            <source>无法写入开机启动项：%1</source>
+            <translation>无法写入开机启动项：%1</translation>
+        </message>
+        <message>
+            <source>无法删除开机启动项：%1</source>
+            <translation>无法删除开机启动项：%1</translation>
+        </message>
     </context>
     <context>
         <name>UpdateServer</name>

@@ -371,6 +371,9 @@ void KeySetForm::releaseAdvancedKey(const KeyBinding& before) {
     for (const HighKeyPtr& slot : std::as_const(m->keyboardHighKeyList)) {
         if (slot && slot->item == before.lValue) {
             // The keyboard frees the record too; the model follows its answer.
+            // Until then no other change may start (it would cut this one off).
+            mPending = Pending();
+            mPending.active = true;
             e->delHighKey(source(), true, *slot);
             return;
         }
@@ -381,6 +384,7 @@ void KeySetForm::usb_receive_del_high_key(uchar source, int current, int total,
                                           HIGH_KEY_INFO keyboardHighKey) {
     if (!acceptSource(source, "usb_receive_del_high_key")) return;
     if (current < total) return;
+    mPending = Pending();
     KeyboardConfigUtil* m = model();
     if (!m) return;
     for (int slot = 0; slot < m->keyboardHighKeyList.size(); ++slot) {

@@ -16,7 +16,8 @@ void ShotContext::showPage(int index) {
     // Setting pages need a keyboard that has been read: walk the road again
     // when an earlier view went back to the device page.
     UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    if (index >= PageKey && index <= PageOther && (!engine || !engine->isConnected()))
+    if (index >= PageKey && index <= PageOther &&
+        (!engine || !engine->isConnected() || window()->currentPageIndex() == PageDevice))
         mSession.reachKeyPage();
     window()->showPage(index);
     mSession.waitForPage(index, 5000);

@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QPixmapCache>
 
+#include "app/systemconfigutil.h"
+
 QSelectKeyLabel::QSelectKeyLabel(const QString& className, quint8 keyItem, QWidget* parent)
     : QLabel(parent), mClassName(className), mKeyItem(keyItem) {
     setObjectName(className);
@@ -32,18 +34,56 @@ void QSelectKeyLabel::setSelected(bool selected) {
 void QSelectKeyLabel::setColor(const QColor& color) {
     if (!color.isValid()) return;
     mColor = color;
-    setStyleSheet(QStringLiteral("%1 {  border: 1.5px solid %2; }").arg(mClassName, color.name()));
+    mBorderStyle = QStringLiteral("%1 {  border: 1.5px solid %2; }").arg(mClassName, color.name());
+    update();
 }
 
 void QSelectKeyLabel::applyBorder() {
-    setStyleSheet(
-        mSelected
-            ? QStringLiteral("%1 {  border: 1.5px solid rgb(255,136,38); }").arg(mClassName)
-            : QStringLiteral("%1 {  border: 1.5px solid rgb(201,205,212); }").arg(mClassName));
+    mBorderStyle =
+        mSelected ? QStringLiteral("%1 {  border: 1.5px solid rgb(255,136,38); }").arg(mClassName)
+                  : QStringLiteral("%1 {  border: 1.5px solid rgb(201,205,212); }").arg(mClassName);
+    update();
 }
 
 void QSelectKeyLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
+    if (textFormat() == Qt::RichText) {
+        QLabel::paintEvent(event);
+    } else {
+        const SystemConfigUtil* config = SystemConfigUtil::instance();
+        const bool dark = config && config->theme() == 1;
+        const bool enabled = isEnabled();
+        QColor face = dark ? QColor(0x23, 0x25, 0x2b) : QColor(0xff, 0xff, 0xff);
+        QColor ink = dark ? QColor(0xe5, 0xe6, 0xeb) : QColor(0x1d, 0x21, 0x29);
+        if (!enabled) {
+            face = dark ? QColor(0x2a, 0x2d, 0x34) : QColor(0xf2, 0xf3, 0xf5);
+            ink = dark ? QColor(0x7d, 0x85, 0x92) : QColor(0x86, 0x90, 0x9c);
+        }
+        QColor border;
+        if (mColor.isValid())
+            border = mColor;
+        else if (mSelected)
+            border = QColor(255, 136, 38);
+        else
+            border = dark ? QColor(0x4a, 0x4f, 0x59) : QColor(201, 205, 212);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(border, 1.5));
+        painter.setBrush(face);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 6, 6);
+        const QPixmap image = pixmap();
+        if (!image.isNull()) {
+            const QSizeF size = image.deviceIndependentSize();
+            if (!enabled) painter.setOpacity(0.45);
+            painter.drawPixmap(
+                QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), image);
+            painter.setOpacity(1);
+        } else if (!text().isEmpty()) {
+            painter.setPen(ink);
+            painter.setFont(font());
+            painter.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap,
+                             text());
+        }
+    }
     if (!mSelected) return;
     QPixmap mark;
     if (!QPixmapCache::find(checkMarkImage(), &mark)) {

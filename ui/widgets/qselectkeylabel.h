@@ -2,7 +2,8 @@
 // A key label that can be selected: a check mark at its top-right corner
 // while selected and a border that shows the state, unless a colour of its
 // own owns the border. QLightKeyLabel and QNatureLabel are such labels; the
-// style rules carry their class names.
+// border rules carry their class names. The label paints its key cap itself
+// (a picture holds a hundred of them; per-label style sheets cost too much).
 
 #include <QColor>
 #include <QLabel>
@@ -28,6 +29,9 @@ public:
     void setColor(int r, int g, int b) { setColor(QColor(r, g, b)); }
 
     static QString checkMarkImage();
+    // The border rule in force, e.g.
+    // "QLightKeyLabel {  border: 1.5px solid rgb(255,136,38); }".
+    QString borderStyle() const { return mBorderStyle; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,6 +40,7 @@ private:
     void applyBorder();
 
     QString mClassName;
+    QString mBorderStyle;
     quint8 mKeyItem;
     bool mSelected = false;
     QColor mColor;

@@ -167,7 +167,7 @@ void TestQKeyboardWidget::lightPicture() {
     picture.rebuild();
     auto label = [&](quint8 key) { return static_cast<QLightKeyLabel*>(picture.labelOf(key)); };
     QVERIFY(label(q)->hasColor());
-    QVERIFY(label(q)->styleSheet().contains("#123456"));
+    QVERIFY(label(q)->borderStyle().contains("#123456"));
     QVERIFY(!label(w)->hasColor());  // brightness above 100: selection owns the border
 
     // Press on Q toggles it, dragging over W and E selects them.
@@ -180,8 +180,8 @@ void TestQKeyboardWidget::lightPicture() {
     QApplication::sendEvent(&picture, &move2);
     QTest::mouseRelease(&picture, Qt::LeftButton, {}, centre(label(e)));
     QCOMPARE(picture.selectedKeys(), (QByteArray(1, char(q)) + char(w) + char(e)));
-    QVERIFY(label(w)->styleSheet().contains("rgb(255,136,38)"));
-    QVERIFY(label(q)->styleSheet().contains("#123456"));  // colour keeps the border
+    QVERIFY(label(w)->borderStyle().contains("rgb(255,136,38)"));
+    QVERIFY(label(q)->borderStyle().contains("#123456"));  // colour keeps the border
 
     // A drag over selected keys leaves them selected; a click deselects.
     QTest::mousePress(&picture, Qt::LeftButton, {}, centre(label(r)));

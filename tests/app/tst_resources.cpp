@@ -103,7 +103,8 @@ QStringList tipKeys() {
          << QStringLiteral("QSocdAddDialog/lastRadio") << QStringLiteral("QSocdAddDialog/oneRadio")
          << QStringLiteral("QSocdAddDialog/twoRadio")
          << QStringLiteral("QSocdAddDialog/cancelRadio") << QStringLiteral("MacroForm/mPromptLabel")
-         << QStringLiteral("MacroForm/keyEdit");
+         << QStringLiteral("MacroForm/keyEdit") << QStringLiteral("KeySetForm/undoButton")
+         << QStringLiteral("KeySetForm/searchEdit");
     for (const char* m : {"leftControl", "leftShirt", "leftAlt", "leftWin", "rightCtrl",
                           "rightShirt", "rightAlt", "rightWin"}) {
         keys << QStringLiteral("keyboard/control/") + QLatin1String(m);
@@ -359,7 +360,7 @@ private slots:
         QSettings tips(path, QSettings::IniFormat);
         QCOMPARE(tips.status(), QSettings::NoError);
         const QStringList required = tipKeys();
-        QCOMPARE(required.size(), 7 + 11 + 8 + 109 + 21 + 10 + 6 + 25);
+        QCOMPARE(required.size(), 7 + 13 + 8 + 109 + 21 + 10 + 6 + 25);
         for (const QString& key : required) {
             // A value read back as a list (an unquoted comma) would show empty.
             const QVariant value = tips.value(key);

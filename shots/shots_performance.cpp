@@ -53,7 +53,7 @@ ZENTARO_SHOT("performance", [](ShotContext& c) {
     c.save(QStringLiteral("performance"));
 });
 
-ZENTARO_SHOT("align", [](ShotContext& c) {
+ZENTARO_SHOT("calibration", [](ShotContext& c) {
     c.session().reachKeyPage();
     c.showPage(PageAlign);
     auto* page = qobject_cast<AlignSetForm*>(c.window()->page(PageAlign));
@@ -88,7 +88,7 @@ ZENTARO_SHOT("align", [](ShotContext& c) {
     page->usb_receive_report_calibration(page->source(), 1, 1, down);
     page->usb_receive_report_calibration(page->source(), 1, 1, now);
     c.settle(200);
-    c.save(QStringLiteral("align"));
+    c.save(QStringLiteral("calibration"));
     page->leaveCalibration(false);
 });
 

@@ -26,6 +26,7 @@ private slots:
 
     void startStreamsAndKeysPassAtTheBottom();
     void passNeedsTheFullTravel();
+    void movedKeysAreRepainted();
     void saveStopsWaitsForTheAnswerThenSaves();
     void leavingStopsOnceAndDoesNotSave();
     void failedSwitchInvertsTheState();
@@ -94,6 +95,38 @@ void TestAlignSetForm::startStreamsAndKeysPassAtTheBottom() {
         }(),
         10000);
     QVERIFY(passed < form()->keyboardWidget()->labels().size());
+}
+
+namespace {
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+}  // namespace
+
+void TestAlignSetForm::movedKeysAreRepainted() {
+    // The stream repaints the keys in one go through the picture: each key
+    // whose bar moved or that passed must still reach the screen.
+    startCalibration();
+    const int full = form()->maxTravel();
+    QList<QLabel*> labels = form()->keyboardWidget()->labels();
+    QVERIFY(labels.size() > 10);
+    auto* first = qobject_cast<QAdjustKeyLabel*>(labels.first());
+    auto* last = qobject_cast<QAdjustKeyLabel*>(labels.last());
+    PaintCounter firstPaints, lastPaints;
+    first->installEventFilter(&firstPaints);
+    last->installEventFilter(&lastPaints);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    firstPaints.count = lastPaints.count = 0;
+
+    report({{first->keyItem(), quint16(full / 2)}, {last->keyItem(), quint16(full)}});
+    QTRY_COMPARE(last->travel(), full);
+    QTRY_VERIFY(firstPaints.count > 0 && lastPaints.count > 0);
 }
 
 void TestAlignSetForm::passNeedsTheFullTravel() {

@@ -1,8 +1,9 @@
 #include "ui/pages/align/alignsetform.h"
 
 #include <QDebug>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
-#include <QSet>
 #include <QTimer>
 
 #include "link/usbprotocol.h"
@@ -19,6 +20,27 @@ namespace {
 UsbCommunicateUtil* engine() {
     return UsbCommunicateUtil::instance();
 }
+
+// Opaque plate colour under the keys. A streamed report repaints the keys'
+// area as one rectangle; with this under the labels, the gaps between keys
+// are filled here and the picture and the page behind it are not painted
+// again for every report.
+class PlateBackdrop : public QWidget {
+public:
+    explicit PlateBackdrop(QKeyboardWidget* picture) : QWidget(picture), mPicture(picture) {
+        setAttribute(Qt::WA_OpaquePaintEvent, true);
+        setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), mPicture->plateColor());
+    }
+
+private:
+    QKeyboardWidget* mPicture;
+};
 
 }  // namespace
 
@@ -113,6 +135,15 @@ void AlignSetForm::buildPicture() {
         return QRect(labelLeft(p->keyItem, p->left, positions), p->top, p->width, p->height);
     });
     picture->rebuild();
+    QRect keys;
+    for (const QLabel* label : picture->labels()) keys |= label->geometry();
+    if (!keys.isNull()) {
+        auto* backdrop = new PlateBackdrop(picture);
+        mBackdrop = backdrop;
+        backdrop->setGeometry(keys);
+        backdrop->lower();
+        backdrop->show();
+    }
     picture->show();
     applyState();
 }
@@ -224,16 +255,23 @@ void AlignSetForm::usb_receive_report_calibration(
         return;
     }
     const int full = maxTravel();
-    // The first entry of a key counts; each label repaints only itself.
-    QSet<quint8> seen;
+    // The first entry of a key counts. Labels only store what changed; the
+    // picture then repaints once over the keys that look different, instead
+    // of every label asking for its own repaint.
+    bool seen[256] = {};
+    QRect dirty;
     for (const QSharedPointer<KEYBOARD_ALIGN_INFO>& entry : keyboardAlignList) {
-        if (!entry || seen.contains(entry->keyItem)) continue;
-        seen.insert(entry->keyItem);
+        if (!entry || seen[entry->keyItem]) continue;
+        seen[entry->keyItem] = true;
         QAdjustKeyLabel* label = mLabelByKey.value(entry->keyItem);
         if (!label) continue;
-        if (entry->value >= full) label->setStatus(QAdjustKeyLabel::Passed);
-        label->setTravel(entry->value);
+        const quint8 status =
+            entry->value >= full ? quint8(QAdjustKeyLabel::Passed) : label->status();
+        if (label->takeTravel(entry->value, status)) dirty |= label->geometry();
     }
+    // Through the backdrop: an update of the picture itself, covered by
+    // opaque children, would not repaint the labels.
+    if (!dirty.isNull() && mBackdrop) mBackdrop->update(dirty.translated(-mBackdrop->pos()));
 }
 
 void AlignSetForm::usb_receive_save_calibration(uchar source, int current, int total) {

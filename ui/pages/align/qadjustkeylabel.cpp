@@ -29,6 +29,14 @@ void QAdjustKeyLabel::setTravel(int travel) {
     if (bandHeight(mTravel, mMaxTravel, height()) != before) update();
 }
 
+bool QAdjustKeyLabel::takeTravel(int travel, quint8 status) {
+    const bool statusChanged = mStatus != status;
+    const int before = bandHeight(mTravel, mMaxTravel, height());
+    mStatus = status;
+    mTravel = travel;
+    return statusChanged || bandHeight(mTravel, mMaxTravel, height()) != before;
+}
+
 int QAdjustKeyLabel::bandHeight(int travel, int maxTravel, int h) {
     if (maxTravel <= 0 || travel <= 0 || h <= 0) return 0;
     return int(qBound<qint64>(0, qint64(travel) * h / maxTravel, qint64(h)));

@@ -28,6 +28,10 @@ public:
     void setStatus(quint8 status);
     int travel() const { return mTravel; }
     void setTravel(int travel);
+    // Stores the travel and the status without asking for a repaint: true
+    // when what the label shows changed. For a caller that repaints many
+    // labels at once through their parent.
+    bool takeTravel(int travel, quint8 status);
     int maxTravel() const { return mMaxTravel; }
 
     // Height of the travel band for a label of height h: travel * h / T,

@@ -6,7 +6,11 @@
 // (a picture holds a hundred of them; per-label style sheets cost too much).
 
 #include <QColor>
+#include <QFont>
 #include <QLabel>
+#include <QPixmap>
+
+class QPainter;
 
 class QSelectKeyLabel : public QLabel {
     Q_OBJECT
@@ -34,14 +38,37 @@ public:
     QString borderStyle() const { return mBorderStyle; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Everything the painted cap depends on; the cap is painted again only
+    // when one of them changed (a picture repaints a hundred labels at once).
+    struct CapState {
+        QSize size;
+        qreal ratio = 0;
+        bool dark = false;
+        bool enabled = false;
+        bool selected = false;
+        QColor color;
+        QString text;
+        qint64 image = 0;
+        QFont font;
+        bool operator==(const CapState& o) const {
+            return size == o.size && ratio == o.ratio && dark == o.dark && enabled == o.enabled &&
+                   selected == o.selected && color == o.color && text == o.text &&
+                   image == o.image && font == o.font;
+        }
+    };
     void applyBorder();
+    void paintCap(QPainter& painter, const CapState& state);
+    static QPixmap checkMark();
 
     QString mClassName;
     QString mBorderStyle;
     quint8 mKeyItem;
     bool mSelected = false;
     QColor mColor;
+    CapState mCapState;
+    QPixmap mCap;
 };

@@ -1,6 +1,7 @@
 #include "ui/pages/light/lightsetform.h"
 
 #include <QCheckBox>
+#include <QDataStream>
 #include <QDebug>
 #include <QIntValidator>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <algorithm>
 
 #include "app/systemconfigutil.h"
+#include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
@@ -167,6 +169,7 @@ void LightSetForm::connectControls() {
 void LightSetForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
     ui->retranslateUi(content());
+    mPictureInputs.clear();  // key texts and tips are in the language
     relabelEffectButtons();
     showParameters();
     // The keyboard names its effects in the program's language.
@@ -184,9 +187,56 @@ void LightSetForm::refreshLanguageUi() {
 void LightSetForm::enter() {
     if (QPushButton* own = navigationBar()->button(PageLight)) own->setChecked(true);
     mCurrent = EffectNone;
-    rebuildPicture();
-    rebuildEffectButtons();
+    // Building the picture and the buttons costs most of the page switch:
+    // done again only when what they show changed since the last time.
+    const QByteArray pictureInputs = pictureFingerprint();
+    if (!mPicture || pictureInputs != mPictureInputs) {
+        rebuildPicture();
+    } else {
+        // As a fresh picture: nothing selected.
+        mPicture->deselectAll();
+    }
+    if (effectItems() != mEffectItems) {
+        rebuildEffectButtons();
+    } else {
+        relabelEffectButtons();
+        markCurrentEffect();
+    }
     showParameters();
+}
+
+QByteArray LightSetForm::pictureFingerprint() const {
+    const KeyboardConfigUtil* m = model();
+    QByteArray inputs;
+    if (!m) return inputs;
+    QDataStream out(&inputs, QIODevice::WriteOnly);
+    out << QKeyboardWidget::imageFolder()
+        << (m->keyboardProduct ? int(m->keyboardProduct->serialNumber) : -1);
+    if (const SystemConfigUtil* config = SystemConfigUtil::instance()) out << config->theme();
+    for (const KeyPositionPtr& p : m->keyboardPositionMap) {
+        if (!p || !p->flag) continue;
+        out << p->keyItem << p->posItem << p->left << p->top << p->width << p->height;
+        if (const KeyBindingPtr b = m->keyConfig(0, p->keyItem)) {
+            out << b->type << b->hValue << b->lValue;
+            if (b->type == KeyCatalogue::TypeAdvanced) out << m->highKeyAttribute(b->lValue);
+        } else {
+            out << quint8(0xEE);
+        }
+        if (const CustomLightPtr l = m->customLight(p->keyItem))
+            out << l->light << l->colorR << l->colorG << l->colorB;
+        else
+            out << quint8(0xEE);
+    }
+    return inputs;
+}
+
+QList<int> LightSetForm::effectItems() const {
+    QList<int> items{EffectCustom};
+    if (const KeyboardConfigUtil* m = model())
+        for (auto it = m->keyboardEffectNameMap.cbegin(); it != m->keyboardEffectNameMap.cend();
+             ++it)
+            if (it.value() && it.key() != EffectCustom) items.append(it.key());
+    return items;
 }
 
 void LightSetForm::rebuildPicture() {
@@ -197,6 +247,7 @@ void LightSetForm::rebuildPicture() {
     mPicture = new QLightKeyboardWidget(ui->keyboardArea);
     QKeyboardWidget::placePicture(mPicture);
     mPicture->rebuild();
+    mPictureInputs = pictureFingerprint();
     mPicture->setLabelsEnabled(mCurrent == EffectCustom);
     mPicture->show();
 }
@@ -208,11 +259,8 @@ void LightSetForm::rebuildEffectButtons() {
         button->deleteLater();
     }
     mEffectButtons.clear();
-    QList<int> items{EffectCustom};
-    if (const KeyboardConfigUtil* m = model())
-        for (auto it = m->keyboardEffectNameMap.cbegin(); it != m->keyboardEffectNameMap.cend();
-             ++it)
-            if (it.value() && it.key() != EffectCustom) items.append(it.key());
+    const QList<int> items = effectItems();
+    mEffectItems = items;
     for (int i = 0; i < items.size(); ++i) {
         const int item = items.at(i);
         auto* button = new QToolButton(ui->effectWidget);
@@ -336,10 +384,13 @@ void LightSetForm::showColor(const QColor& color, ColorSource from) {
             ui->colorSlider->setPosition(1.0);
         }
     }
-    ui->colorPreviewLabel->setStyleSheet(
-        QStringLiteral("background-color: %1; border: 1px solid rgba(0, 0, 0, 40); "
-                       "border-radius: 6px;")
-            .arg(color.name()));
+    // A style sheet change re-polishes the label: only when the colour moved.
+    const QString preview = QStringLiteral(
+                                "background-color: %1; border: 1px solid rgba(0, 0, 0, 40); "
+                                "border-radius: 6px;")
+                                .arg(color.name());
+    if (ui->colorPreviewLabel->styleSheet() != preview)
+        ui->colorPreviewLabel->setStyleSheet(preview);
 }
 
 // ------------------------------------------------------------ effect buttons

@@ -94,6 +94,10 @@ private:
 
     void connectControls();
     void rebuildPicture();
+    // What the picture shows: positions, bindings, per-key lights, theme.
+    QByteArray pictureFingerprint() const;
+    // The effect buttons' items: custom first, then the keyboard's effects.
+    QList<int> effectItems() const;
     void rebuildEffectButtons();
     void relabelEffectButtons();
     void markCurrentEffect();
@@ -122,6 +126,8 @@ private:
     std::unique_ptr<Ui::LightSetForm> ui;
     QPointer<QLightKeyboardWidget> mPicture;
     QMap<int, QToolButton*> mEffectButtons;
+    QByteArray mPictureInputs;  // pictureFingerprint() of the built picture
+    QList<int> mEffectItems;    // effectItems() of the built buttons
     QList<QLineEdit*> mChannelEdits;
     QTimer* mAnswerWatchdog = nullptr;
 

@@ -57,5 +57,16 @@ void QCustomProgressDialog::setStallTimeout(int ms) {
 void QCustomProgressDialog::setProgressValue(int value) {
     if (value != this->value() && mStallTimer->interval() > 0 && !wasCanceled())
         mStallTimer->start();
-    setValue(value);
+    // Once shown, QProgressDialog::setValue runs the event loop (modal
+    // dialogs) and the bar repaints at once: called from a receive slot that
+    // would handle later frames inside this one and paint the window on every
+    // step. The bar is set with its painting left to the next update instead.
+    if (!isVisible()) {
+        setValue(value);
+        return;
+    }
+    if (value == mBar->value()) return;
+    mBar->setUpdatesEnabled(false);
+    mBar->setValue(value);
+    mBar->setUpdatesEnabled(true);
 }

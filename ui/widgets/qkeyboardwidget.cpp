@@ -14,6 +14,12 @@ namespace {
 // Margin of the plate around the outermost keys.
 constexpr int PlateMargin = 7;
 constexpr int PlateRadius = 12;
+
+bool sameRecord(const KeyPositionRecord& a, const KeyPositionRecord& b) {
+    return a.keyItem == b.keyItem && a.posItem == b.posItem && a.flag == b.flag &&
+           a.row == b.row && a.col == b.col && a.left == b.left && a.top == b.top &&
+           a.width == b.width && a.height == b.height;
+}
 }  // namespace
 
 QKeyboardWidget::QKeyboardWidget(const QString& className, int layer, QWidget* parent)
@@ -51,7 +57,10 @@ bool QKeyboardWidget::samePositions() const {
     int index = 0;
     for (const KeyPositionPtr& position : m->keyboardPositionMap) {
         if (!position || !position->flag) continue;
-        if (index >= mPositions.size() || mPositions.at(index) != position) return false;
+        // Reading the keyboard again makes new records with the same values:
+        // compared by value, so the labels survive a reconnect.
+        if (index >= mPositions.size() || !sameRecord(*mPositions.at(index), *position))
+            return false;
         const QRect geometry(position->left, position->top, position->width, position->height);
         if (mLabels.at(index)->geometry() != geometry) return false;
         ++index;
@@ -59,10 +68,22 @@ bool QKeyboardWidget::samePositions() const {
     return index == mPositions.size();
 }
 
+void QKeyboardWidget::adoptPositions() {
+    const KeyboardConfigUtil* m = model();
+    if (!m) return;
+    int index = 0;
+    for (const KeyPositionPtr& position : m->keyboardPositionMap) {
+        if (!position || !position->flag) continue;
+        if (index < mPositions.size()) mPositions[index] = position;
+        ++index;
+    }
+}
+
 void QKeyboardWidget::rebuild() {
     beforeBuild();
     if (reuseLabels() && samePositions()) {
         // Same keys in the same places: only what they show changes.
+        adoptPositions();
         for (int i = 0; i < mLabels.size(); ++i)
             fillLabel(mLabels.at(i), mPositions.at(i), bindingOf(mKeyItems.at(i)));
         afterBuild();

@@ -88,8 +88,10 @@ protected:
 
 private:
     void clearLabels();
-    // True when the drawn keys are exactly mPositions (same records).
+    // True when the drawn keys are mPositions (records equal in value).
     bool samePositions() const;
+    // Takes the model's current records for the drawn keys.
+    void adoptPositions();
     void applyThemeColours();
 
     QString mClassName;

@@ -32,6 +32,7 @@ private slots:
     void cleanup() { stopWindow(); }
 
     void customLightReachesSelectedAndSharedKeys();
+    void reenteringShowsTheModelAsItIsNow();
     void effectParameterSendsOnlyThatField();
     void rowsFollowTheEffectsFlags();
     void changesThatSendNothing();
@@ -150,6 +151,31 @@ void TestLightSetForm::customLightReachesSelectedAndSharedKeys() {
     QCOMPARE(frames[1].mid(7, 7), QByteArray::fromHex("50ff00000a2a2b"));
     QCOMPARE(int(profile().lights[kHiddenTwin].light), 80);
     QCOMPARE(int(model()->customLight(kHiddenTwin)->light), 80);
+}
+
+void TestLightSetForm::reenteringShowsTheModelAsItIsNow() {
+    chooseEffect(LightSetForm::EffectCustom);
+    clickKey(kOtherKey);
+    QVERIFY(!form()->keyboardWidget()->selectedKeys().isEmpty());
+    // Nothing changed meanwhile: the page opens as new, nothing selected.
+    showPage(PageKey);
+    showPage(PageLight);
+    QVERIFY(form()->keyboardWidget()->selectedKeys().isEmpty());
+    QCOMPARE(form()->currentEffect(), int(LightSetForm::EffectNone));
+    QVERIFY(!form()->effectButton(LightSetForm::EffectCustom)->isChecked());
+
+    // A key's light changed while the page was away is shown on return.
+    showPage(PageKey);
+    CustomLightPtr light = model()->customLight(kOtherKey);
+    QVERIFY(light);
+    light->light = 40;
+    light->colorR = 0;
+    light->colorG = 0;
+    light->colorB = 255;
+    showPage(PageLight);
+    auto* label = qobject_cast<QLightKeyLabel*>(form()->keyboardWidget()->labelOf(kOtherKey));
+    QVERIFY(label);
+    QCOMPARE(label->color(), QColor(0, 0, 255));
 }
 
 void TestLightSetForm::effectParameterSendsOnlyThatField() {

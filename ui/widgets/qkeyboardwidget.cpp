@@ -16,9 +16,9 @@ constexpr int PlateMargin = 7;
 constexpr int PlateRadius = 12;
 
 bool sameRecord(const KeyPositionRecord& a, const KeyPositionRecord& b) {
-    return a.keyItem == b.keyItem && a.posItem == b.posItem && a.flag == b.flag &&
-           a.row == b.row && a.col == b.col && a.left == b.left && a.top == b.top &&
-           a.width == b.width && a.height == b.height;
+    return a.keyItem == b.keyItem && a.posItem == b.posItem && a.flag == b.flag && a.row == b.row &&
+           a.col == b.col && a.left == b.left && a.top == b.top && a.width == b.width &&
+           a.height == b.height;
 }
 }  // namespace
 

@@ -151,6 +151,22 @@ void TestQKeyboardWidget::keyPicture() {
     picture.rebuild();
     QVERIFY(!picture.isKeySelected());
     QVERIFY(picture.labelOf(a)->isEnabled());
+
+    // Reading the same keyboard again makes new, equal records: the labels
+    // stay and still select their keys; a key that moved is placed anew.
+    QLabel* kept = picture.labelOf(a);
+    const KeyPositionPtr old = mModel->keyboardPositionMap.value(a);
+    QVERIFY(mModel->loadProduct(samplecatalogue::FullSize));
+    const KeyPositionPtr fresh = mModel->keyboardPositionMap.value(a);
+    QVERIFY(fresh != old);
+    picture.rebuild();
+    QCOMPARE(picture.labelOf(a), kept);
+    QTest::mouseClick(picture.labelOf(a), Qt::LeftButton);
+    QCOMPARE(picture.selectedKeyItem(), a);
+    fresh->left += 3;
+    picture.rebuild();
+    QCOMPARE(picture.labelOf(a)->geometry(),
+             QRect(fresh->left, fresh->top, fresh->width, fresh->height));
 }
 
 void TestQKeyboardWidget::lightPicture() {

@@ -15,6 +15,8 @@ QString CliErrors::engine(int code) {
             return QStringLiteral("the keyboard answered for another layer");
         case -4:
             return QStringLiteral("the keyboard answered for another macro");
+        case -5:
+            return QStringLiteral("too many items for one command; nothing was sent");
         case -200:
             return QStringLiteral(
                 "no keyboard found (is it plugged in, and does the udev rule give you access?)");

@@ -87,6 +87,9 @@ enum Error : int {
     ErrorNoAnswer = -2,
     ErrorLayer = -3,
     ErrorMacroIndex = -4,
+    // A write whose items need more frames than the frame bytes can number
+    // (or than the command answers): refused before anything is sent.
+    ErrorTooManyItems = -5,
     ErrorNoDevice = -200,
 };
 

@@ -52,6 +52,7 @@ void UsbCommunicateUtil::receiveAddHighKey(const Answer& a) {
 
 void UsbCommunicateUtil::setHighKey(const uchar& source, const bool& waitAnswer,
                                     const HighKeyList& list) {
+    if (!fitsFrames("setHighKey", source, SetHighKey, list.size())) return;
     // The list sent becomes the staging list, so a commit after the write
     // hands the model what the keyboard accepted.
     mHighKeyList = list;
@@ -137,6 +138,7 @@ void UsbCommunicateUtil::receiveMacroConfig(const Answer& a) {
 
 void UsbCommunicateUtil::setMacroConfig(const uchar& source, const bool& waitAnswer,
                                         const uchar& index, const MacroEventList& events) {
+    if (index <= 9 && !fitsFrames("setMacroConfig", source, SetMacroConfig, events.size())) return;
     mMacroIndex = index;
     if (index <= 9) mMacroLists[index] = events;
     begin(source, waitAnswer, SetMacroConfig, index <= 9 ? events.size() : 0);
@@ -216,6 +218,7 @@ void UsbCommunicateUtil::receiveTriggerConfig(const Answer& a) {
 
 void UsbCommunicateUtil::setTriggerConfig(const uchar& source, const bool& waitAnswer,
                                           const TriggerSetting& setting, const QByteArray& keys) {
+    if (!fitsFrames("setTriggerConfig", source, SetTriggerConfig, keys.size())) return;
     mTrigger = setting;
     mKeyString = keys;
     begin(source, waitAnswer, SetTriggerConfig, keys.size());
@@ -272,6 +275,7 @@ void UsbCommunicateUtil::receiveSetTriggerConfigAll(const Answer& a) {
 
 void UsbCommunicateUtil::setQuickTriggerConfig(const uchar& source, const bool& waitAnswer,
                                                const QuickTriggerList& list) {
+    if (!fitsFrames("setQuickTriggerConfig", source, SetQuickTriggerConfig, list.size())) return;
     mQuickTriggerList = list;
     begin(source, waitAnswer, SetQuickTriggerConfig, list.size());
     if (mItemCount == 0) {

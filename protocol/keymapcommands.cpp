@@ -135,6 +135,7 @@ void UsbCommunicateUtil::receiveSetKeyboardConfig(const Answer& a) {
 
 void UsbCommunicateUtil::setKeyboardDefault(const uchar& source, const bool& waitAnswer,
                                             const uchar& layer, const QByteArray& keys) {
+    if (!fitsFrames("setKeyboardDefault", source, SetKeyboardDefault, keys.size())) return;
     mLayer = layer;
     mKeyString = keys;
     mKeyMaps[layer > 1 ? 1 : layer].clear();

@@ -39,6 +39,7 @@ void UsbCommunicateUtil::receiveCustomLight(const Answer& a) {
 
 void UsbCommunicateUtil::setCustomLight(const uchar& source, const bool& waitAnswer,
                                         const EffectLightEntry& colour, const QByteArray& keys) {
+    if (!fitsFrames("setCustomLight", source, SetCustomLight, keys.size())) return;
     mColour = colour;
     mKeyString = keys;
     begin(source, waitAnswer, SetCustomLight, keys.size());
@@ -154,6 +155,7 @@ void UsbCommunicateUtil::receiveSetEffectLight(const Answer& a) {
 
 void UsbCommunicateUtil::setEffectLightAll(const uchar& source, const bool& waitAnswer,
                                            const QSharedPointer<EffectLightMap>& map) {
+    if (!fitsFrames("setEffectLightAll", source, SetEffectLightAll, map ? map->size() : 0)) return;
     mEffectLightMap = map ? *map : EffectLightMap();
     begin(source, waitAnswer, SetEffectLightAll, mEffectLightMap.size());
     if (mItemCount == 0) {

@@ -214,11 +214,28 @@ void UsbCommunicateUtil::begin(uchar source, bool waitAnswer, uchar request, int
     mFrame = 1;
     mTotal = 1;
     if (itemCount >= 0) {
-        // Item counts, frame numbers and totals are single bytes on the wire.
-        mItemCount = uchar(qMin(itemCount, 255));
+        // Frame numbers and totals are single bytes on the wire; the item
+        // count is not sent, so a list of any length that fitsFrames() let
+        // through goes out whole.
+        mItemCount = itemCount;
         mItemsPerFrame = uchar(itemsPerFrame(request, gUsbDataMaxsize));
         mTotal = uchar(framesFor(mItemCount, mItemsPerFrame));
     }
+}
+
+bool UsbCommunicateUtil::fitsFrames(const char* operation, uchar source, uchar request,
+                                    int itemCount) {
+    // SetKeyboardDefault is answered once, with the restored bindings: a
+    // second frame would never be sent.
+    const int maxFrames = request == SetKeyboardDefault ? 1 : 255;
+    const int perFrame = itemsPerFrame(request, gUsbDataMaxsize);
+    if (itemCount <= 0 || framesFor(itemCount, perFrame) <= maxFrames) return true;
+    log(QStringLiteral("=== UsbCommunicateUtil %1 条目过多 source={%2};order={%3};items={%4};"
+                       "max={%5} ===")
+            .arg(QLatin1String(operation), hex(source), hex(request), dec(itemCount),
+                 dec(maxFrames * perFrame)));
+    emit usb_communicate_error(source, answerOf(request), ErrorTooManyItems);
+    return false;
 }
 
 int UsbCommunicateUtil::firstItem() const {

@@ -215,6 +215,10 @@ private:
 
     // Common steps of every public operation and every sender.
     void begin(uchar source, bool waitAnswer, uchar request, int itemCount = -1);
+    // A multi-frame write of itemCount items: true when its frames can be
+    // numbered (and answered); otherwise logs, reports ErrorTooManyItems and
+    // nothing is sent or staged. Called before the operation touches any state.
+    bool fitsFrames(const char* operation, uchar source, uchar request, int itemCount);
     // announced >= 0: the length byte says so instead of the payload size.
     void sendFrame(const char* sender, uchar request, const QByteArray& payload,
                    int announced = -1);
@@ -328,7 +332,7 @@ private:
     uchar mTotal = 1;
     uchar mFrame = 1;
     uchar mItemsPerFrame = 0;
-    uchar mItemCount = 0;
+    int mItemCount = 0;  // host side only: never cut to the byte the frames carry
     QList<KeyedFrame> mKeyedFrames;
     // command arguments
     uchar mTableIndex = 0;

@@ -92,6 +92,8 @@ private slots:
     void triggersOnTheKeyboard_data() { testsupport::channelRows(); }
     void triggersOnTheKeyboard();
     void triggerExactBytes();
+    void longListsGoOutWholeOrNotAtAll_data() { testsupport::channelRows(); }
+    void longListsGoOutWholeOrNotAtAll();
 };
 
 void TestHighKeyMacroTriggerCommands::addHighKeyWireMappingPerKind() {
@@ -423,6 +425,59 @@ void TestHighKeyMacroTriggerCommands::triggerExactBytes() {
     rig.engine->setQuickTriggerConfig(SourcePerformance, true, QuickTriggerList{a});
     QVERIFY(waitFor(quick, 1));
     QVERIFY2(rig.problems().isEmpty(), qPrintable(rig.problems()));
+}
+
+// More than 255 items: every one reaches the keyboard, none is cut off at the
+// byte that numbers the frames; a list that needs more frames than that byte
+// can number is refused before anything is sent.
+void TestHighKeyMacroTriggerCommands::longListsGoOutWholeOrNotAtAll() {
+    QFETCH(int, channel);
+    SimRig rig(channel);
+    QVERIFY(rig.ok);
+    const int data = channel - 6;
+
+    const MacroEventList events = macro(300);
+    QSignalSpy set(rig.engine.data(), &UsbCommunicateUtil::usb_receive_set_macro_config);
+    rig.engine->setMacroConfig(SourceMacroSet, true, 4, events);
+    const int macroFrames = (300 - 1) / ((data - 2) / 6) + 1;
+    QVERIFY(waitFor(set, macroFrames));
+    QCOMPARE(set.last().at(1).toInt(), macroFrames);
+    QCOMPARE(set.last().at(2).toInt(), macroFrames);
+    QCOMPARE(rig.profile().macros[4].size(), 300);
+    QSignalSpy get(rig.engine.data(), &UsbCommunicateUtil::usb_receive_macro_config);
+    rig.engine->getMacroConfig(SourceMacroSet, true, 4);
+    QVERIFY(waitFor(get, macroFrames));
+    QVERIFY(sameEvents(rig.engine->stagedMacro(4), events));
+
+    // 256 advanced-key records: the last frame carries the 256th.
+    HighKeyList list;
+    for (int i = 0; i < 256; ++i) list.append(HighKeyPtr::create(highKey(uchar(i), 3, {i, i})));
+    QSignalSpy high(rig.engine.data(), &UsbCommunicateUtil::usb_receive_set_high_key);
+    rig.engine->setHighKey(SourceHighKey, true, list);
+    const int perFrame = data / 19;
+    const int highFrames = (256 - 1) / perFrame + 1;
+    QVERIFY(waitFor(high, highFrames));
+    const QList<QByteArray> sent = requests(rig.sim.writtenReports(), SetHighKey);
+    QCOMPARE(sent.size(), highFrames);
+    const int inLast = 256 - perFrame * (highFrames - 1);
+    QCOMPARE(int(uchar(sent.last().at(6))), 19 * inLast);
+    QCOMPARE(int(uchar(sent.last().at(7 + 19 * (inLast - 1)))), 255);
+
+    // Refused whole: one frame too many for the macro, two keys too many
+    // for the single answered frame of a restore.
+    const int writesBefore = rig.sim.writtenReports().size();
+    QSignalSpy errors(rig.engine.data(), &UsbCommunicateUtil::usb_communicate_error);
+    rig.engine->setMacroConfig(SourceMacroSet, true, 4, macro(255 * ((data - 2) / 6) + 1));
+    rig.engine->setKeyboardDefault(SourceKeySet, true, 0, QByteArray(data, char(1)));
+    QCOMPARE(errors.size(), 2);
+    QCOMPARE(errors.at(0), (QList<QVariant>{QVariant::fromValue(uchar(SourceMacroSet)),
+                                            QVariant::fromValue(answerOf(SetMacroConfig)),
+                                            int(ErrorTooManyItems)}));
+    QCOMPARE(errors.at(1).at(2).toInt(), int(ErrorTooManyItems));
+    QTest::qWait(50);
+    QCOMPARE(rig.sim.writtenReports().size(), writesBefore);
+    QCOMPARE(rig.profile().macros[4].size(), 300);
+    QVERIFY(sameEvents(rig.engine->stagedMacro(4), events));
 }
 
 QTEST_GUILESS_MAIN(TestHighKeyMacroTriggerCommands)

@@ -29,6 +29,7 @@ private slots:
     void remapInBothLayers();
     void noFunctionAndResets();
     void resetLayerWithoutSelection();
+    void resetLayerFreesTheAdvancedKeysOnlyThatLayerCarries();
     void remapFreesTheAdvancedKeyAndPairKeysStayLocked();
     void pressToSelectSearchAndUndo();
 
@@ -158,6 +159,33 @@ void TestKeySetForm::resetLayerWithoutSelection() {
     QTRY_VERIFY_WITH_TIMEOUT(model()->keyConfig(0, a) && model()->keyConfig(0, a)->lValue == 0x04,
                              20000);
     QVERIFY(waitForPage(PageKey));
+}
+
+void TestKeySetForm::resetLayerFreesTheAdvancedKeysOnlyThatLayerCarries() {
+    // Layer 0 carries DKS item 0 and MT item 1; the Fn layer carries item 1 too.
+    QCOMPARE(int(model()->highKeyAttribute(0)), 2);
+    QCOMPARE(int(model()->highKeyAttribute(1)), 1);
+    const quint8 x = keyOf(0x1B);
+    profile().layers[1][x] = {4, 0, 1};
+    model()->keyConfig(1, x)->type = 4;
+    model()->keyConfig(1, x)->hValue = 0;
+    model()->keyConfig(1, x)->lValue = 1;
+    const int before = model()->highKeyCount();
+
+    clickPickerButton("mResetLayerButton");
+    QVERIFY(waitForEngineIdle());
+    const QList<QByteArray> freed =
+        testsupport::requests(sim().writtenReports(), UsbProtocol::DelHighKey);
+    QCOMPARE(freed.size(), 1);
+    QCOMPARE(int(uchar(freed[0].at(7))), 0);
+    QCOMPARE(uchar(profile().highKeys[0].at(0)), uchar(0xFF));
+    QCOMPARE(uchar(profile().highKeys[1].at(0)), uchar(1));
+    // Read again from the keyboard: one slot fewer, the Fn layer's MT intact.
+    QTRY_VERIFY_WITH_TIMEOUT(model()->highKeyCount() == before - 1, 20000);
+    QVERIFY(waitForPage(PageKey));
+    QCOMPARE(int(model()->highKeyAttribute(0)), 255);
+    QCOMPARE(int(model()->highKeyAttribute(1)), 1);
+    QCOMPARE(int(model()->keyConfig(1, x)->type), 4);
 }
 
 void TestKeySetForm::remapFreesTheAdvancedKeyAndPairKeysStayLocked() {

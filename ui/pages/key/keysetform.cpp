@@ -261,6 +261,7 @@ void KeySetForm::input_keyboard_button(uchar type) {
         case 2:
             // The whole layer: no key of it is meant.
             if (!beginChange(255, false)) return;
+            mLayerRecords = advancedKeysOfLayer(mLayer);
             e->setKeyboardDefault(source(), true, uchar(mLayer), QByteArray(2, char(0xFF)));
             break;
         default:
@@ -302,6 +303,13 @@ void KeySetForm::usb_communicate_error(uchar source, uchar order, int error) {
     if (!acceptSource(source, "usb_communicate_error")) return;
     // Nothing changes: the selection stays so that the user can try again.
     mPending = Pending();
+    if (mLayerReset) {
+        // The layer itself was reset: records not freed stay until the next
+        // reset, and the keyboard is read again as after any layer reset.
+        finishLayerReset();
+        return;
+    }
+    mLayerRecords.clear();
 }
 
 void KeySetForm::usb_receive_set_keyboard_config(uchar source, int current, int total,
@@ -341,11 +349,13 @@ void KeySetForm::usb_receive_set_keyboard_default(uchar source, int current, int
     const Pending done = mPending;
     mPending = Pending();
     if (flag) {
-        toast(tr("重置键盘数据成功！"));
-        clearUndo();
-        emit navigateRequested(PageDevice);
+        // The layer's keys lost their advanced keys: free those records on
+        // the keyboard before it is read again.
+        mLayerReset = true;
+        freeNextLayerRecord();
         return;
     }
+    mLayerRecords.clear();
     KeyboardConfigUtil* m = model();
     UsbCommunicateUtil* e = engine();
     if (!m || !e) return;
@@ -385,15 +395,59 @@ void KeySetForm::usb_receive_del_high_key(uchar source, int current, int total,
     if (!acceptSource(source, "usb_receive_del_high_key")) return;
     if (current < total) return;
     mPending = Pending();
-    KeyboardConfigUtil* m = model();
-    if (!m) return;
-    for (int slot = 0; slot < m->keyboardHighKeyList.size(); ++slot) {
-        const HighKeyPtr& record = m->keyboardHighKeyList.at(slot);
-        if (record && record->item == keyboardHighKey.item) {
-            m->clearHighKey(slot);
-            break;
+    if (KeyboardConfigUtil* m = model()) {
+        for (int slot = 0; slot < m->keyboardHighKeyList.size(); ++slot) {
+            const HighKeyPtr& record = m->keyboardHighKeyList.at(slot);
+            if (record && record->item == keyboardHighKey.item) {
+                m->clearHighKey(slot);
+                break;
+            }
         }
     }
+    if (mLayerReset) freeNextLayerRecord();
+}
+
+QList<HIGH_KEY_INFO> KeySetForm::advancedKeysOfLayer(int layer) const {
+    QList<HIGH_KEY_INFO> records;
+    const KeyboardConfigUtil* m = model();
+    if (!m) return records;
+    auto itemsOf = [](const KeyBindingMap& map) {
+        QList<quint8> items;
+        for (const KeyBindingPtr& b : map)
+            if (b && b->type == KeyCatalogue::TypeAdvanced && !items.contains(b->lValue))
+                items.append(b->lValue);
+        return items;
+    };
+    const QList<quint8> reset = itemsOf(layer == 1 ? m->keyboardFn1Map : m->keyboardFnMap);
+    // A record the other layer's keys still carry keeps working there.
+    const QList<quint8> kept = itemsOf(layer == 1 ? m->keyboardFnMap : m->keyboardFn1Map);
+    for (const HighKeyPtr& slot : m->keyboardHighKeyList) {
+        if (slot && slot->item != KeyboardConfigUtil::NoSlot && reset.contains(slot->item) &&
+            !kept.contains(slot->item))
+            records.append(*slot);
+    }
+    return records;
+}
+
+void KeySetForm::freeNextLayerRecord() {
+    UsbCommunicateUtil* e = engine();
+    if (mLayerRecords.isEmpty() || !e) {
+        finishLayerReset();
+        return;
+    }
+    // No other change may start while the keyboard frees the records.
+    mPending = Pending();
+    mPending.active = true;
+    e->delHighKey(source(), true, mLayerRecords.takeFirst());
+}
+
+void KeySetForm::finishLayerReset() {
+    mLayerReset = false;
+    mLayerRecords.clear();
+    mPending = Pending();
+    toast(tr("重置键盘数据成功！"));
+    clearUndo();
+    emit navigateRequested(PageDevice);
 }
 
 int KeySetForm::undoDepth(int layer) const {

@@ -96,6 +96,13 @@ private:
     bool handleComputerKey(QKeyEvent* event);
     // Frees the advanced key a confirmed change took off a key (TGL, MT, DKS).
     void releaseAdvancedKey(const KeyBinding& before);
+    // The advanced-key records that only keys of `layer` carry: a reset of
+    // the layer leaves them without a key.
+    QList<HIGH_KEY_INFO> advancedKeysOfLayer(int layer) const;
+    // After a confirmed layer reset: frees the next of those records on the
+    // keyboard, or ends the reset when none is left.
+    void freeNextLayerRecord();
+    void finishLayerReset();
     void forgetStaleUndo();
 
     std::unique_ptr<Ui::KeySetForm> ui;
@@ -105,6 +112,10 @@ private:
     int mLayer = 0;
     int mTab = 0;
     Pending mPending;
+    // Records to free once the keyboard confirmed the layer reset, and
+    // whether that confirmation came (the deletes then belong to the reset).
+    QList<HIGH_KEY_INFO> mLayerRecords;
+    bool mLayerReset = false;
     std::array<QList<UndoEntry>, 2> mUndo;
     bool mWindowConnected = false;
     int mLastPressedKey = 0;

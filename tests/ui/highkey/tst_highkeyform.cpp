@@ -37,6 +37,7 @@ private slots:
     void pairKindsBindBothKeysAndDeleteRestoresBoth_data();
     void pairKindsBindBothKeysAndDeleteRestoresBoth();
     void pairWithoutSecondKeyIsRefused();
+    void editingAPairsSecondKeyRestoresTheKeyItLeft();
     void addTileWithoutSelectedKey();
     void lastFreeSlotAndFullTable();
     void pairTabsEnableOnlyAdvancedOrFactoryKeys();
@@ -318,6 +319,43 @@ void TestHighKeyForm::pairWithoutSecondKeyIsRefused() {
     clickInDialog(QStringLiteral("cancelBtn"));
     QVERIFY(waitForEngineIdle());
     QCOMPARE(requestCount(UsbProtocol::AddHighKey), adds);
+}
+
+void TestHighKeyForm::editingAPairsSecondKeyRestoresTheKeyItLeft() {
+    form()->on_rsBtn_clicked();
+    const quint8 first = keyOf(0x16), second = keyOf(0x1A), moved = keyOf(0x08);  // S, W, E
+    QHighKeyDialog* dialog = openNewRecordOn(first);
+    QVERIFY(dialog);
+    pressOnPicture(dialog->pairPicture(), second);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+    const quint8 slot = model()->keyConfig(0, first)->lValue;
+
+    pressOnPicture(form()->picture(), first);
+    dialog = form()->dialog();
+    QVERIFY(dialog && !dialog->isNewRecord());
+    pressOnPicture(dialog->pairPicture(), moved);
+    QCOMPARE(dialog->pairPicture()->selectedKey(), moved);
+    sim().clearWrittenReports();
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+
+    QCOMPARE(quint8(slotBytes(slot)[3]), moved);
+    const QList<QByteArray> restores =
+        testsupport::requests(sim().writtenReports(), UsbProtocol::SetKeyboardDefault);
+    QCOMPARE(restores.size(), 1);
+    QCOMPARE(restores[0].mid(7, 3), QByteArray(1, 0) + char(second) + char(0xFF));
+    // W is an ordinary key again, in the model, on the keyboard and drawn so.
+    QTRY_COMPARE(model()->keyConfig(0, second)->type, model()->defaultKey(second, 0)->type);
+    QCOMPARE(model()->keyConfig(0, second)->lValue, model()->defaultKey(second, 0)->lValue);
+    QCOMPARE(profile().layers[0][second].type, keyboard().state().factoryLayers[0][second].type);
+    QCOMPARE(profile().layers[0][second].lValue,
+             keyboard().state().factoryLayers[0][second].lValue);
+    QCOMPARE(form()->picture()->labelOf(second)->text(), model()->defaultKey(second, 0)->label);
+    for (quint8 k : {first, moved}) {
+        QCOMPARE(model()->keyConfig(0, k)->type, quint8(KeyCatalogue::TypeAdvanced));
+        QCOMPARE(model()->keyConfig(0, k)->lValue, slot);
+    }
 }
 
 void TestHighKeyForm::addTileWithoutSelectedKey() {

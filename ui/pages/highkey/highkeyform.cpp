@@ -24,6 +24,13 @@ enum Kind { Tgl = 0, Mt = 1, Dks = 2, Rs = 3, Oks = 4, Socd = 5 };
 bool isPairKind(int kind) {
     return kind == Rs || kind == Oks || kind == Socd;
 }
+// The keys a record puts its advanced key on.
+QList<quint8> keysOf(const HIGH_KEY_INFO& r) {
+    QList<quint8> keys{r.data[0]};
+    if (isPairKind(r.attribute)) keys.append(r.data[1]);
+    keys.removeAll(quint8(255));
+    return keys;
+}
 }  // namespace
 
 HighKeyForm::HighKeyForm(QWidget* parent)
@@ -287,6 +294,16 @@ void HighKeyForm::dialogFinished() {
             engine->addHighKey(source(), true, record);
             break;
         case QHighKeyDialog::ActionEdit:
+            mEditing = false;
+            if (const KeyboardConfigUtil* model = KeyboardConfigUtil::instance()) {
+                for (const HighKeyPtr& slot : model->keyboardHighKeyList) {
+                    if (slot && slot->item == record.item) {
+                        mEditedFrom = *slot;
+                        mEditing = true;
+                        break;
+                    }
+                }
+            }
             engine->addHighKey(source(), true, record);
             break;
         default:
@@ -298,7 +315,7 @@ void HighKeyForm::dialogFinished() {
 
 void HighKeyForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
-    acceptSource(source, "usb_communicate_error");
+    if (acceptSource(source, "usb_communicate_error")) mEditing = false;
 }
 
 void HighKeyForm::usb_receive_add_high_key(uchar source, int current, int total,
@@ -312,6 +329,20 @@ void HighKeyForm::usb_receive_add_high_key(uchar source, int current, int total,
         model->setKeyConfig(0, r.data[0], KeyCatalogue::TypeAdvanced, 0, r.item);
         if (isPairKind(r.attribute))
             model->setKeyConfig(0, r.data[1], KeyCatalogue::TypeAdvanced, 0, r.item);
+    }
+    // A pair that moved its second key: the key it left is an ordinary key
+    // again; the keyboard restores it and the model takes what it answers.
+    QByteArray left;
+    if (mEditing && mEditedFrom.item == r.item) {
+        const QList<quint8> now = keysOf(r);
+        for (quint8 key : keysOf(mEditedFrom))
+            if (!now.contains(key) && left.size() < 2) left.append(char(key));
+    }
+    mEditing = false;
+    if (!left.isEmpty()) {
+        if (left.size() < 2) left.append(char(0xFF));
+        if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
+            engine->setKeyboardDefault(BasePage::source(), true, 0, left);
     }
     refreshAll();
 }

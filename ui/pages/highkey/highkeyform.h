@@ -69,4 +69,9 @@ private:
     quint8 mLastKey = 255;
     QPointer<QHighKeyboardWidget> mPicture;
     QPointer<QHighKeyDialog> mDialog;
+    // An edited record as the model held it before the edit was sent: the
+    // keys it no longer names get their default bindings back once the
+    // keyboard confirmed it.
+    HIGH_KEY_INFO mEditedFrom;
+    bool mEditing = false;
 };

@@ -38,6 +38,7 @@ private slots:
     void pairKindsBindBothKeysAndDeleteRestoresBoth();
     void pairWithoutSecondKeyIsRefused();
     void editingAPairsSecondKeyRestoresTheKeyItLeft();
+    void deletingRestoresBothKeyNumbersOfOneDrawnKey();
     void addTileWithoutSelectedKey();
     void lastFreeSlotAndFullTable();
     void pairTabsEnableOnlyAdvancedOrFactoryKeys();
@@ -355,6 +356,43 @@ void TestHighKeyForm::editingAPairsSecondKeyRestoresTheKeyItLeft() {
     for (quint8 k : {first, moved}) {
         QCOMPARE(model()->keyConfig(0, k)->type, quint8(KeyCatalogue::TypeAdvanced));
         QCOMPARE(model()->keyConfig(0, k)->lValue, slot);
+    }
+}
+
+void TestHighKeyForm::deletingRestoresBothKeyNumbersOfOneDrawnKey() {
+    // The sample product draws a second key number on the backslash position;
+    // the model gives both the advanced key.
+    quint8 drawn = 255, partner = 255;
+    for (const KeyPositionPtr& p : std::as_const(model()->keyboardPositionMap))
+        for (const KeyPositionPtr& q : std::as_const(model()->keyboardPositionMap))
+            if (p->keyItem != q->keyItem && p->posItem == q->posItem &&
+                form()->picture()->labelOf(p->keyItem) && drawn == 255) {
+                drawn = p->keyItem;
+                partner = q->keyItem;
+            }
+    QVERIFY(drawn != 255);
+    form()->on_tglBtn_clicked();
+    QHighKeyDialog* dialog = openNewRecordOn(drawn);
+    QVERIFY(dialog);
+    clickLabel(inDialog(QStringLiteral("triggerLabel")));
+    pick(dialog, KeyCatalogue::TypeKey, 0, 0x04);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+    QCOMPARE(model()->keyConfig(0, partner)->type, quint8(KeyCatalogue::TypeAdvanced));
+
+    pressOnPicture(form()->picture(), drawn);
+    QVERIFY(form()->dialog());
+    sim().clearWrittenReports();
+    clickInDialog(QStringLiteral("delBtn"));
+    QVERIFY(waitForEngineIdle());
+    const QList<QByteArray> restores =
+        testsupport::requests(sim().writtenReports(), UsbProtocol::SetKeyboardDefault);
+    QCOMPARE(restores.size(), 1);
+    QCOMPARE(restores[0].mid(7, 3), QByteArray(1, 0) + char(drawn) + char(partner));
+    for (quint8 k : {drawn, partner}) {
+        QCOMPARE(model()->keyConfig(0, k)->type, profile().layers[0][k].type);
+        QCOMPARE(model()->keyConfig(0, k)->lValue, profile().layers[0][k].lValue);
+        QCOMPARE(profile().layers[0][k].lValue, keyboard().state().factoryLayers[0][k].lValue);
     }
 }
 

@@ -31,6 +31,7 @@ private slots:
     void resetLayerWithoutSelection();
     void resetLayerFreesTheAdvancedKeysOnlyThatLayerCarries();
     void remapFreesTheAdvancedKeyAndPairKeysStayLocked();
+    void twoKeyNumbersDrawnAsOneKeyChangeTogether();
     void pressToSelectSearchAndUndo();
 
 private:
@@ -225,6 +226,37 @@ void TestKeySetForm::remapFreesTheAdvancedKeyAndPairKeysStayLocked() {
     QTest::mouseClick(form()->picture()->labelOf(keyOf(0x04)), Qt::LeftButton);  // deselect
     QVERIFY(!form()->picture()->isKeySelected());
     QVERIFY(!form()->picture()->labelOf(x)->isEnabled());
+}
+
+void TestKeySetForm::twoKeyNumbersDrawnAsOneKeyChangeTogether() {
+    // The sample product draws a second key number on the backslash position.
+    quint8 drawn = 255, partner = 255;
+    for (const KeyPositionPtr& p : std::as_const(model()->keyboardPositionMap)) {
+        for (const KeyPositionPtr& q : std::as_const(model()->keyboardPositionMap)) {
+            if (p->keyItem != q->keyItem && p->posItem == q->posItem &&
+                form()->picture()->labelOf(p->keyItem) && drawn == 255) {
+                drawn = p->keyItem;
+                partner = q->keyItem;
+            }
+        }
+    }
+    QVERIFY(drawn != 255);
+    const SimKey factoryPartner = keyboard().state().factoryLayers[0][partner];
+    QVERIFY(factoryPartner.lValue != keyboard().state().factoryLayers[0][drawn].lValue);
+
+    selectOnPicture(drawn);
+    pick(1, 0, 0x05);  // B
+    COMPARE_HELD(0, drawn, 1, 0, 0x05);
+    COMPARE_HELD(0, partner, 1, 0, 0x05);
+
+    // Restored together, each key number to its own factory binding.
+    selectOnPicture(drawn);
+    clickPickerButton("mResetButton");
+    COMPARE_HELD(0, drawn, 1, 0, keyboard().state().factoryLayers[0][drawn].lValue);
+    COMPARE_HELD(0, partner, factoryPartner.type, factoryPartner.hValue, factoryPartner.lValue);
+    const QList<QByteArray> restores =
+        testsupport::requests(sim().writtenReports(), UsbProtocol::SetKeyboardDefault);
+    QCOMPARE(restores.last().mid(7, 3), QByteArray(1, 0) + char(drawn) + char(partner));
 }
 
 void TestKeySetForm::pressToSelectSearchAndUndo() {

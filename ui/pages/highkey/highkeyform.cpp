@@ -24,6 +24,18 @@ enum Kind { Tgl = 0, Mt = 1, Dks = 2, Rs = 3, Oks = 4, Socd = 5 };
 bool isPairKind(int kind) {
     return kind == Rs || kind == Oks || kind == Socd;
 }
+// Another key number drawn as the same key (same posItem) that layer 0
+// binds; 255 when there is none. The model bound it with the key.
+quint8 positionPartner(quint8 keyItem) {
+    const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+    const KeyPositionPtr position = m ? m->keyboardPositionMap.value(keyItem) : KeyPositionPtr();
+    if (!position) return 255;
+    for (const KeyPositionPtr& other : m->keyboardPositionMap)
+        if (other && other->keyItem != keyItem && other->posItem == position->posItem &&
+            m->keyConfig(0, other->keyItem))
+            return other->keyItem;
+    return 255;
+}
 // The keys a record puts its advanced key on.
 QList<quint8> keysOf(const HIGH_KEY_INFO& r) {
     QList<quint8> keys{r.data[0]};
@@ -364,8 +376,9 @@ void HighKeyForm::usb_receive_del_high_key(uchar source, int current, int total,
     }
     QByteArray keys;
     if (r.attribute <= Dks) {
+        // The key's partner on the same position lost the advanced key too.
         keys.append(char(r.data[0]));
-        keys.append(char(0xFF));
+        keys.append(char(positionPartner(r.data[0])));
     } else if (isPairKind(r.attribute)) {
         keys.append(char(r.data[0]));
         keys.append(char(r.data[1]));

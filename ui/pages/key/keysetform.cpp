@@ -33,6 +33,22 @@ KeyBinding bindingOf(int layer, quint8 keyItem) {
     return b ? *b : KeyBinding{keyItem, 0xFF, 0xFF, 0xFF};
 }
 
+// The key and the other key numbers drawn as the same key (same posItem)
+// that the layer binds, the key first. The model binds them together, so
+// the keyboard must get them together too.
+QList<quint8> keysAtPosition(int layer, quint8 keyItem) {
+    QList<quint8> keys{keyItem};
+    const KeyboardConfigUtil* m = model();
+    const KeyPositionPtr position = m ? m->keyboardPositionMap.value(keyItem) : KeyPositionPtr();
+    if (!position) return keys;
+    for (const KeyPositionPtr& other : m->keyboardPositionMap) {
+        if (other && other->keyItem != keyItem && other->posItem == position->posItem &&
+            m->keyConfig(layer, other->keyItem))
+            keys.append(other->keyItem);
+    }
+    return keys;
+}
+
 bool sameFunction(const KeyBinding& a, const KeyBinding& b) {
     return a.type == b.type && a.hValue == b.hValue && a.lValue == b.lValue;
 }
@@ -249,11 +265,17 @@ void KeySetForm::input_keyboard_button(uchar type) {
     if (!e) return;
     const bool selected = mPicture && mPicture->isKeySelected();
     switch (type) {
-        case 0:
+        case 0: {
             if (!selected || !beginChange(mPicture->selectedKeyItem(), false)) return;
-            e->setKeyboardDefault(source(), true, uchar(mLayer),
-                                  QByteArray(1, char(mPending.keyItem)) + char(0xFF));
+            // Every key number of the position, two at most (one request);
+            // each comes back with its own factory binding.
+            QByteArray keys;
+            for (quint8 key : keysAtPosition(mLayer, mPending.keyItem).mid(0, 2))
+                keys.append(char(key));
+            if (keys.size() < 2) keys.append(char(0xFF));
+            e->setKeyboardDefault(source(), true, uchar(mLayer), keys);
             break;
+        }
         case 1:
             if (selected)
                 sendBinding(mPicture->selectedKeyItem(), KeyCatalogue::TypeNone, 0xFF, 0xFF, false);
@@ -291,9 +313,8 @@ bool KeySetForm::sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 
     if (!beginChange(keyItem, undo)) return false;
     mPending.after = KeyBinding{keyItem, type, hValue, lValue};
     auto map = QSharedPointer<KeyBindingMap>::create();
-    auto binding = KeyBindingPtr::create();
-    *binding = mPending.after;
-    map->insert(keyItem, binding);
+    for (quint8 key : keysAtPosition(mLayer, keyItem))
+        map->insert(key, KeyBindingPtr::create(KeyBinding{key, type, hValue, lValue}));
     engine()->setKeyboardConfig(source(), true, uchar(mLayer), map);
     return true;
 }

@@ -34,6 +34,18 @@ QString sampleCatalogue() {
         if (QFile::exists(path)) return path;
     return QString();
 }
+// Processes what is pending, then sleeps in the event dispatcher until
+// something arrives or capMs pass. Polling without sleeping would spin a
+// core against the simulated keyboard's receive thread.
+void processEventsOrWait(qint64 capMs) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (capMs <= 0) return;
+    // The guard wakes the dispatcher when nothing else does.
+    QTimer guard;
+    guard.setSingleShot(true);
+    guard.start(int(qMin<qint64>(capMs, 20)));
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
 }  // namespace
 
 GuiSession::GuiSession() : GuiSession(Options()) {}
@@ -122,7 +134,7 @@ void GuiSession::stop() {
 bool GuiSession::waitForPage(int index, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (mWindow && mWindow->currentPageIndex() != index && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        processEventsOrWait(deadline.remainingTime());
     settle(0);
     return mWindow && mWindow->currentPageIndex() == index;
 }
@@ -132,7 +144,7 @@ bool GuiSession::waitForEngineIdle(int timeoutMs) {
     int lastWrites = -1;
     QDeadlineTimer quiet(100);
     while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        processEventsOrWait(qMin(deadline.remainingTime(), quiet.remainingTime()));
         const int writes = mSim ? mSim->writeCount() : 0;
         bool waiting = false;
         if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance()) {
@@ -153,6 +165,6 @@ bool GuiSession::waitForEngineIdle(int timeoutMs) {
 void GuiSession::settle(int ms) {
     QDeadlineTimer deadline(ms);
     do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        processEventsOrWait(deadline.remainingTime());
     } while (!deadline.hasExpired());
 }

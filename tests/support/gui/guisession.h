@@ -6,7 +6,6 @@
 
 #include <QScopedPointer>
 #include <QSize>
-#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>

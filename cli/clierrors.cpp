@@ -97,6 +97,9 @@ QString CliErrors::importFailure(const QString& path, int code) {
             return QStringLiteral("%1 is damaged: a macro holds values out of range").arg(name);
         case ImportConfigUtil::ErrorKeySet:
             return QStringLiteral("%1 holds other keys than this keyboard").arg(name);
+        case ImportConfigUtil::ErrorHighKeySlots:
+            return QStringLiteral("%1 holds more advanced keys than this keyboard has slots")
+                .arg(name);
         default:
             return QStringLiteral("cannot write %1 into the keyboard: %2").arg(name, engine(code));
     }

@@ -53,6 +53,7 @@ ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUti
     if (model) {
         m_keyboardKeys = {model->keyboardCustomLightMap.keys(), model->keyboardFnMap.keys(),
                           model->keyboardFn1Map.keys(), model->keyboardTriggerMap.keys()};
+        m_keyboardHighKeySlots = model->keyboardHighKeyList.size();
     }
     connectEngine();
     m_silence.setSingleShot(true);
@@ -183,6 +184,13 @@ int ImportConfigUtil::readFile() {
             }
             if (code == 0) step(Format::readTriggers(db, &c.triggers), ErrorTrigger);
             if (code == 0) code = compareKeySets();
+            if (code == 0 && m_keyboardHighKeySlots > 0 &&
+                c.highKeys.size() > m_keyboardHighKeySlots) {
+                log(QStringLiteral("=== ImportConfigUtil 高级键过多 file={%1};keyboard={%2} ===")
+                        .arg(c.highKeys.size())
+                        .arg(m_keyboardHighKeySlots));
+                code = ErrorHighKeySlots;
+            }
         }
         db.close();
     }

@@ -38,6 +38,9 @@ public:
         // A per-key table (custom lights, either key-map layer, triggers)
         // names other keys than the open keyboard holds: one missing or extra.
         ErrorKeySet = -33,
+        // The file holds more advanced-key slots than the open keyboard has:
+        // the keyboard would drop the rest while the model showed them.
+        ErrorHighKeySlots = -34,
     };
 
     // Why a file was refused with ErrorKeySet: the first such table, in the
@@ -127,6 +130,8 @@ private:
     // The keys the keyboard holds in each per-key table, taken at
     // construction: custom lights, layer 0, layer 1, triggers.
     std::array<QList<quint8>, 4> m_keyboardKeys;
+    // Advanced-key slots the keyboard reported; 0 when none were read.
+    int m_keyboardHighKeySlots = 0;
     KeyMismatch m_keyMismatch;
     int m_progress = 0;
     ConfigFileFormat::Content m_content;

@@ -163,6 +163,7 @@ private slots:
     void roundTripBetweenTwoKeyboards();
     void progressOfReadingAndPush();
     void otherProductIsRefusedBeforeAnyCommand();
+    void moreAdvancedKeySlotsThanTheKeyboardIsRefusedBeforeAnyCommand();
     void emptyMacroTableEmptiesEveryMacro();
     void notAConfigurationFile_data();
     void notAConfigurationFile();
@@ -403,6 +404,29 @@ void TestImportConfigUtil::otherProductIsRefusedBeforeAnyCommand() {
     other.model->keyboardProduct.reset();
     QCOMPARE(runImport(other, file), (Values{{true, 3}, {false, -23}}));
     QCOMPARE(other.sim.writeCount(), written);
+}
+
+void TestImportConfigUtil::moreAdvancedKeySlotsThanTheKeyboardIsRefusedBeforeAnyCommand() {
+    KeyboardRig a;
+    QVERIFY(a.openSyncAndLoad());
+    const int slotCount = a.model->keyboardHighKeyList.size();
+    QVERIFY(slotCount > 0);
+    auto extra = HighKeyPtr::create();
+    extra->item = quint8(slotCount);
+    extra->attribute = 0;
+    a.model->keyboardHighKeyList.append(extra);
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("slots.aaa"));
+    QVERIFY(exportTo(a.model.data(), file));
+
+    KeyboardRig b;
+    QVERIFY(b.openSyncAndLoad());
+    const QString before = carried(*b.model);
+    const int written = b.sim.writeCount();
+    QCOMPARE(runImport(b, file).constLast(), qMakePair(false, -34));
+    QTest::qWait(50);
+    QCOMPARE(b.sim.writeCount(), written);
+    QCOMPARE(carried(*b.model), before);
 }
 
 void TestImportConfigUtil::emptyMacroTableEmptiesEveryMacro() {

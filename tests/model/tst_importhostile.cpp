@@ -312,7 +312,7 @@ void TestImportHostile::hostileFiles() {
         for (int i = 0; i + 1 < r.size(); ++i)
             QVERIFY2(r[i].first && r[i].second < 100, qPrintable(variant.name));
         if (!ok) {
-            QVERIFY2(value <= -21 && value >= ImportConfigUtil::ErrorKeySet,
+            QVERIFY2(value <= -21 && value >= ImportConfigUtil::ErrorHighKeySlots,
                      qPrintable(variant.name + QStringLiteral(": code %1").arg(value)));
             QVERIFY2(rig.sim.writeCount() == written,
                      qPrintable(variant.name + QStringLiteral(": sent commands before refusing")));

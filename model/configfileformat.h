@@ -128,7 +128,8 @@ public:
     // that fails, or TableCount when all were read.
     static Table readAll(QSqlDatabase& db, Content* content, ReadResult* result = nullptr);
 
-    // At most this many events per macro and advanced-key slots: the
-    // command engine counts items in one byte.
+    // At most this many events per macro and advanced-key slots: far more
+    // than a keyboard holds, and a bound on what a damaged or hostile file
+    // can make the import send.
     static constexpr int MaxItems = 255;
 };

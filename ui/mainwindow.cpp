@@ -611,6 +611,24 @@ void MainWindow::onJobSilent() {
     }
 }
 
+template <class Job>
+bool MainWindow::finishJobStep(QPointer<Job>& job, bool status, int value) {
+    if (status && value < 100) {
+        if (mProgress) mProgress->setValue(value);
+        armJobWatchdog();
+        return false;
+    }
+    mJobWatchdog->stop();
+    if (job) {
+        disconnect(job.data(), nullptr, this, nullptr);
+        job->deleteLater();
+        job = nullptr;
+    }
+    closeProgress();
+    setListBlocked(false);
+    return true;
+}
+
 void MainWindow::startFullSync() {
     openProgress(tr("键盘数据同步中"));
     setListBlocked(true);
@@ -622,19 +640,7 @@ void MainWindow::startFullSync() {
 }
 
 void MainWindow::sync_config_result(bool status, int value) {
-    if (status && value < 100) {
-        if (mProgress) mProgress->setValue(value);
-        armJobWatchdog();
-        return;
-    }
-    mJobWatchdog->stop();
-    if (mSync) {
-        disconnect(mSync.data(), nullptr, this, nullptr);
-        mSync->deleteLater();
-        mSync = nullptr;
-    }
-    closeProgress();
-    setListBlocked(false);
+    if (!finishJobStep(mSync, status, value)) return;
     if (!status) {
         toast(tr("读取配置失败"));
         rebuildConfigList();
@@ -669,19 +675,7 @@ void MainWindow::on_exportButton_clicked() {
 }
 
 void MainWindow::config_write_result(bool status, int value) {
-    if (status && value < 100) {
-        if (mProgress) mProgress->setValue(value);
-        armJobWatchdog();
-        return;
-    }
-    mJobWatchdog->stop();
-    if (mExporter) {
-        disconnect(mExporter.data(), nullptr, this, nullptr);
-        mExporter->deleteLater();
-        mExporter = nullptr;
-    }
-    closeProgress();
-    setListBlocked(false);
+    if (!finishJobStep(mExporter, status, value)) return;
     toast(status ? tr("写入配置成功") : tr("写入配置失败"));
 }
 
@@ -701,19 +695,7 @@ void MainWindow::on_importButton_clicked() {
 }
 
 void MainWindow::import_config_result(bool status, int value) {
-    if (status && value < 100) {
-        if (mProgress) mProgress->setValue(value);
-        armJobWatchdog();
-        return;
-    }
-    mJobWatchdog->stop();
-    if (mImporter) {
-        disconnect(mImporter.data(), nullptr, this, nullptr);
-        mImporter->deleteLater();
-        mImporter = nullptr;
-    }
-    closeProgress();
-    setListBlocked(false);
+    if (!finishJobStep(mImporter, status, value)) return;
     if (!status) {
         toast(tr("导入配置失败"));
         rebuildConfigList();

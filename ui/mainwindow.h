@@ -156,6 +156,12 @@ private:
     void openProgress(const QString& label);
     void closeProgress();
     void armJobWatchdog();
+    // What a sync, export and import do with each (status, value) they
+    // report: progress moves the bar and re-arms the watchdog (false); the
+    // end stops the watchdog, lets the job go, closes the dialog and frees
+    // the list (true).
+    template <class Job>
+    bool finishJobStep(QPointer<Job>& job, bool status, int value);
     void onJobSilent();
     void armTableWatchdog(uchar order);
     void toast(const QString& text);

@@ -79,6 +79,9 @@ int reset(CliSession& s, int layer, int key) {
     KeyboardConfigUtil& m = s.model();
     const bool whole = key < 0;
     const KeyBinding before = whole ? KeyBinding{} : bindingOf(m, layer, quint8(key));
+    // Records no key carries once the layer is reset.
+    const QList<HIGH_KEY_INFO> orphaned =
+        whole ? m.highKeysOnlyInLayer(layer) : QList<HIGH_KEY_INFO>();
     bool everything = false;
     QMetaObject::Connection flag =
         QObject::connect(&s.engine(), &UsbCommunicateUtil::usb_receive_set_keyboard_default, &s,
@@ -95,6 +98,17 @@ int reset(CliSession& s, int layer, int key) {
               : QStringLiteral("layer %1 %2").arg(layer).arg(CliInput::keyName(m, quint8(key)));
     if (error) return s.fail(QStringLiteral("cannot reset %1").arg(what), error);
     if (whole || everything) {
+        for (const HIGH_KEY_INFO& info : orphaned) {
+            const int freeing = s.exchange(kSource, &UsbCommunicateUtil::usb_receive_del_high_key,
+                                           [&] { s.engine().delHighKey(kSource, true, info); });
+            if (freeing) {
+                std::fprintf(stderr,
+                             "zentaro-cli: warning: advanced key %d was not freed (error %d)\n",
+                             info.item, freeing);
+                break;
+            }
+            s.say(QStringLiteral("freed advanced key %1").arg(info.item));
+        }
         // The keyboard rewrote the layer; read back what it holds now.
         if (!s.sync(1)) return 1;
         s.say(QStringLiteral("%1: every key has its factory binding").arg(what));

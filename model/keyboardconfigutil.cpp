@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <algorithm>
 
+#include "catalogue/keycatalogue.h"
 #include "catalogue/productdatautil.h"
 
 namespace {
@@ -139,6 +140,26 @@ void KeyboardConfigUtil::clearHighKey(int slot) {
     entry->item = NoSlot;
     entry->attribute = 0;
     std::fill(std::begin(entry->data), std::end(entry->data), quint8(0));
+}
+
+QList<HIGH_KEY_INFO> KeyboardConfigUtil::highKeysOnlyInLayer(int layer) const {
+    QList<HIGH_KEY_INFO> records;
+    if (layer != 0 && layer != 1) return records;
+    auto itemsOf = [](const KeyBindingMap& map) {
+        QList<quint8> items;
+        for (const KeyBindingPtr& b : map)
+            if (b && b->type == KeyCatalogue::TypeAdvanced && !items.contains(b->lValue))
+                items.append(b->lValue);
+        return items;
+    };
+    const QList<quint8> reset = itemsOf(layer == 1 ? keyboardFn1Map : keyboardFnMap);
+    const QList<quint8> kept = itemsOf(layer == 1 ? keyboardFnMap : keyboardFn1Map);
+    for (const HighKeyPtr& slot : keyboardHighKeyList) {
+        if (slot && slot->item != NoSlot && reset.contains(slot->item) &&
+            !kept.contains(slot->item))
+            records.append(*slot);
+    }
+    return records;
 }
 
 KeyBindingMap* KeyboardConfigUtil::layerMap(int layer) {

@@ -48,6 +48,9 @@ public:
     quint8 freeHighKeySlot(int start) const;
     // Frees a slot; a slot outside the list is ignored.
     void clearHighKey(int slot);
+    // The used advanced-key records that keys of `layer` carry and no key of
+    // the other layer does: what a reset of that layer leaves without a key.
+    QList<HIGH_KEY_INFO> highKeysOnlyInLayer(int layer) const;
 
     // Binds every key that shares the key's position in the layer.
     void setKeyConfig(int layer, quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue);

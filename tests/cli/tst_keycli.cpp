@@ -95,6 +95,19 @@ void TestKeyCli::advancedKeyIsFreed() {
     const QJsonObject after = cli.dump();
     QCOMPARE(records(after), 0);
     QCOMPARE(triple(binding(after, 0, 30)), QStringLiteral("1:0:104"));
+
+    // A layer reset frees the records that only its keys carried (DKS on 45).
+    const int dks = binding(after, 0, 45)["lValue"].toInt();
+    QCOMPARE(binding(after, 0, 45)["type"].toInt(), 4);
+    const int used = after["keyboardHighKeyList"].toArray().size();
+    const CliRunner::Run reset = cli.run({"key", "reset", "0"});
+    QVERIFY2(reset.code == 0, reset.err.constData());
+    QVERIFY2(reset.out.contains(QStringLiteral("freed advanced key %1").arg(dks).toUtf8()),
+             reset.out.constData());
+    const QJsonObject cleared = cli.dump();
+    QCOMPARE(cleared["keyboardHighKeyList"].toArray().size(), used);
+    for (const QJsonValue& h : cleared["keyboardHighKeyList"].toArray())
+        QVERIFY(h["item"].toInt() != dks);
 }
 
 void TestKeyCli::badInputSendsNothing() {

@@ -283,7 +283,8 @@ void KeySetForm::input_keyboard_button(uchar type) {
         case 2:
             // The whole layer: no key of it is meant.
             if (!beginChange(255, false)) return;
-            mLayerRecords = advancedKeysOfLayer(mLayer);
+            if (const KeyboardConfigUtil* m = model())
+                mLayerRecords = m->highKeysOnlyInLayer(mLayer);
             e->setKeyboardDefault(source(), true, uchar(mLayer), QByteArray(2, char(0xFF)));
             break;
         default:
@@ -426,28 +427,6 @@ void KeySetForm::usb_receive_del_high_key(uchar source, int current, int total,
         }
     }
     if (mLayerReset) freeNextLayerRecord();
-}
-
-QList<HIGH_KEY_INFO> KeySetForm::advancedKeysOfLayer(int layer) const {
-    QList<HIGH_KEY_INFO> records;
-    const KeyboardConfigUtil* m = model();
-    if (!m) return records;
-    auto itemsOf = [](const KeyBindingMap& map) {
-        QList<quint8> items;
-        for (const KeyBindingPtr& b : map)
-            if (b && b->type == KeyCatalogue::TypeAdvanced && !items.contains(b->lValue))
-                items.append(b->lValue);
-        return items;
-    };
-    const QList<quint8> reset = itemsOf(layer == 1 ? m->keyboardFn1Map : m->keyboardFnMap);
-    // A record the other layer's keys still carry keeps working there.
-    const QList<quint8> kept = itemsOf(layer == 1 ? m->keyboardFnMap : m->keyboardFn1Map);
-    for (const HighKeyPtr& slot : m->keyboardHighKeyList) {
-        if (slot && slot->item != KeyboardConfigUtil::NoSlot && reset.contains(slot->item) &&
-            !kept.contains(slot->item))
-            records.append(*slot);
-    }
-    return records;
 }
 
 void KeySetForm::freeNextLayerRecord() {

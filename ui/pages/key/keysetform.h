@@ -96,9 +96,6 @@ private:
     bool handleComputerKey(QKeyEvent* event);
     // Frees the advanced key a confirmed change took off a key (TGL, MT, DKS).
     void releaseAdvancedKey(const KeyBinding& before);
-    // The advanced-key records that only keys of `layer` carry: a reset of
-    // the layer leaves them without a key.
-    QList<HIGH_KEY_INFO> advancedKeysOfLayer(int layer) const;
     // After a confirmed layer reset: frees the next of those records on the
     // keyboard, or ends the reset when none is left.
     void freeNextLayerRecord();

@@ -61,6 +61,20 @@ UsbCommunicateUtil* engine() {
 KeyboardConfigUtil* model() {
     return KeyboardConfigUtil::instance();
 }
+
+// Why an import was refused, when the file's per-key tables name other keys
+// than the keyboard holds: the key by its factory label where it has one.
+QString keyMismatchText(const ImportConfigUtil::KeyMismatch& mismatch) {
+    QString key = QString::number(mismatch.key);
+    if (KeyboardConfigUtil* m = model()) {
+        const DefaultKeyPtr factory = m->defaultKey(quint8(mismatch.key), 0);
+        if (factory && !factory->label.isEmpty()) key = factory->label;
+    }
+    return mismatch.missing
+               ? MainWindow::tr("导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1").arg(key)
+               : MainWindow::tr("导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1")
+                     .arg(key);
+}
 }  // namespace
 
 // The one list of pages, in the order they are created; `index` is the
@@ -695,9 +709,14 @@ void MainWindow::on_importButton_clicked() {
 }
 
 void MainWindow::import_config_result(bool status, int value) {
+    // The importer goes with the end of the job: keep why it refused the file.
+    const ImportConfigUtil::KeyMismatch mismatch =
+        !status && mImporter ? mImporter->keyMismatch() : ImportConfigUtil::KeyMismatch();
     if (!finishJobStep(mImporter, status, value)) return;
     if (!status) {
-        toast(tr("导入配置失败"));
+        toast(value == ImportConfigUtil::ErrorKeySet && mismatch.key >= 0
+                  ? keyMismatchText(mismatch)
+                  : tr("导入配置失败"));
         rebuildConfigList();
         return;
     }

@@ -4,12 +4,15 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressDialog>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/qtoastbox.h"
 #include "app/systemconfigutil.h"
+#include "model/configfileformat.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simkeyboard.h"
@@ -50,6 +53,50 @@ class TestMainWindow : public GuiTestBase {
         QListView* view = list();
         const QRect rect = view->visualRect(view->model()->index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    }
+
+    // A copy of a configuration file with SQL run on its database.
+    static bool rewriteConfigFile(const QString& from, const QString& to, const QStringList& sql) {
+        QFile in(from);
+        if (!in.open(QIODevice::ReadOnly)) return false;
+        const QString plain = to + QStringLiteral(".db3");
+        {
+            QFile db(plain);
+            if (!db.open(QIODevice::WriteOnly) ||
+                db.write(ConfigFileFormat::decrypt(in.readAll())) <= 0)
+                return false;
+        }
+        bool ok = true;
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rewrite"));
+            db.setDatabaseName(plain);
+            ok = db.open();
+            for (const QString& statement : sql) ok = ok && QSqlQuery(db).exec(statement);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("rewrite"));
+        QFile db(plain);
+        QFile out(to);
+        return ok && db.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
+               out.write(ConfigFileFormat::encrypt(db.readAll())) > 0;
+    }
+    // The per-key tables of the model, value by value.
+    static QStringList modelKeyTables() {
+        const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+        QStringList t;
+        for (const KeyBindingMap* map : {&m->keyboardFnMap, &m->keyboardFn1Map})
+            for (const KeyBindingPtr& b : *map)
+                t << QStringLiteral("k%1:%2/%3/%4")
+                         .arg(b->keyItem)
+                         .arg(b->type)
+                         .arg(b->hValue)
+                         .arg(b->lValue);
+        for (const CustomLightPtr& e : m->keyboardCustomLightMap)
+            t << QStringLiteral("l%1:%2").arg(e->keyItem).arg(e->light);
+        for (const TriggerSettingPtr& g : m->keyboardTriggerMap)
+            t << QStringLiteral("t%1:%2").arg(g->keyItem).arg(g->trigger);
+        return t;
     }
 
     ToastRecorder mToasts;
@@ -172,6 +219,56 @@ private slots:
         click(QStringLiteral("importButton"));
         QVERIFY(!mainWindow()->progressDialog());
         QCOMPARE(sim().writeCount(), writes);
+    }
+
+    // A file whose per-key tables name other keys than the keyboard holds is
+    // refused before anything is sent, with a toast that names the key (by
+    // its label when the keyboard has it).
+    void importFromAnotherKeyLayoutIsRefused() {
+        QTemporaryDir dir;
+        const QString exported = dir.filePath(QStringLiteral("profile.aaa"));
+        FileDialog::setNextFileName(exported);
+        click(QStringLiteral("exportButton"));
+        QVERIFY(waitForEngineIdle(15000));
+        const int keys = keyboard().state().keyCount;
+        QVERIFY(keys > 0 && keys < 255);
+
+        const QString missing = dir.filePath(QStringLiteral("missing.aaa"));
+        QVERIFY(rewriteConfigFile(
+            exported, missing,
+            {QStringLiteral("DELETE FROM keyboard_fn1_table WHERE keyItem = 0")}));
+        const QString extra = dir.filePath(QStringLiteral("extra.aaa"));
+        QVERIFY(rewriteConfigFile(
+            exported, extra,
+            {QStringLiteral(
+                 "CREATE TABLE copy AS SELECT * FROM key_trigger_table WHERE keyItem = 0"),
+             QStringLiteral("UPDATE copy SET keyItem = %1").arg(keys),
+             QStringLiteral("INSERT INTO key_trigger_table SELECT * FROM copy")}));
+
+        const QList<QPair<QString, QString>> cases = {
+            {missing, QStringLiteral("导入配置失败：此文件来自按键布局不同的键盘，缺少按键 Esc")},
+            {extra,
+             QStringLiteral("导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1")
+                 .arg(keys)},
+        };
+        for (const auto& [file, toast] : cases) {
+            const QStringList model = modelKeyTables();
+            const int writes = sim().writeCount();
+            FileDialog::setNextFileName(file);
+            click(QStringLiteral("importButton"));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !mainWindow()->progressDialog() && mToasts.texts.contains(toast), 10000);
+            QVERIFY(waitForEngineIdle());
+            QCOMPARE(sim().writeCount(), writes);
+            QCOMPARE(modelKeyTables(), model);
+            QVERIFY(!mainWindow()->isListBlocked());
+        }
+
+        // The file as exported still goes in.
+        FileDialog::setNextFileName(exported);
+        click(QStringLiteral("importButton"));
+        QVERIFY(waitForEngineIdle(20000));
+        QCOMPARE(lastToast(), QStringLiteral("导入配置成功"));
     }
 
     void silentKeyboardEndsJobs() {

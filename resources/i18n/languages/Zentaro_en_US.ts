@@ -374,6 +374,14 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>导出</source>
             <translation>Export</translation>
         </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
+            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; key %1 is missing from it</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
+            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

@@ -374,6 +374,14 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>导出</source>
             <translation>Xuất</translation>
         </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
+            <translation>Nhập cấu hình thất bại: tệp này được lưu từ bàn phím có bố cục phím khác, thiếu phím %1</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
+            <translation>Nhập cấu hình thất bại: tệp này được lưu từ bàn phím có bố cục phím khác, có phím %1 mà bàn phím này không có</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

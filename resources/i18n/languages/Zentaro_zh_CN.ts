@@ -374,6 +374,14 @@
             <source>导出</source>
             <translation>导出</translation>
         </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
+            <translation>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
+            <translation>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

@@ -1,12 +1,14 @@
 #pragma once
 // A clickable key label: the key page's picture and the picker use it. It
-// knows its key position record and reports a click with it.
+// knows its key position record and reports a click with it. Its picture
+// paints it and passes it the mouse (see KeyLabelHost).
 
 #include <QLabel>
 
 #include "model/keyboardtypes.h"
+#include "ui/widgets/keyface.h"
 
-class QCustomLabel : public QLabel {
+class QCustomLabel : public QLabel, public KeyFace {
     Q_OBJECT
     Q_PROPERTY(bool selected READ isSelected)
 public:
@@ -19,16 +21,21 @@ public:
     // The selected look (the key waiting for its new function).
     bool isSelected() const { return mSelected; }
     void setSelected(bool selected);
+    // The look under the mouse.
+    bool isHovered() const { return mHovered; }
+    void setHovered(bool hovered);
+    // Reports a click, as a press and release on the key do.
+    void click();
+
+    void paintFace(QPainter& painter, const QFont& font) override;
 
 signals:
     void clicked(const KeyPositionPtr& item);
 
 protected:
-    // The key cap is painted here rather than by the style sheet: a picture
-    // and a picker hold some two hundred of them.
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

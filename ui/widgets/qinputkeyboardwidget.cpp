@@ -1,6 +1,8 @@
 #include "ui/widgets/qinputkeyboardwidget.h"
 
 #include <QDebug>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QSet>
 
@@ -24,8 +26,9 @@ constexpr int SearchButton = 44;
 }  // namespace
 
 QInputKeyboardWidget::QInputKeyboardWidget(int tab, QWidget* parent)
-    : QWidget(parent), mTab(tab < 0 || tab >= KeyCatalogue::TabCount ? 0 : tab) {
+    : QWidget(parent), mTab(tab < 0 || tab >= KeyCatalogue::TabCount ? 0 : tab), mHost(this) {
     setObjectName(QStringLiteral("QInputKeyboardWidget"));
+    setMouseTracking(true);
     qInfo().noquote() << QStringLiteral("=== QInputKeyboardWidget 初始化 ===");
     setGeometry(area());
     showButtons(KeyCatalogue::pickerTab(mTab).buttons);
@@ -73,8 +76,10 @@ void QInputKeyboardWidget::setExtraButtonsVisible(bool visible) {
 }
 
 void QInputKeyboardWidget::showButtons(const QList<PickerButton>& layout) {
+    mHost.forget();
     qDeleteAll(mButtons);
     mButtons.clear();
+    mLabels.clear();
     mLayout = layout;
     for (int i = 0; i < layout.size(); ++i) {
         const PickerButton& b = layout[i];
@@ -89,9 +94,20 @@ void QInputKeyboardWidget::showButtons(const QList<PickerButton>& layout) {
         button->setGeometry(b.geometry);
         QKeyboardWidget::applyLabelRule(button, b.type, b.hValue, b.lValue);
         connect(button, &QCustomLabel::clicked, this, &QInputKeyboardWidget::custom_label_clicked);
-        button->show();
+        KeyLabelHost::adopt(button);
         mButtons << button;
+        mLabels << button;
     }
+}
+
+void QInputKeyboardWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    mHost.paint(painter, event->rect(), mLabels);
+}
+
+bool QInputKeyboardWidget::event(QEvent* event) {
+    if (mHost.handleEvent(event, mLabels)) return true;
+    return QWidget::event(event);
 }
 
 QCustomLabel* QInputKeyboardWidget::buttonOf(quint8 type, quint8 hValue, quint8 lValue) const {

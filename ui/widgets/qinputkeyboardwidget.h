@@ -10,7 +10,9 @@
 
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardtypes.h"
+#include "ui/widgets/keylabelhost.h"
 
+class QLabel;
 class QPushButton;
 class QCustomLabel;
 
@@ -53,6 +55,11 @@ signals:
     void input_keyboard_select(uchar type, uchar hValue, uchar lValue);
     void input_keyboard_button(uchar type);
 
+protected:
+    // The buttons are painted here, never as widgets of their own.
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
     void showButtons(const QList<PickerButton>& layout);
     QPushButton* makeExtraButton(const QString& name, const QRect& geometry);
@@ -61,6 +68,8 @@ private:
     QString mSearch;
     QList<PickerButton> mLayout;
     QList<QCustomLabel*> mButtons;
+    QList<QLabel*> mLabels;  // the same, for the painting
+    KeyLabelHost mHost;
     QList<QPushButton*> mExtraButtons;
     bool mExtraVisible = false;
 };

@@ -2,13 +2,16 @@
 
 #include <QDebug>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include "app/systemconfigutil.h"
 #include "app/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
+#include "ui/widgets/keyface.h"
 
 namespace {
 // Margin of the plate around the outermost keys.
@@ -23,9 +26,10 @@ bool sameRecord(const KeyPositionRecord& a, const KeyPositionRecord& b) {
 }  // namespace
 
 QKeyboardWidget::QKeyboardWidget(const QString& className, int layer, QWidget* parent)
-    : QWidget(parent), mClassName(className), mLayer(layer == 1 ? 1 : 0) {
+    : QWidget(parent), mClassName(className), mLayer(layer == 1 ? 1 : 0), mHost(this) {
     qInfo().noquote() << QStringLiteral("=== %1 初始化 ===").arg(mClassName);
     setMinimumSize(PictureWidth, PictureHeight);
+    setMouseTracking(true);
     resize(PictureWidth, PictureHeight);
     applyThemeColours();
 }
@@ -39,6 +43,7 @@ KeyboardConfigUtil* QKeyboardWidget::model() {
 }
 
 void QKeyboardWidget::clearLabels() {
+    mHost.forget();
     for (QLabel* label : std::as_const(mLabels)) delete label;
     mLabels.clear();
     mKeyItems.clear();
@@ -99,6 +104,7 @@ void QKeyboardWidget::rebuild() {
             if (!position || !position->flag) continue;
             QLabel* label = createLabel(position);
             if (!label) continue;
+            KeyLabelHost::adopt(label);
             label->setGeometry(position->left, position->top, position->width, position->height);
             fillLabel(label, position, bindingOf(position->keyItem));
             mLabels.append(label);
@@ -110,7 +116,6 @@ void QKeyboardWidget::rebuild() {
     if (!mPlate.isNull())
         mPlate = mPlate.adjusted(-PlateMargin, -PlateMargin, PlateMargin, PlateMargin) & rect();
     afterBuild();
-    for (QLabel* label : std::as_const(mLabels)) label->show();
     update();
     emit rebuilt();
 }
@@ -136,9 +141,7 @@ quint8 QKeyboardWidget::keyItemOf(const QLabel* label) const {
 }
 
 QLabel* QKeyboardWidget::labelAt(const QPoint& pos) const {
-    for (QLabel* label : mLabels)
-        if (label->geometry().contains(pos)) return label;
-    return nullptr;
+    return KeyLabelHost::labelAt(mLabels, pos);
 }
 
 bool QKeyboardWidget::isCompactProduct(const KeyboardConfigUtil* m) {
@@ -179,8 +182,11 @@ void QKeyboardWidget::applyLabelRule(QLabel* label, quint8 type, quint8 hValue, 
         kind = m ? m->highKeyAttribute(lValue) : KeyCatalogue::NoKind;
     }
     const KeyLabel rule = KeyCatalogue::label(type, hValue, lValue, kind);
+    auto* face = dynamic_cast<KeyFace*>(label);
+    if (face) face->clearCombinedFace();
     label->clear();
     label->setToolTip(QString());
+    KeyLabelHost::refresh(label);
     if (!rule.found) return;
     const QString image = rule.image.isEmpty() ? QString() : imageFolder() + rule.image;
     switch (rule.kind) {
@@ -195,6 +201,7 @@ void QKeyboardWidget::applyLabelRule(QLabel* label, quint8 type, quint8 hValue, 
             label->setTextFormat(Qt::RichText);
             label->setText(
                 QStringLiteral("<img src=\"%1\"><br>%2").arg(image, rule.text.toHtmlEscaped()));
+            if (face) face->setCombinedFace(QPixmap(image), rule.text);
             break;
     }
     if (const ToolTipUtil* tips = ToolTipUtil::instance())
@@ -238,16 +245,50 @@ void QKeyboardWidget::setPlateBorderColor(const QColor& color) {
     update();
 }
 
-void QKeyboardWidget::paintEvent(QPaintEvent*) {
-    if (mPlate.isNull()) return;
-    QPainter painter(this);
+QPixmap QKeyboardWidget::platePixmap() const {
+    // Every picture of a product has the same plate: drawn once, kept in the
+    // pixmap cache (an antialiased rounded plate of this size is most of a
+    // picture's repaint otherwise).
+    const qreal ratio = devicePixelRatioF();
+    const QString key =
+        QStringLiteral("keyboardplate:%1x%2@%3:%4:%5")
+            .arg(mPlate.width())
+            .arg(mPlate.height())
+            .arg(ratio)
+            .arg(mPlateColor.name(QColor::HexArgb), mPlateBorderColor.name(QColor::HexArgb));
+    QPixmap plate;
+    if (QPixmapCache::find(key, &plate)) return plate;
+    plate = QPixmap(mPlate.size() * ratio);
+    plate.setDevicePixelRatio(ratio);
+    plate.fill(Qt::transparent);
+    QPainter painter(&plate);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF plate = QRectF(mPlate).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF area = QRectF(QPointF(0, 0), QSizeF(mPlate.size())).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(mPlateBorderColor, 1));
     painter.setBrush(mPlateColor);
-    painter.drawRoundedRect(plate, PlateRadius, PlateRadius);
+    painter.drawRoundedRect(area, PlateRadius, PlateRadius);
     // A soft lip along the top edge gives the plate some depth.
     painter.setPen(QPen(mPlateColor.lighter(mPlateColor.lightness() < 128 ? 160 : 104), 1));
-    painter.drawLine(plate.topLeft() + QPointF(PlateRadius, 1.5),
-                     plate.topRight() + QPointF(-PlateRadius, 1.5));
+    painter.drawLine(area.topLeft() + QPointF(PlateRadius, 1.5),
+                     area.topRight() + QPointF(-PlateRadius, 1.5));
+    painter.end();
+    QPixmapCache::insert(key, plate);
+    return plate;
+}
+
+void QKeyboardWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect dirty = event->rect() & mPlate;
+    if (!dirty.isEmpty()) {
+        const qreal ratio = devicePixelRatioF();
+        const QRect source(QPointF((dirty.topLeft() - mPlate.topLeft()) * ratio).toPoint(),
+                           dirty.size() * ratio);
+        painter.drawPixmap(dirty, platePixmap(), source);
+    }
+    mHost.paint(painter, event->rect(), mLabels);
+}
+
+bool QKeyboardWidget::event(QEvent* event) {
+    if (mHost.handleEvent(event, mLabels)) return true;
+    return QWidget::event(event);
 }

@@ -1,14 +1,16 @@
 #pragma once
 // Base of the keyboard pictures: one label per drawn key, placed by the
 // product's key positions and filled by the label rule from the key's
-// binding, over a keyboard plate. The pictures differ only in the label class
-// they create and in how keys are selected.
+// binding, over a keyboard plate. The picture paints its labels itself. The pictures differ only in
+// the label class they create and in how keys are selected.
 
 #include <QColor>
 #include <QList>
+#include <QPixmap>
 #include <QWidget>
 
 #include "model/keyboardtypes.h"
+#include "ui/widgets/keylabelhost.h"
 
 class QLabel;
 class KeyboardConfigUtil;
@@ -84,7 +86,10 @@ protected:
     // Layer-0 binding is an ordinary key equal to its factory default.
     static bool isFactoryOrdinaryKey(quint8 keyItem);
 
+    // Plate and keys: the labels are painted here, never as widgets.
     void paintEvent(QPaintEvent* event) override;
+    // Tool tips of the keys, hover and clicks of clickable keys.
+    bool event(QEvent* event) override;
 
 private:
     void clearLabels();
@@ -93,6 +98,7 @@ private:
     // Takes the model's current records for the drawn keys.
     void adoptPositions();
     void applyThemeColours();
+    QPixmap platePixmap() const;
 
     QString mClassName;
     int mLayer = 0;
@@ -103,4 +109,5 @@ private:
     QColor mPlateColor;
     QColor mPlateBorderColor;
     bool mPlateColourSet = false;
+    KeyLabelHost mHost;
 };

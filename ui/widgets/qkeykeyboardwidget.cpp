@@ -43,6 +43,7 @@ void QKeyKeyboardWidget::custom_label_clicked(const KeyPositionPtr& item) {
         mSelectedItem = item->keyItem;
         for (QLabel* label : labels())
             if (label != clicked) label->setEnabled(false);
+        clicked->clearCombinedFace();
         clicked->clear();
         clicked->setToolTip(QString());
         clicked->setSelected(true);

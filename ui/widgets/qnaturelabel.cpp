@@ -2,6 +2,9 @@
 
 #include <QPainter>
 
+#include "ui/widgets/keycap.h"
+#include "ui/widgets/keylabelhost.h"
+
 QNatureLabel::QNatureLabel(quint8 keyItem, QWidget* parent)
     : QSelectKeyLabel(QStringLiteral("QNatureLabel"), keyItem, parent) {}
 
@@ -22,27 +25,26 @@ void QNatureLabel::setTrigger(const TriggerSettingPtr& trigger) {
     mPress = trigger ? trigger->quickTrigger : 0;
     mRelease = trigger ? trigger->resetTrigger : 0;
     setToolTip(trigger ? triggerToolTip(trigger->model, trigger->quick) : QString());
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QNatureLabel::setTriggerVisible(bool visible) {
     if (mTriggerVisible == visible) return;
     mTriggerVisible = visible;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QNatureLabel::setQuickVisible(bool visible) {
     if (mQuickVisible == visible) return;
     mQuickVisible = visible;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
-void QNatureLabel::paintEvent(QPaintEvent* event) {
-    QSelectKeyLabel::paintEvent(event);
+void QNatureLabel::paintFace(QPainter& painter, const QFont& font) {
+    QSelectKeyLabel::paintFace(painter, font);
     if (!mHasTrigger || (!mTriggerVisible && !mQuickVisible)) return;
-    QPainter painter(this);
-    QFont small = font();
-    small.setPixelSize(qMax(7, font().pixelSize() > 0 ? font().pixelSize() - 1 : 8));
+    QFont small = font;
+    small.setPixelSize(qMax(7, font.pixelSize() > 0 ? font.pixelSize() - 1 : 8));
     painter.setFont(small);
     const QRect inner = rect().adjusted(3, 2, -3, -2);
     if (mTriggerVisible) {
@@ -50,7 +52,7 @@ void QNatureLabel::paintEvent(QPaintEvent* event) {
         painter.drawText(inner, Qt::AlignLeft | Qt::AlignTop, triggerText());
     }
     if (mQuickVisible) {
-        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setPen(KeyCap::darkTheme() ? QColor(0xe5, 0xe6, 0xeb) : QColor(0x1d, 0x21, 0x29));
         painter.drawText(inner, Qt::AlignLeft | Qt::AlignBottom, pressText());
         painter.drawText(inner, Qt::AlignRight | Qt::AlignBottom, releaseText());
     }

@@ -31,8 +31,7 @@ public:
     QString pressText() const { return distanceText(mPress); }
     QString releaseText() const { return distanceText(mRelease); }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    void paintFace(QPainter& painter, const QFont& font) override;
 
 private:
     bool mHasTrigger = false;

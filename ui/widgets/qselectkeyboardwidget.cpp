@@ -1,8 +1,6 @@
 #include "ui/widgets/qselectkeyboardwidget.h"
 
-#include <QHelpEvent>
 #include <QMouseEvent>
-#include <QToolTip>
 
 #include "ui/widgets/qselectkeylabel.h"
 
@@ -54,20 +52,6 @@ void QSelectKeyboardWidget::setLabelsEnabled(bool enabled) {
 
 void QSelectKeyboardWidget::labelPressed(QSelectKeyLabel* label) {
     if (label->isEnabled()) label->toggleSelected();
-}
-
-bool QSelectKeyboardWidget::event(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        // The labels let the mouse through, so their tips are shown from here.
-        auto* help = static_cast<QHelpEvent*>(event);
-        QLabel* label = labelAt(help->pos());
-        if (label && !label->toolTip().isEmpty())
-            QToolTip::showText(help->globalPos(), label->toolTip(), this, label->geometry());
-        else
-            QToolTip::hideText();
-        return true;
-    }
-    return QKeyboardWidget::event(event);
 }
 
 void QSelectKeyboardWidget::mousePressEvent(QMouseEvent* event) {

@@ -40,7 +40,6 @@ protected:
         mDragNeedsEnabled = needsEnabled;
     }
 
-    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

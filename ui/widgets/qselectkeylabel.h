@@ -2,17 +2,15 @@
 // A key label that can be selected: a check mark at its top-right corner
 // while selected and a border that shows the state, unless a colour of its
 // own owns the border. QLightKeyLabel and QNatureLabel are such labels; the
-// border rules carry their class names. The label paints its key cap itself
-// (a picture holds a hundred of them; per-label style sheets cost too much).
+// border rules carry their class names. Its picture paints it (KeyCap) and
+// takes the mouse for it.
 
 #include <QColor>
-#include <QFont>
 #include <QLabel>
-#include <QPixmap>
 
-class QPainter;
+#include "ui/widgets/keyface.h"
 
-class QSelectKeyLabel : public QLabel {
+class QSelectKeyLabel : public QLabel, public KeyFace {
     Q_OBJECT
 public:
     // `className` is the object name and the style-rule selector.
@@ -37,38 +35,19 @@ public:
     // "QLightKeyLabel {  border: 1.5px solid rgb(255,136,38); }".
     QString borderStyle() const { return mBorderStyle; }
 
+    void paintFace(QPainter& painter, const QFont& font) override;
+
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Everything the painted cap depends on; the cap is painted again only
-    // when one of them changed (a picture repaints a hundred labels at once).
-    struct CapState {
-        QSize size;
-        qreal ratio = 0;
-        bool dark = false;
-        bool enabled = false;
-        bool selected = false;
-        QColor color;
-        QString text;
-        qint64 image = 0;
-        QFont font;
-        bool operator==(const CapState& o) const {
-            return size == o.size && ratio == o.ratio && dark == o.dark && enabled == o.enabled &&
-                   selected == o.selected && color == o.color && text == o.text &&
-                   image == o.image && font == o.font;
-        }
-    };
     void applyBorder();
-    void paintCap(QPainter& painter, const CapState& state);
-    static QPixmap checkMark();
 
     QString mClassName;
     QString mBorderStyle;
     quint8 mKeyItem;
     bool mSelected = false;
     QColor mColor;
-    CapState mCapState;
-    QPixmap mCap;
 };

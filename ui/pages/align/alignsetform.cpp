@@ -1,8 +1,6 @@
 #include "ui/pages/align/alignsetform.h"
 
 #include <QDebug>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -20,27 +18,6 @@ namespace {
 UsbCommunicateUtil* engine() {
     return UsbCommunicateUtil::instance();
 }
-
-// Opaque plate colour under the keys. A streamed report repaints the keys'
-// area as one rectangle; with this under the labels, the gaps between keys
-// are filled here and the picture and the page behind it are not painted
-// again for every report.
-class PlateBackdrop : public QWidget {
-public:
-    explicit PlateBackdrop(QKeyboardWidget* picture) : QWidget(picture), mPicture(picture) {
-        setAttribute(Qt::WA_OpaquePaintEvent, true);
-        setAttribute(Qt::WA_TransparentForMouseEvents, true);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        painter.fillRect(event->rect(), mPicture->plateColor());
-    }
-
-private:
-    QKeyboardWidget* mPicture;
-};
 
 }  // namespace
 
@@ -135,15 +112,6 @@ void AlignSetForm::buildPicture() {
         return QRect(labelLeft(p->keyItem, p->left, positions), p->top, p->width, p->height);
     });
     picture->rebuild();
-    QRect keys;
-    for (const QLabel* label : picture->labels()) keys |= label->geometry();
-    if (!keys.isNull()) {
-        auto* backdrop = new PlateBackdrop(picture);
-        mBackdrop = backdrop;
-        backdrop->setGeometry(keys);
-        backdrop->lower();
-        backdrop->show();
-    }
     picture->show();
     applyState();
 }
@@ -269,9 +237,7 @@ void AlignSetForm::usb_receive_report_calibration(
             entry->value >= full ? quint8(QAdjustKeyLabel::Passed) : label->status();
         if (label->takeTravel(entry->value, status)) dirty |= label->geometry();
     }
-    // Through the backdrop: an update of the picture itself, covered by
-    // opaque children, would not repaint the labels.
-    if (!dirty.isNull() && mBackdrop) mBackdrop->update(dirty.translated(-mBackdrop->pos()));
+    if (!dirty.isNull()) mKeyboardWidget->update(dirty);
 }
 
 void AlignSetForm::usb_receive_save_calibration(uchar source, int current, int total) {

@@ -75,8 +75,6 @@ private:
     // The stop was sent by save: its answer leads to the save command.
     bool mSavePending = false;
     QPointer<QAlignKeyboardWidget> mKeyboardWidget;
-    // Under the labels; a report repaints through it (see the .cpp).
-    QPointer<QWidget> mBackdrop;
     QHash<quint8, QAdjustKeyLabel*> mLabelByKey;
     QList<QAdjustKeyLabel*> mLabels;
     QTimer* mSaveTimer = nullptr;

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QStyle>
 
+#include "ui/widgets/keylabelhost.h"
+
 QAdjustKeyLabel::QAdjustKeyLabel(quint8 keyItem, int maxTravel, QWidget* parent)
     : QLabel(parent), mKeyItem(keyItem), mMaxTravel(maxTravel) {
     setObjectName(QStringLiteral("QAdjustKeyLabel"));
@@ -18,7 +20,7 @@ QAdjustKeyLabel::~QAdjustKeyLabel() = default;
 void QAdjustKeyLabel::setStatus(quint8 status) {
     if (mStatus == status) return;
     mStatus = status;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QAdjustKeyLabel::setTravel(int travel) {
@@ -26,7 +28,7 @@ void QAdjustKeyLabel::setTravel(int travel) {
     const int before = bandHeight(mTravel, mMaxTravel, height());
     mTravel = travel;
     // Most reports move the band by a few pixels: repaint only when it does.
-    if (bandHeight(mTravel, mMaxTravel, height()) != before) update();
+    if (bandHeight(mTravel, mMaxTravel, height()) != before) KeyLabelHost::refresh(this);
 }
 
 bool QAdjustKeyLabel::takeTravel(int travel, quint8 status) {
@@ -44,35 +46,35 @@ int QAdjustKeyLabel::bandHeight(int travel, int maxTravel, int h) {
 
 void QAdjustKeyLabel::setPassColor(const QColor& c) {
     mPassColor = c;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QAdjustKeyLabel::setFailColor(const QColor& c) {
     mFailColor = c;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QAdjustKeyLabel::setAdjustColor(const QColor& c) {
     mAdjustColor = c;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QAdjustKeyLabel::setBackColor(const QColor& c) {
     mBackColor = c;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QAdjustKeyLabel::setBorderRadius(int r) {
     mBorderRadius = r;
-    update();
+    KeyLabelHost::refresh(this);
 }
 
 void QAdjustKeyLabel::paintEvent(QPaintEvent*) {
-    // Painted here in full, without the style's label painting: during a
-    // calibration every key repaints many times a second. Only the two
-    // fills change with the travel; the frame and the text come from a
-    // layer drawn once.
     QPainter painter(this);
+    paintFace(painter, font());
+}
+
+void QAdjustKeyLabel::paintFace(QPainter& painter, const QFont&) {
     const int w = width();
     const int h = height();
     const int band = bandHeight(mTravel, mMaxTravel, h);
@@ -83,8 +85,9 @@ void QAdjustKeyLabel::paintEvent(QPaintEvent*) {
 
 const QPixmap& QAdjustKeyLabel::layer() {
     const qreal dpr = devicePixelRatioF();
-    const QString text = this->text();
-    const QPixmap image = pixmap();
+    const bool combined = !combinedImage().isNull() || !combinedText().isEmpty();
+    const QString text = combined ? combinedText() : this->text();
+    const QPixmap image = combined ? combinedImage() : pixmap();
     const qint64 imageKey = image.isNull() ? 0 : image.cacheKey();
     const QColor ink = palette().color(foregroundRole());
     if (!mLayer.isNull() && mLayerSize == size() && mLayerText == text && mLayerImage == imageKey &&

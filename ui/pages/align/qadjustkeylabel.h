@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QPixmap>
 
-class QAdjustKeyLabel : public QLabel {
+#include "ui/widgets/keyface.h"
+
+class QAdjustKeyLabel : public QLabel, public KeyFace {
     Q_OBJECT
     Q_PROPERTY(QColor passColor READ passColor WRITE setPassColor)
     Q_PROPERTY(QColor failColor READ failColor WRITE setFailColor)
@@ -48,6 +50,9 @@ public:
     void setBackColor(const QColor& c);
     int borderRadius() const { return mBorderRadius; }
     void setBorderRadius(int r);
+
+    // In the label's own font and colours (from its style rule).
+    void paintFace(QPainter& painter, const QFont& font) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

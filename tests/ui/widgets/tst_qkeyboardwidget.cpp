@@ -128,8 +128,17 @@ void TestQKeyboardWidget::keyPicture() {
     picture.rebuild();
     QSignalSpy changed(&picture, &QKeyKeyboardWidget::selectionChanged);
     QVERIFY(!picture.labelOf(rs)->isEnabled());
+    // The picture paints its keys: no key is a widget on the screen.
+    for (QLabel* label : picture.labels()) QVERIFY(!label->isVisible());
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, centre(picture.labelOf(rs)));
+    QVERIFY(!picture.isKeySelected());
+    // The key under the mouse shows it.
+    QTest::mouseMove(&picture, centre(picture.labelOf(s)));
+    QTRY_VERIFY(static_cast<QCustomLabel*>(picture.labelOf(s))->isHovered());
+    QTest::mouseMove(&picture, centre(picture.labelOf(a)));
+    QTRY_VERIFY(!static_cast<QCustomLabel*>(picture.labelOf(s))->isHovered());
 
-    QTest::mouseClick(picture.labelOf(a), Qt::LeftButton);
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, centre(picture.labelOf(a)));
     QVERIFY(picture.isKeySelected());
     QCOMPARE(picture.selectedKeyItem(), a);
     QVERIFY(picture.labelOf(a)->text().isEmpty());
@@ -137,7 +146,7 @@ void TestQKeyboardWidget::keyPicture() {
     QVERIFY(!picture.labelOf(s)->isEnabled());
     QVERIFY(!picture.selectKey(s));  // one key at a time
 
-    QTest::mouseClick(picture.labelOf(a), Qt::LeftButton);
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, centre(picture.labelOf(a)));
     QVERIFY(!picture.isKeySelected());
     QCOMPARE(picture.selectedKeyItem(), quint8(255));
     QCOMPARE(picture.labelOf(a)->text(), QStringLiteral("A"));
@@ -161,7 +170,7 @@ void TestQKeyboardWidget::keyPicture() {
     QVERIFY(fresh != old);
     picture.rebuild();
     QCOMPARE(picture.labelOf(a), kept);
-    QTest::mouseClick(picture.labelOf(a), Qt::LeftButton);
+    QTest::mouseClick(&picture, Qt::LeftButton, {}, centre(picture.labelOf(a)));
     QCOMPARE(picture.selectedKeyItem(), a);
     fresh->left += 3;
     picture.rebuild();

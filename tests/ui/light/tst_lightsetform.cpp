@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QtTest>
 
@@ -39,6 +40,7 @@ private slots:
     void failedChangeLeavesModelAndControls();
     void changesMadeWhileOneIsOnItsWayAllArrive();
     void effectNamesFollowTheLanguage();
+    void effectButtonsFitTheirCard();
 
 private:
     void start();
@@ -322,6 +324,34 @@ void TestLightSetForm::effectNamesFollowTheLanguage() {
     QCOMPARE(model()->keyboardEffectNameMap.value(kFullEffect)->name, QStringLiteral("Ripple"));
     QCOMPARE(form()->effectButton(kFullEffect)->text(), QStringLiteral("Ripple"));
     QCOMPARE(form()->effectButton(LightSetForm::EffectCustom)->text(), QStringLiteral("Customize"));
+}
+
+// At the window's default size the four effect columns fit their card, also
+// when the colour controls beside it are shown: no button is cut off on the
+// right, none is below its least size, and the window is not pushed wider
+// than it was asked to be.
+void TestLightSetForm::effectButtonsFitTheirCard() {
+    auto* area = qobject_cast<QScrollArea*>(widget(QStringLiteral("effectScrollArea")));
+    QVERIFY(area && area->widget());
+    auto check = [&] {
+        QVERIFY(visible("paletteWidget"));
+        QCOMPARE(mainWindow()->width(), GuiSession::Options().size.width());
+        const QRect viewport = area->viewport()->rect();
+        int shown = 0;
+        for (QToolButton* button : area->widget()->findChildren<QToolButton*>()) {
+            if (!button->isVisible()) continue;
+            ++shown;
+            const QRect drawn(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
+            QVERIFY2(viewport.contains(drawn), qPrintable(button->text()));
+            QVERIFY(button->width() >= 100 && button->height() >= 40);
+        }
+        QVERIFY(shown >= 4);
+    };
+    chooseEffect(kFullEffect);
+    check();
+    chooseEffect(LightSetForm::EffectCustom);
+    clickKey(kOtherKey);
+    check();
 }
 
 QTEST_MAIN(TestLightSetForm)

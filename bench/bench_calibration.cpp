@@ -1,14 +1,12 @@
 // One streamed calibration report for every key of the 104-key product,
 // handled by the calibration page and painted (offscreen).
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEvent>
 #include <QLabel>
 #include <ctime>
 
 #include "bench/benchregistry.h"
-#include "model/keyboardconfigutil.h"
-#include "support/gui/guisession.h"
+#include "bench/benchwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/pageindex.h"
 #include "ui/pages/align/alignsetform.h"
@@ -16,7 +14,6 @@
 
 namespace {
 
-constexpr qint16 kFullSizeProduct = 257;
 constexpr int kWarmUp = 20;
 constexpr int kRounds = 300;
 
@@ -26,33 +23,15 @@ qint64 threadCpuNs() {
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-// The window with the product's configuration read (its picture package is
-// not needed: the calibration page draws from the key positions).
-bool reachProduct(GuiSession& session) {
-    const QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-        if (model && model->keyboardProduct &&
-            model->keyboardProduct->serialNumber == kFullSizeProduct &&
-            !model->keyboardTriggerMap.isEmpty())
-            return session.waitForEngineIdle(5000);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return false;
-}
-
 }  // namespace
 
 ZENTARO_BENCH(calibration) {
     GuiSession::Options options;
-    options.product = kFullSizeProduct;
+    options.product = bench::FullSizeProduct;
     GuiSession session(options);
     AlignSetForm* page = nullptr;
-    if (session.start() && reachProduct(session)) {
-        session.window()->showPage(PageAlign);
-        session.waitForPage(PageAlign, 5000);
+    if (bench::openFullSizePage(session, PageAlign))
         page = qobject_cast<AlignSetForm*>(session.window()->page(PageAlign));
-    }
     if (!page || !page->keyboardWidget()) {
         bench::report(QStringLiteral("calibration_report_us"), -1);
         return;

@@ -2,38 +2,19 @@
 // the key page to the lighting page and back, both offscreen on the real
 // window with its style sheet.
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
 
 #include "bench/benchregistry.h"
-#include "model/keyboardconfigutil.h"
-#include "support/gui/guisession.h"
+#include "bench/benchwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/pageindex.h"
 #include "ui/pages/key/keysetform.h"
 #include "ui/widgets/qkeykeyboardwidget.h"
 
 namespace {
-
-constexpr qint16 kFullSizeProduct = 257;
-
-// The window with the product's configuration read (its picture package is
-// not needed: the pages draw from the key positions).
-bool reachProduct(GuiSession& session) {
-    const QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-        if (model && model->keyboardProduct &&
-            model->keyboardProduct->serialNumber == kFullSizeProduct &&
-            !model->keyboardTriggerMap.isEmpty())
-            return session.waitForEngineIdle(5000);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return false;
-}
 
 // The best round: what the work costs when no other process takes the CPU
 // (the machines that run this are often busy).
@@ -45,20 +26,16 @@ double best(const std::vector<double>& values) {
 
 ZENTARO_BENCH(pictures) {
     GuiSession::Options options;
-    options.product = kFullSizeProduct;
+    options.product = bench::FullSizeProduct;
     GuiSession session(options);
     KeySetForm* page = nullptr;
-    if (session.start() && reachProduct(session)) {
-        session.window()->showPage(PageKey);
-        session.waitForPage(PageKey, 5000);
+    if (bench::openFullSizePage(session, PageKey))
         page = qobject_cast<KeySetForm*>(session.window()->page(PageKey));
-    }
     if (!page || !page->picture()) {
         bench::report(QStringLiteral("picture_build_ms"), -1);
         bench::report(QStringLiteral("page_switch_ms"), -1);
         return;
     }
-    session.waitForEngineIdle(5000);
 
     // Building: labels from the positions, the label rule, polish on show.
     QWidget* area = page->picture()->parentWidget();

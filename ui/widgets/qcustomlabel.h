@@ -3,12 +3,10 @@
 // knows its key position record and reports a click with it. Its picture
 // paints it and passes it the mouse (see KeyLabelHost).
 
-#include <QLabel>
-
 #include "model/keyboardtypes.h"
-#include "ui/widgets/keyface.h"
+#include "ui/widgets/paintedkeylabel.h"
 
-class QCustomLabel : public QLabel, public KeyFace {
+class QCustomLabel : public PaintedKeyLabel {
     Q_OBJECT
     Q_PROPERTY(bool selected READ isSelected)
 public:
@@ -33,9 +31,6 @@ signals:
     void clicked(const KeyPositionPtr& item);
 
 protected:
-    bool event(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

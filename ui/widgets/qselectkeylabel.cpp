@@ -7,10 +7,8 @@
 #include "ui/widgets/keylabelhost.h"
 
 QSelectKeyLabel::QSelectKeyLabel(const QString& className, quint8 keyItem, QWidget* parent)
-    : QLabel(parent), mClassName(className), mKeyItem(keyItem) {
+    : PaintedKeyLabel(parent), mClassName(className), mKeyItem(keyItem) {
     setObjectName(className);
-    setAlignment(Qt::AlignCenter);
-    setWordWrap(true);
     // The picture hit-tests its labels itself (drag selection).
     setAttribute(Qt::WA_TransparentForMouseEvents);
     applyBorder();
@@ -45,38 +43,9 @@ void QSelectKeyLabel::applyBorder() {
     KeyLabelHost::refresh(this);
 }
 
-bool QSelectKeyLabel::event(QEvent* event) {
-    if (KeyLabelHost::skipsEvent(event)) return true;
-    return QLabel::event(event);
-}
-
-void QSelectKeyLabel::changeEvent(QEvent* event) {
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) KeyLabelHost::refresh(this);
-}
-
 void QSelectKeyLabel::paintFace(QPainter& painter, const QFont& font) {
-    KeyCap::State state;
-    state.look = KeyCap::Selectable;
-    state.size = size();
-    state.ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
-    state.dark = KeyCap::darkTheme();
-    state.enabled = isEnabled();
+    KeyCap::State state = capState(KeyCap::Selectable, painter, font);
     state.selected = mSelected;
     state.border = mColor;
-    if (!combinedImage().isNull() || !combinedText().isEmpty()) {
-        state.image = combinedImage();
-        state.text = combinedText();
-    } else {
-        state.image = pixmap();
-        if (state.image.isNull()) state.text = text();
-    }
-    state.font = font;
     painter.drawPixmap(0, 0, KeyCap::pixmap(state));
-}
-
-void QSelectKeyLabel::paintEvent(QPaintEvent*) {
-    // Only when shown on its own; in a picture the picture paints it.
-    QPainter painter(this);
-    paintFace(painter, font());
 }

@@ -6,11 +6,10 @@
 // takes the mouse for it.
 
 #include <QColor>
-#include <QLabel>
 
-#include "ui/widgets/keyface.h"
+#include "ui/widgets/paintedkeylabel.h"
 
-class QSelectKeyLabel : public QLabel, public KeyFace {
+class QSelectKeyLabel : public PaintedKeyLabel {
     Q_OBJECT
 public:
     // `className` is the object name and the style-rule selector.
@@ -36,11 +35,6 @@ public:
     QString borderStyle() const { return mBorderStyle; }
 
     void paintFace(QPainter& painter, const QFont& font) override;
-
-protected:
-    bool event(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyBorder();

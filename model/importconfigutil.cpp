@@ -310,7 +310,15 @@ void ImportConfigUtil::onSetKeyboardConfig(uchar source, int current, int total,
         return;
     }
     m_step = StepHighKey;
-    m_engine->setHighKey(Source, true, m_content.highKeys);
+    // The keyboard keeps its own slot count: slots the file does not fill
+    // are written free, else the keyboard would keep (or, for an empty list,
+    // never be sent) records the model no longer showed.
+    m_highKeys.clear();
+    for (const HighKeyPtr& slot : std::as_const(m_content.highKeys))
+        m_highKeys.append(HighKeyPtr::create(*slot));
+    while (m_highKeys.size() < m_keyboardHighKeySlots)
+        m_highKeys.append(HighKeyPtr::create());  // item 255, kind 0, zero data: free
+    m_engine->setHighKey(Source, true, m_highKeys);
 }
 
 void ImportConfigUtil::onSetHighKey(uchar source, int current, int total) {
@@ -363,10 +371,10 @@ void ImportConfigUtil::commit() {
     e->commitKeyboardConfig(model, 0);
     e->commitKeyboardConfig(model, 1);
     // The engine stages what the keyboard sends back, not what was written
-    // to it: advanced keys and macros come from the file, which the keyboard
+    // to it: advanced keys and macros are what was sent, which the keyboard
     // has just accepted.
     model->keyboardHighKeyList.clear();
-    for (const HighKeyPtr& slot : std::as_const(m_content.highKeys))
+    for (const HighKeyPtr& slot : std::as_const(m_highKeys))
         model->keyboardHighKeyList.append(HighKeyPtr::create(*slot));
     for (int m = 0; m < Format::MacroCount; ++m) {
         model->keyboardMacroList[m].clear();

@@ -164,6 +164,8 @@ private slots:
     void progressOfReadingAndPush();
     void otherProductIsRefusedBeforeAnyCommand();
     void moreAdvancedKeySlotsThanTheKeyboardIsRefusedBeforeAnyCommand();
+    void fewerAdvancedKeySlotsFreeTheKeyboardsOthers_data();
+    void fewerAdvancedKeySlotsFreeTheKeyboardsOthers();
     void emptyMacroTableEmptiesEveryMacro();
     void notAConfigurationFile_data();
     void notAConfigurationFile();
@@ -427,6 +429,44 @@ void TestImportConfigUtil::moreAdvancedKeySlotsThanTheKeyboardIsRefusedBeforeAny
     QTest::qWait(50);
     QCOMPARE(b.sim.writeCount(), written);
     QCOMPARE(carried(*b.model), before);
+}
+
+void TestImportConfigUtil::fewerAdvancedKeySlotsFreeTheKeyboardsOthers_data() {
+    QTest::addColumn<int>("kept");
+    QTest::newRow("two slots") << 2;
+    QTest::newRow("no slot") << 0;
+}
+
+void TestImportConfigUtil::fewerAdvancedKeySlotsFreeTheKeyboardsOthers() {
+    QFETCH(int, kept);
+    KeyboardRig a;
+    QVERIFY(a.openSyncAndLoad());
+    a.model->keyboardHighKeyList = a.model->keyboardHighKeyList.mid(0, kept);
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("few.aaa"));
+    QVERIFY(exportTo(a.model.data(), file));
+
+    // B uses slots on both sides of the file's last one.
+    KeyboardRig b;
+    SimProfile& p = *b.state().activeProfile();
+    const int count = p.highKeys.size();
+    p.highKeys[count - 1] = p.highKeys[1];
+    p.highKeys[count - 1][0] = char(count - 1);
+    QVERIFY(b.openSyncAndLoad());
+    QCOMPARE(b.model->keyboardHighKeyList.size(), count);
+    QCOMPARE(runImport(b, file).constLast(), qMakePair(true, 100));
+
+    // The keyboard keeps its slot count; those the file lacks are free.
+    QCOMPARE(b.profile().highKeys.size(), count);
+    for (int s = 0; s < count; ++s) {
+        const HighKeyPtr want = s < kept ? a.model->keyboardHighKeyList[s] : HighKeyPtr();
+        QCOMPARE(quint8(b.profile().highKeys[s][0]), want ? want->item : quint8(0xFF));
+    }
+    QCOMPARE(b.model->highKeyCount(), a.model->highKeyCount());
+    QCOMPARE(b.model->freeHighKeySlot(kept), quint8(kept));
+    const QString imported = carried(*b.model);
+    QVERIFY(b.sync());
+    QCOMPARE(carried(*b.model), imported);
 }
 
 void TestImportConfigUtil::emptyMacroTableEmptiesEveryMacro() {

@@ -39,6 +39,7 @@ private slots:
     void pairWithoutSecondKeyIsRefused();
     void editingAPairsSecondKeyRestoresTheKeyItLeft();
     void deletingRestoresBothKeyNumbersOfOneDrawnKey();
+    void bothKeyNumbersOfOneDrawnKeyFollowAddEditAndDelete();
     void addTileWithoutSelectedKey();
     void lastFreeSlotAndFullTable();
     void pairTabsEnableOnlyAdvancedOrFactoryKeys();
@@ -64,6 +65,10 @@ private:
     // Clicks a key of the dialog's embedded picker.
     void pick(QHighKeyDialog* dialog, quint8 type, quint8 hValue, quint8 lValue);
     QByteArray slotBytes(int slot) { return profile().highKeys.value(slot); }
+    // A key number drawn on the picture and the other one on its position.
+    bool drawnPair(quint8* drawn, quint8* partner);
+    // The model's layer-0 bindings of the keys are the keyboard's.
+    void sameAsKeyboard(const QList<quint8>& keys);
     int requestCount(uchar request) {
         return testsupport::requests(sim().writtenReports(), request).size();
     }
@@ -359,18 +364,40 @@ void TestHighKeyForm::editingAPairsSecondKeyRestoresTheKeyItLeft() {
     }
 }
 
+bool TestHighKeyForm::drawnPair(quint8* drawn, quint8* partner) {
+    for (const KeyPositionPtr& p : std::as_const(model()->keyboardPositionMap))
+        for (const KeyPositionPtr& q : std::as_const(model()->keyboardPositionMap))
+            if (p->keyItem != q->keyItem && p->posItem == q->posItem &&
+                form()->picture()->labelOf(p->keyItem)) {
+                *drawn = p->keyItem;
+                *partner = q->keyItem;
+                return true;
+            }
+    return false;
+}
+
+void TestHighKeyForm::sameAsKeyboard(const QList<quint8>& keys) {
+    for (quint8 k : keys) {
+        const KeyBindingPtr b = model()->keyConfig(0, k);
+        QVERIFY(b);
+        const SimKey held = profile().layers[0][k];
+        QVERIFY2(b->type == held.type && b->hValue == held.hValue && b->lValue == held.lValue,
+                 qPrintable(QStringLiteral("key %1: model %2/%3/%4, keyboard %5/%6/%7")
+                                .arg(k)
+                                .arg(b->type)
+                                .arg(b->hValue)
+                                .arg(b->lValue)
+                                .arg(held.type)
+                                .arg(held.hValue)
+                                .arg(held.lValue)));
+    }
+}
+
 void TestHighKeyForm::deletingRestoresBothKeyNumbersOfOneDrawnKey() {
     // The sample product draws a second key number on the backslash position;
     // the model gives both the advanced key.
     quint8 drawn = 255, partner = 255;
-    for (const KeyPositionPtr& p : std::as_const(model()->keyboardPositionMap))
-        for (const KeyPositionPtr& q : std::as_const(model()->keyboardPositionMap))
-            if (p->keyItem != q->keyItem && p->posItem == q->posItem &&
-                form()->picture()->labelOf(p->keyItem) && drawn == 255) {
-                drawn = p->keyItem;
-                partner = q->keyItem;
-            }
-    QVERIFY(drawn != 255);
+    QVERIFY(drawnPair(&drawn, &partner));
     form()->on_tglBtn_clicked();
     QHighKeyDialog* dialog = openNewRecordOn(drawn);
     QVERIFY(dialog);
@@ -394,6 +421,90 @@ void TestHighKeyForm::deletingRestoresBothKeyNumbersOfOneDrawnKey() {
         QCOMPARE(model()->keyConfig(0, k)->lValue, profile().layers[0][k].lValue);
         QCOMPARE(profile().layers[0][k].lValue, keyboard().state().factoryLayers[0][k].lValue);
     }
+}
+
+void TestHighKeyForm::bothKeyNumbersOfOneDrawnKeyFollowAddEditAndDelete() {
+    quint8 drawn = 255, partner = 255;
+    QVERIFY(drawnPair(&drawn, &partner));
+    const quint8 first = keyOf(0x16), other = keyOf(0x1A);  // S, W
+    const QList<quint8> keys{drawn, partner, first, other};
+    auto isAdvanced = [this](quint8 key, quint8 slot) {
+        return profile().layers[0][key].type == KeyCatalogue::TypeAdvanced &&
+               profile().layers[0][key].lValue == slot;
+    };
+    // The keyboard's record whose first key is the key.
+    auto slotOn = [this](quint8 key) {
+        for (int s = 0; s < profile().highKeys.size(); ++s)
+            if (quint8(slotBytes(s)[0]) != 0xFF && quint8(slotBytes(s)[2]) == key) return quint8(s);
+        return quint8(255);
+    };
+    auto isFactory = [this](quint8 key) {
+        const SimKey held = profile().layers[0][key];
+        const SimKey factory = keyboard().state().factoryLayers[0][key];
+        return held.type == factory.type && held.hValue == factory.hValue &&
+               held.lValue == factory.lValue;
+    };
+
+    // A TGL on the drawn key: the keyboard binds both key numbers.
+    form()->on_tglBtn_clicked();
+    QHighKeyDialog* dialog = openNewRecordOn(drawn);
+    QVERIFY(dialog);
+    clickLabel(inDialog(QStringLiteral("triggerLabel")));
+    pick(dialog, KeyCatalogue::TypeKey, 0, 0x04);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+    quint8 slot = slotOn(drawn);
+    QVERIFY(slot != 255);
+    QVERIFY(isAdvanced(drawn, slot) && isAdvanced(partner, slot));
+    sameAsKeyboard(keys);
+    pressOnPicture(form()->picture(), drawn);
+    QVERIFY(form()->dialog());
+    clickInDialog(QStringLiteral("delBtn"));
+    QVERIFY(waitForEngineIdle());
+    QVERIFY(isFactory(drawn) && isFactory(partner));
+    sameAsKeyboard(keys);
+
+    // An RS pair whose second key is the drawn one, moved to W and back.
+    form()->on_rsBtn_clicked();
+    dialog = openNewRecordOn(first);
+    QVERIFY(dialog);
+    pressOnPicture(dialog->pairPicture(), drawn);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+    slot = slotOn(first);
+    QVERIFY(isAdvanced(first, slot) && isAdvanced(drawn, slot) && isAdvanced(partner, slot));
+    sameAsKeyboard(keys);
+
+    pressOnPicture(form()->picture(), first);
+    dialog = form()->dialog();
+    QVERIFY(dialog && !dialog->isNewRecord());
+    pressOnPicture(dialog->pairPicture(), other);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+    QVERIFY(isAdvanced(first, slot) && isAdvanced(other, slot));
+    QVERIFY(isFactory(drawn) && isFactory(partner));
+    sameAsKeyboard(keys);
+
+    // Back to the drawn key; deleting then restores three key numbers.
+    pressOnPicture(form()->picture(), other);
+    dialog = form()->dialog();
+    QVERIFY(dialog);
+    pressOnPicture(dialog->pairPicture(), drawn);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
+    QVERIFY(isAdvanced(first, slot) && isAdvanced(drawn, slot) && isAdvanced(partner, slot));
+    QVERIFY(isFactory(other));
+    sameAsKeyboard(keys);
+
+    pressOnPicture(form()->picture(), drawn);
+    QVERIFY(form()->dialog());
+    clickInDialog(QStringLiteral("delBtn"));
+    QVERIFY(waitForEngineIdle());
+    for (quint8 k : keys) QVERIFY(isFactory(k));
+    sameAsKeyboard(keys);
+    // A fresh read of the keyboard gives the model nothing new.
+    rereadKeyboard();
+    sameAsKeyboard(keys);
 }
 
 void TestHighKeyForm::addTileWithoutSelectedKey() {

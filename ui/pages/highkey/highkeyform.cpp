@@ -24,23 +24,28 @@ enum Kind { Tgl = 0, Mt = 1, Dks = 2, Rs = 3, Oks = 4, Socd = 5 };
 bool isPairKind(int kind) {
     return kind == Rs || kind == Oks || kind == Socd;
 }
-// Another key number drawn as the same key (same posItem) that layer 0
-// binds; 255 when there is none. The model bound it with the key.
-quint8 positionPartner(quint8 keyItem) {
-    const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
-    const KeyPositionPtr position = m ? m->keyboardPositionMap.value(keyItem) : KeyPositionPtr();
-    if (!position) return 255;
-    for (const KeyPositionPtr& other : m->keyboardPositionMap)
-        if (other && other->keyItem != keyItem && other->posItem == position->posItem &&
-            m->keyConfig(0, other->keyItem))
-            return other->keyItem;
-    return 255;
-}
 // The keys a record puts its advanced key on.
 QList<quint8> keysOf(const HIGH_KEY_INFO& r) {
     QList<quint8> keys{r.data[0]};
     if (isPairKind(r.attribute)) keys.append(r.data[1]);
     keys.removeAll(quint8(255));
+    return keys;
+}
+// Those keys and every other key number drawn as the same key (same posItem)
+// that layer 0 binds: the model binds a whole position, so the keyboard must
+// get each of them too.
+QList<quint8> positionKeysOf(const HIGH_KEY_INFO& r) {
+    QList<quint8> keys;
+    const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+    for (quint8 key : keysOf(r)) {
+        if (!keys.contains(key)) keys.append(key);
+        const KeyPositionPtr position = m ? m->keyboardPositionMap.value(key) : KeyPositionPtr();
+        if (!position) continue;
+        for (const KeyPositionPtr& other : m->keyboardPositionMap)
+            if (other && other->posItem == position->posItem && !keys.contains(other->keyItem) &&
+                m->keyConfig(0, other->keyItem))
+                keys.append(other->keyItem);
+    }
     return keys;
 }
 }  // namespace
@@ -66,6 +71,8 @@ HighKeyForm::HighKeyForm(QWidget* parent)
                 &HighKeyForm::usb_receive_del_high_key);
         connect(engine, &UsbCommunicateUtil::usb_receive_set_keyboard_default, this,
                 &HighKeyForm::usb_receive_set_keyboard_default);
+        connect(engine, &UsbCommunicateUtil::usb_receive_set_keyboard_config, this,
+                &HighKeyForm::usb_receive_set_keyboard_config);
     }
     markKindTabs();
     logLine(QStringLiteral("高级键管理页面初始化"));
@@ -231,6 +238,7 @@ void HighKeyForm::keyboard_select(uchar mItem) {
 void HighKeyForm::grid_Layout_Clicked(int type, uchar item) {
     qInfo().noquote()
         << QStringLiteral("grid_Layout_Clicked type:{ %1 }; item:{ %2 }").arg(type).arg(item);
+    if (mFollowUp) return;  // the keyboard is still binding or restoring keys
     if (type == 1) {
         const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
         if (!model) return;
@@ -251,7 +259,7 @@ void HighKeyForm::grid_Layout_Clicked(int type, uchar item) {
 }
 
 void HighKeyForm::openDialog(quint8 item) {
-    if (mDialog) return;  // one dialog at a time
+    if (mDialog || mFollowUp) return;  // one dialog at a time, none mid-change
     const quint8 key = selectedKey();
     QHighKeyDialog* d = nullptr;
     switch (mKind) {
@@ -327,7 +335,28 @@ void HighKeyForm::dialogFinished() {
 
 void HighKeyForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
-    if (acceptSource(source, "usb_communicate_error")) mEditing = false;
+    if (!acceptSource(source, "usb_communicate_error")) return;
+    // The model keeps what the keyboard confirmed so far.
+    mEditing = false;
+    mFollowUp = false;
+    mBindKeys.clear();
+    mRestoreKeys.clear();
+}
+
+void HighKeyForm::restoreNextKeys() {
+    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+    if (mRestoreKeys.isEmpty() || !engine) {
+        mRestoreKeys.clear();
+        mFollowUp = false;
+        return;
+    }
+    // Two keys a request; a list that starts with 0xFF would ask for the
+    // whole layer, and keysOf() never yields one.
+    QByteArray keys;
+    while (keys.size() < 2 && !mRestoreKeys.isEmpty()) keys.append(char(mRestoreKeys.takeFirst()));
+    if (keys.size() < 2) keys.append(char(0xFF));
+    mFollowUp = true;
+    engine->setKeyboardDefault(BasePage::source(), true, 0, keys);
 }
 
 void HighKeyForm::usb_receive_add_high_key(uchar source, int current, int total,
@@ -336,26 +365,46 @@ void HighKeyForm::usb_receive_add_high_key(uchar source, int current, int total,
     if (current < total) return;
     KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
     const HIGH_KEY_INFO& r = keyboardHighKey;
-    if (model && r.item < model->keyboardHighKeyList.size()) {
+    if (model && r.item < model->keyboardHighKeyList.size())
         model->keyboardHighKeyList[r.item] = HighKeyPtr::create(r);
-        model->setKeyConfig(0, r.data[0], KeyCatalogue::TypeAdvanced, 0, r.item);
-        if (isPairKind(r.attribute))
-            model->setKeyConfig(0, r.data[1], KeyCatalogue::TypeAdvanced, 0, r.item);
-    }
-    // A pair that moved its second key: the key it left is an ordinary key
-    // again; the keyboard restores it and the model takes what it answers.
-    QByteArray left;
+    // The record's keys, with every key number of their positions, are bound
+    // to it on the keyboard, and in the model once the keyboard confirmed it.
+    const QList<quint8> bound = positionKeysOf(r);
+    // A pair that moved its second key: the keys it left are ordinary keys
+    // again; the keyboard restores them afterwards and the model takes what
+    // it answers.
+    mRestoreKeys.clear();
     if (mEditing && mEditedFrom.item == r.item) {
-        const QList<quint8> now = keysOf(r);
-        for (quint8 key : keysOf(mEditedFrom))
-            if (!now.contains(key) && left.size() < 2) left.append(char(key));
+        for (quint8 key : positionKeysOf(mEditedFrom))
+            if (!bound.contains(key)) mRestoreKeys.append(key);
     }
     mEditing = false;
-    if (!left.isEmpty()) {
-        if (left.size() < 2) left.append(char(0xFF));
-        if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
-            engine->setKeyboardDefault(BasePage::source(), true, 0, left);
+    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+    if (!bound.isEmpty() && engine && model && r.item < model->keyboardHighKeyList.size()) {
+        mBindItem = r.item;
+        mBindKeys = bound;
+        auto map = QSharedPointer<KeyBindingMap>::create();
+        for (quint8 key : bound)
+            map->insert(
+                key, KeyBindingPtr::create(KeyBinding{key, KeyCatalogue::TypeAdvanced, 0, r.item}));
+        mFollowUp = true;
+        engine->setKeyboardConfig(BasePage::source(), true, 0, map);
+    } else {
+        restoreNextKeys();
     }
+    refreshAll();
+}
+
+void HighKeyForm::usb_receive_set_keyboard_config(uchar source, int current, int total,
+                                                  uchar layer) {
+    if (!acceptSource(source, "usb_receive_set_keyboard_config")) return;
+    if (current < total) return;
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    if (model && layer == 0)
+        for (quint8 key : std::as_const(mBindKeys))
+            model->setKeyConfig(0, key, KeyCatalogue::TypeAdvanced, 0, mBindItem);
+    mBindKeys.clear();
+    restoreNextKeys();
     refreshAll();
 }
 
@@ -374,20 +423,10 @@ void HighKeyForm::usb_receive_del_high_key(uchar source, int current, int total,
             }
         }
     }
-    QByteArray keys;
-    if (r.attribute <= Dks) {
-        // The key's partner on the same position lost the advanced key too.
-        keys.append(char(r.data[0]));
-        keys.append(char(positionPartner(r.data[0])));
-    } else if (isPairKind(r.attribute)) {
-        keys.append(char(r.data[0]));
-        keys.append(char(r.data[1]));
-    }
-    // A list that starts with 0xFF asks for the whole layer: never send one.
-    if (!keys.isEmpty() && quint8(keys[0]) != 0xFF) {
-        if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
-            engine->setKeyboardDefault(BasePage::source(), true, 0, keys);
-    }
+    // The keys get their factory bindings back, each key number of their
+    // positions too (the model had bound the whole position).
+    mRestoreKeys = r.attribute <= Socd ? positionKeysOf(r) : QList<quint8>();
+    restoreNextKeys();
     refreshAll();
 }
 
@@ -403,5 +442,7 @@ void HighKeyForm::usb_receive_set_keyboard_default(uchar source, int current, in
     UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
     KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
     if (engine && model) engine->commitSetKeyboardDefault(model, 0);
+    if (flag) mRestoreKeys.clear();  // the whole layer came back
+    restoreNextKeys();
     refreshAll();
 }

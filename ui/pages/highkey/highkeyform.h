@@ -52,6 +52,7 @@ public slots:
                                   HIGH_KEY_INFO keyboardHighKey);
     void usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer,
                                           bool flag);
+    void usb_receive_set_keyboard_config(uchar source, int current, int total, uchar layer);
 
 private:
     void setKind(int kind);
@@ -63,6 +64,8 @@ private:
     void openDialog(quint8 item);
     void dialogFinished();
     QList<QPushButton*> kindTabs() const;
+    // Sends the next (at most two) keys waiting for their factory bindings.
+    void restoreNextKeys();
 
     std::unique_ptr<Ui::HighKeyForm> ui;
     int mKind = 2;
@@ -74,4 +77,12 @@ private:
     // keyboard confirmed it.
     HIGH_KEY_INFO mEditedFrom;
     bool mEditing = false;
+    // After a confirmed add or edit: the keys the keyboard is binding to
+    // record mBindItem; after that, or a confirmed delete: the keys still to
+    // restore. While either runs no other change starts (a new command would
+    // abandon the one in flight).
+    quint8 mBindItem = 255;
+    QList<quint8> mBindKeys;
+    QList<quint8> mRestoreKeys;
+    bool mFollowUp = false;
 };

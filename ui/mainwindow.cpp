@@ -714,9 +714,12 @@ void MainWindow::import_config_result(bool status, int value) {
         !status && mImporter ? mImporter->keyMismatch() : ImportConfigUtil::KeyMismatch();
     if (!finishJobStep(mImporter, status, value)) return;
     if (!status) {
-        toast(value == ImportConfigUtil::ErrorKeySet && mismatch.key >= 0
-                  ? keyMismatchText(mismatch)
-                  : tr("导入配置失败"));
+        if (value == ImportConfigUtil::ErrorKeySet && mismatch.key >= 0)
+            toast(keyMismatchText(mismatch));
+        else if (value == ImportConfigUtil::ErrorHighKeySlots)
+            toast(tr("导入配置失败：此文件的高级键多于本键盘能保存的数量"));
+        else
+            toast(tr("导入配置失败"));
         rebuildConfigList();
         return;
     }

@@ -382,6 +382,10 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
             <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
         </message>
+        <message>
+            <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
+            <translation>Import configuration failed: this file holds more advanced keys than this keyboard can store</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

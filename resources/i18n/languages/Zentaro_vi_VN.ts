@@ -382,6 +382,10 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
             <translation>Nhập cấu hình thất bại: tệp này được lưu từ bàn phím có bố cục phím khác, có phím %1 mà bàn phím này không có</translation>
         </message>
+        <message>
+            <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
+            <translation>Nhập cấu hình thất bại: tệp này chứa nhiều phím nâng cao hơn số bàn phím này có thể lưu</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

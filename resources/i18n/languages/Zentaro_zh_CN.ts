@@ -382,6 +382,10 @@
             <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
             <translation>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</translation>
         </message>
+        <message>
+            <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
+            <translation>导入配置失败：此文件的高级键多于本键盘能保存的数量</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

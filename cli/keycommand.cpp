@@ -61,8 +61,10 @@ int get(CliSession& s, int layer, quint8 key) {
 int set(CliSession& s, int layer, quint8 key, quint8 type, quint8 hValue, quint8 lValue) {
     KeyboardConfigUtil& m = s.model();
     const KeyBinding before = bindingOf(m, layer, key);
+    // Every key number drawn as this key, as the key page sends them.
     auto map = QSharedPointer<KeyBindingMap>::create();
-    map->insert(key, KeyBindingPtr::create(KeyBinding{key, type, hValue, lValue}));
+    for (quint8 k : m.keysAtPosition(layer, key))
+        map->insert(k, KeyBindingPtr::create(KeyBinding{k, type, hValue, lValue}));
     const int error =
         s.exchange(kSource, &UsbCommunicateUtil::usb_receive_set_keyboard_config,
                    [&] { s.engine().setKeyboardConfig(kSource, true, uchar(layer), map); });
@@ -86,9 +88,13 @@ int reset(CliSession& s, int layer, int key) {
     QMetaObject::Connection flag =
         QObject::connect(&s.engine(), &UsbCommunicateUtil::usb_receive_set_keyboard_default, &s,
                          [&](uchar, int, int, uchar, bool f) { everything = f; });
-    // 0xFF twice: the keyboard restores the whole layer.
-    const QByteArray keys =
-        whole ? QByteArray(2, char(0xFF)) : QByteArray(1, char(key)) + char(0xFF);
+    // 0xFF twice: the keyboard restores the whole layer. One key goes with
+    // the other key number drawn as it (two at most in one request).
+    QByteArray keys(2, char(0xFF));
+    if (!whole) {
+        const QList<quint8> drawn = m.keysAtPosition(layer, quint8(key));
+        for (int i = 0; i < 2 && i < drawn.size(); ++i) keys[i] = char(drawn[i]);
+    }
     const int error =
         s.exchange(kSource, &UsbCommunicateUtil::usb_receive_set_keyboard_default,
                    [&] { s.engine().setKeyboardDefault(kSource, true, uchar(layer), keys); });

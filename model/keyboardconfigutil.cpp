@@ -182,6 +182,18 @@ void KeyboardConfigUtil::bindPosition(KeyBindingMap& map, quint8 keyItem, quint8
     }
 }
 
+QList<quint8> KeyboardConfigUtil::keysAtPosition(int layer, quint8 keyItem) const {
+    QList<quint8> keys{keyItem};
+    const KeyPositionPtr position = keyboardPositionMap.value(keyItem);
+    if (!position) return keys;
+    for (const KeyPositionPtr& other : keyboardPositionMap) {
+        if (other && other->keyItem != keyItem && other->posItem == position->posItem &&
+            keyConfig(layer, other->keyItem))
+            keys.append(other->keyItem);
+    }
+    return keys;
+}
+
 void KeyboardConfigUtil::setKeyConfig(int layer, quint8 keyItem, quint8 type, quint8 hValue,
                                       quint8 lValue) {
     KeyBindingMap* map = layerMap(layer);

@@ -54,6 +54,10 @@ public:
 
     // Binds every key that shares the key's position in the layer.
     void setKeyConfig(int layer, quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue);
+    // The key, then the other key numbers drawn as the same key (same
+    // posItem) that `layer` binds. The model binds a whole position, so the
+    // keyboard must be sent each of them.
+    QList<quint8> keysAtPosition(int layer, quint8 keyItem) const;
     // Gives every key that shares the key's position its factory binding of the layer.
     void restoreDefaultKey(quint8 keyItem, int layer);
 

@@ -32,6 +32,7 @@ class TestKeyCli : public QObject {
 private slots:
     void setByNameThenReset();
     void advancedKeyIsFreed();
+    void keyNumbersDrawnAsOneKeyGoTogether();
     void badInputSendsNothing();
 };
 
@@ -108,6 +109,24 @@ void TestKeyCli::advancedKeyIsFreed() {
     QCOMPARE(cleared["keyboardHighKeyList"].toArray().size(), used);
     for (const QJsonValue& h : cleared["keyboardHighKeyList"].toArray())
         QVERIFY(h["item"].toInt() != dks);
+}
+
+// Keys 42 and 43 are drawn as one key: they are set and reset together, as
+// on the key page, and each gets back its own factory binding.
+void TestKeyCli::keyNumbersDrawnAsOneKeyGoTogether() {
+    CliRunner cli;
+    const QJsonObject factory = cli.dump();
+    QVERIFY(binding(factory, 0, 42) != binding(factory, 0, 43));
+    CliRunner::Run r = cli.run({"key", "set", "0", "42", "F13"});
+    QVERIFY2(r.code == 0, r.err.constData());
+    QJsonObject d = cli.dump();
+    QCOMPARE(triple(binding(d, 0, 42)), QStringLiteral("1:0:104"));
+    QCOMPARE(triple(binding(d, 0, 43)), QStringLiteral("1:0:104"));
+    r = cli.run({"key", "reset", "0", "42"});
+    QVERIFY2(r.code == 0, r.err.constData());
+    d = cli.dump();
+    QCOMPARE(binding(d, 0, 42), binding(factory, 0, 42));
+    QCOMPARE(binding(d, 0, 43), binding(factory, 0, 43));
 }
 
 void TestKeyCli::badInputSendsNothing() {

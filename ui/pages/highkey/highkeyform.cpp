@@ -38,13 +38,9 @@ QList<quint8> positionKeysOf(const HIGH_KEY_INFO& r) {
     QList<quint8> keys;
     const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     for (quint8 key : keysOf(r)) {
-        if (!keys.contains(key)) keys.append(key);
-        const KeyPositionPtr position = m ? m->keyboardPositionMap.value(key) : KeyPositionPtr();
-        if (!position) continue;
-        for (const KeyPositionPtr& other : m->keyboardPositionMap)
-            if (other && other->posItem == position->posItem && !keys.contains(other->keyItem) &&
-                m->keyConfig(0, other->keyItem))
-                keys.append(other->keyItem);
+        const QList<quint8> drawn = m ? m->keysAtPosition(0, key) : QList<quint8>{key};
+        for (quint8 k : drawn)
+            if (!keys.contains(k)) keys.append(k);
     }
     return keys;
 }

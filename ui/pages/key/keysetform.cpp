@@ -33,20 +33,9 @@ KeyBinding bindingOf(int layer, quint8 keyItem) {
     return b ? *b : KeyBinding{keyItem, 0xFF, 0xFF, 0xFF};
 }
 
-// The key and the other key numbers drawn as the same key (same posItem)
-// that the layer binds, the key first. The model binds them together, so
-// the keyboard must get them together too.
 QList<quint8> keysAtPosition(int layer, quint8 keyItem) {
-    QList<quint8> keys{keyItem};
     const KeyboardConfigUtil* m = model();
-    const KeyPositionPtr position = m ? m->keyboardPositionMap.value(keyItem) : KeyPositionPtr();
-    if (!position) return keys;
-    for (const KeyPositionPtr& other : m->keyboardPositionMap) {
-        if (other && other->keyItem != keyItem && other->posItem == position->posItem &&
-            m->keyConfig(layer, other->keyItem))
-            keys.append(other->keyItem);
-    }
-    return keys;
+    return m ? m->keysAtPosition(layer, keyItem) : QList<quint8>{keyItem};
 }
 
 bool sameFunction(const KeyBinding& a, const KeyBinding& b) {

@@ -11,11 +11,18 @@ QToastBox::QToastBox(QWidget* parent, const QString& text, int timeMs) : QDialog
     auto* layout = new QVBoxLayout(this);
     mLabel = new QLabel(text, this);
     mLabel->setAlignment(Qt::AlignCenter);
+    mLabel->setWordWrap(true);
+    mLabel->setMaximumWidth(520);
     mLabel->setStyleSheet(QStringLiteral(
         "color: rgb(78,89,105); background: rgb(255,255,255); border-radius: 12px; border: 1px "
         "solid rgb(255,105,0); padding: 15px;"));
     layout->addWidget(mLabel);
-    QTimer::singleShot(timeMs, this, &QToastBox::close);
+    QTimer::singleShot(timeMs < 0 ? readingTimeMs(text) : timeMs, this, &QToastBox::close);
+}
+
+int QToastBox::readingTimeMs(const QString& text) {
+    // About 60 ms a character beyond the first 30.
+    return qBound(kDefaultMs, kDefaultMs + (int(text.size()) - 30) * 60, kLongestMs);
 }
 
 QToastBox::~QToastBox() = default;

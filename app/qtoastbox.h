@@ -1,6 +1,7 @@
 #pragma once
 // A short message over a window that closes and deletes itself after the
-// given time. Every caller shows it for kDefaultMs without blocking.
+// given time, without blocking. By default it stays kDefaultMs, longer for a
+// long text (some translations run to twice the Chinese length).
 
 #include <QDialog>
 #include <QString>
@@ -11,12 +12,16 @@ class QToastBox : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kDefaultMs = 2000;
+    static constexpr int kLongestMs = 6000;
+    // Time to read `text`: kDefaultMs for a short one, up to kLongestMs.
+    static int readingTimeMs(const QString& text);
 
-    QToastBox(QWidget* parent, const QString& text, int timeMs = kDefaultMs);
+    // `timeMs` < 0: the text's reading time.
+    QToastBox(QWidget* parent, const QString& text, int timeMs = -1);
     ~QToastBox() override;
 
     // Creates, centres over the parent and shows a toast.
-    static QToastBox* showToast(QWidget* parent, const QString& text, int timeMs = kDefaultMs);
+    static QToastBox* showToast(QWidget* parent, const QString& text, int timeMs = -1);
 
     QString text() const;
 

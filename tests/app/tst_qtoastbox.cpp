@@ -10,6 +10,7 @@ class TestQToastBox : public QObject {
 private slots:
     void closesItselfAfterItsTime();
     void centredOverParent();
+    void longTextsStayLonger();
 };
 
 void TestQToastBox::closesItselfAfterItsTime() {
@@ -42,6 +43,17 @@ void TestQToastBox::centredOverParent() {
     QTest::qWait(1500);
     QVERIFY(toast);
     QTRY_VERIFY_WITH_TIMEOUT(toast.isNull(), 3000);
+}
+
+void TestQToastBox::longTextsStayLonger() {
+    QCOMPARE(QToastBox::readingTimeMs(QStringLiteral("导入配置失败")), QToastBox::kDefaultMs);
+    const QString english = QStringLiteral(
+        "Import configuration failed: this file was saved from a keyboard with a different key "
+        "layout; key Esc is missing from it");
+    const int time = QToastBox::readingTimeMs(english);
+    QVERIFY(time > QToastBox::kDefaultMs + 2000);
+    QVERIFY(time <= QToastBox::kLongestMs);
+    QCOMPARE(QToastBox::readingTimeMs(english.repeated(10)), QToastBox::kLongestMs);
 }
 
 QTEST_MAIN(TestQToastBox)

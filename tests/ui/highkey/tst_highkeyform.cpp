@@ -52,6 +52,8 @@ private:
     quint8 keyOf(quint8 usage);
     void pressOnPicture(QWidget* picture, quint8 key);
     QHighKeyDialog* openNewRecordOn(quint8 key);
+    // A TGL sending A, made on the key through its dialog and confirmed.
+    void addTglOn(quint8 key);
     void clickLabel(QWidget* label) { QTest::mouseClick(label, Qt::LeftButton); }
     // The open dialog's widget of that name (list items have a delBtn too).
     QWidget* inDialog(const QString& name) {
@@ -101,6 +103,16 @@ void TestHighKeyForm::pressOnPicture(QWidget* picture, quint8 key) {
     QLabel* label = keyboardPicture->labelOf(key);
     QVERIFY2(label, qPrintable(QStringLiteral("key %1 not drawn").arg(key)));
     QTest::mouseClick(picture, Qt::LeftButton, {}, label->geometry().center());
+}
+
+void TestHighKeyForm::addTglOn(quint8 key) {
+    form()->on_tglBtn_clicked();
+    QHighKeyDialog* dialog = openNewRecordOn(key);
+    QVERIFY(dialog);
+    clickLabel(inDialog(QStringLiteral("triggerLabel")));
+    pick(dialog, KeyCatalogue::TypeKey, 0, 0x04);
+    clickInDialog(QStringLiteral("saveBtn"));
+    QVERIFY(waitForEngineIdle());
 }
 
 QHighKeyDialog* TestHighKeyForm::openNewRecordOn(quint8 key) {
@@ -398,13 +410,8 @@ void TestHighKeyForm::deletingRestoresBothKeyNumbersOfOneDrawnKey() {
     // the model gives both the advanced key.
     quint8 drawn = 255, partner = 255;
     QVERIFY(drawnPair(&drawn, &partner));
-    form()->on_tglBtn_clicked();
-    QHighKeyDialog* dialog = openNewRecordOn(drawn);
-    QVERIFY(dialog);
-    clickLabel(inDialog(QStringLiteral("triggerLabel")));
-    pick(dialog, KeyCatalogue::TypeKey, 0, 0x04);
-    clickInDialog(QStringLiteral("saveBtn"));
-    QVERIFY(waitForEngineIdle());
+    addTglOn(drawn);
+    if (QTest::currentTestFailed()) return;
     QCOMPARE(model()->keyConfig(0, partner)->type, quint8(KeyCatalogue::TypeAdvanced));
 
     pressOnPicture(form()->picture(), drawn);
@@ -446,13 +453,8 @@ void TestHighKeyForm::bothKeyNumbersOfOneDrawnKeyFollowAddEditAndDelete() {
     };
 
     // A TGL on the drawn key: the keyboard binds both key numbers.
-    form()->on_tglBtn_clicked();
-    QHighKeyDialog* dialog = openNewRecordOn(drawn);
-    QVERIFY(dialog);
-    clickLabel(inDialog(QStringLiteral("triggerLabel")));
-    pick(dialog, KeyCatalogue::TypeKey, 0, 0x04);
-    clickInDialog(QStringLiteral("saveBtn"));
-    QVERIFY(waitForEngineIdle());
+    addTglOn(drawn);
+    if (QTest::currentTestFailed()) return;
     quint8 slot = slotOn(drawn);
     QVERIFY(slot != 255);
     QVERIFY(isAdvanced(drawn, slot) && isAdvanced(partner, slot));
@@ -466,7 +468,7 @@ void TestHighKeyForm::bothKeyNumbersOfOneDrawnKeyFollowAddEditAndDelete() {
 
     // An RS pair whose second key is the drawn one, moved to W and back.
     form()->on_rsBtn_clicked();
-    dialog = openNewRecordOn(first);
+    QHighKeyDialog* dialog = openNewRecordOn(first);
     QVERIFY(dialog);
     pressOnPicture(dialog->pairPicture(), drawn);
     clickInDialog(QStringLiteral("saveBtn"));

@@ -32,6 +32,12 @@ public:
         QString text;
         QPixmap image;
         QFont font;
+        bool operator==(const State& o) const {
+            return look == o.look && size == o.size && ratio == o.ratio && dark == o.dark &&
+                   enabled == o.enabled && selected == o.selected && hovered == o.hovered &&
+                   border == o.border && text == o.text && image.cacheKey() == o.image.cacheKey() &&
+                   font == o.font;
+        }
     };
 
     // The cap for a state, from the cache or drawn now.

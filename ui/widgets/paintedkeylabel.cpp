@@ -31,6 +31,14 @@ KeyCap::State PaintedKeyLabel::capState(KeyCap::Look look, const QPainter& paint
     return state;
 }
 
+const QPixmap& PaintedKeyLabel::cap(const KeyCap::State& state) {
+    if (mCap.isNull() || !(state == mCapState)) {
+        mCap = KeyCap::pixmap(state);
+        mCapState = state;
+    }
+    return mCap;
+}
+
 bool PaintedKeyLabel::event(QEvent* event) {
     if (KeyLabelHost::skipsEvent(event)) return true;
     return QLabel::event(event);

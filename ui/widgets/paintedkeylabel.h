@@ -18,9 +18,16 @@ protected:
     // The cap's state from what the label shows: size, theme, enabled,
     // text or image (or both), in `font`.
     KeyCap::State capState(KeyCap::Look look, const QPainter& painter, const QFont& font) const;
+    // The cap for a state: the label's last one while nothing changed (a
+    // repaint then costs no cache lookup), else from KeyCap.
+    const QPixmap& cap(const KeyCap::State& state);
 
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     // Only when shown on its own; in a picture the picture paints it.
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    KeyCap::State mCapState;
+    QPixmap mCap;
 };

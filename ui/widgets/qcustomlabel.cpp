@@ -33,7 +33,7 @@ void QCustomLabel::paintFace(QPainter& painter, const QFont& font) {
     KeyCap::State state = capState(KeyCap::Clickable, painter, font);
     state.selected = mSelected;
     state.hovered = mHovered;
-    painter.drawPixmap(0, 0, KeyCap::pixmap(state));
+    painter.drawPixmap(0, 0, cap(state));
 }
 
 void QCustomLabel::mousePressEvent(QMouseEvent* event) {

@@ -47,5 +47,5 @@ void QSelectKeyLabel::paintFace(QPainter& painter, const QFont& font) {
     KeyCap::State state = capState(KeyCap::Selectable, painter, font);
     state.selected = mSelected;
     state.border = mColor;
-    painter.drawPixmap(0, 0, KeyCap::pixmap(state));
+    painter.drawPixmap(0, 0, cap(state));
 }

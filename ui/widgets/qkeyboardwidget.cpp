@@ -166,6 +166,17 @@ QString QKeyboardWidget::imageFolder() {
     return config ? config->imageFolder() : SystemConfigUtil::imageFolder(0);
 }
 
+QPixmap QKeyboardWidget::keyImage(const QString& path) {
+    // One pixmap per file: read once, and the same pixmap keeps the painted
+    // caps that show it valid when a picture is filled again.
+    QPixmap image;
+    if (!QPixmapCache::find(path, &image)) {
+        image.load(path);
+        QPixmapCache::insert(path, image);
+    }
+    return image;
+}
+
 void QKeyboardWidget::applyLabelRule(QLabel* label, const KeyBindingPtr& binding) {
     if (!binding) {
         applyLabelRule(label, KeyCatalogue::TypeNone, 0xFF, 0xFF);
@@ -195,13 +206,13 @@ void QKeyboardWidget::applyLabelRule(QLabel* label, quint8 type, quint8 hValue, 
             label->setText(rule.text);
             break;
         case KeyCatalogue::LabelImage:
-            label->setPixmap(QPixmap(image));
+            label->setPixmap(keyImage(image));
             break;
         default:
             label->setTextFormat(Qt::RichText);
             label->setText(
                 QStringLiteral("<img src=\"%1\"><br>%2").arg(image, rule.text.toHtmlEscaped()));
-            if (face) face->setCombinedFace(QPixmap(image), rule.text);
+            if (face) face->setCombinedFace(keyImage(image), rule.text);
             break;
     }
     if (const ToolTipUtil* tips = ToolTipUtil::instance())

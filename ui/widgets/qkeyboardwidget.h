@@ -50,6 +50,8 @@ public:
     // tip of a binding. Advanced keys are shown by the kind of their record.
     static void applyLabelRule(QLabel* label, const KeyBindingPtr& binding);
     static void applyLabelRule(QLabel* label, quint8 type, quint8 hValue, quint8 lValue);
+    // A key image by its path, read once.
+    static QPixmap keyImage(const QString& path);
     // The image folder of the current theme.
     static QString imageFolder();
     // The model the pictures read (the process-wide one).

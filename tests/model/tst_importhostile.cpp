@@ -18,6 +18,7 @@
 #include "model/importconfigutil.h"
 #include "model/qaesencryption.h"
 #include "support/configfilerig.h"
+#include "support/testsupport.h"
 
 using testsupport::KeyboardRig;
 
@@ -375,33 +376,7 @@ void TestImportHostile::keyRowMissingOrExtra() {
     QVERIFY(ConfigFileFormat::decrypt(readAll(file)) != m_plain);
 
     // What the model holds, value by value.
-    auto modelText = [&rig] {
-        const KeyboardConfigUtil& m = *rig.model;
-        QStringList t;
-        for (const KeyBindingMap* map : {&m.keyboardFnMap, &m.keyboardFn1Map})
-            for (const KeyBindingPtr& b : *map)
-                t << QStringLiteral("k%1:%2/%3/%4")
-                         .arg(b->keyItem)
-                         .arg(b->type)
-                         .arg(b->hValue)
-                         .arg(b->lValue);
-        for (const CustomLightPtr& e : m.keyboardCustomLightMap)
-            t << QStringLiteral("l%1:%2/%3/%4/%5")
-                     .arg(e->keyItem)
-                     .arg(e->light)
-                     .arg(e->colorR)
-                     .arg(e->colorG)
-                     .arg(e->colorB);
-        for (const TriggerSettingPtr& g : m.keyboardTriggerMap)
-            t << QStringLiteral("t%1:%2/%3/%4/%5/%6")
-                     .arg(g->keyItem)
-                     .arg(g->trigger)
-                     .arg(g->model)
-                     .arg(g->quick)
-                     .arg(g->quickTrigger)
-                     .arg(g->resetTrigger);
-        return t;
-    };
+    auto modelText = [&rig] { return testsupport::keyTablesText(*rig.model); };
     const QStringList modelBefore = modelText();
     const int written = rig.sim.writeCount();
 

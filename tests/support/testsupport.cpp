@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QTest>
 
+#include "model/keyboardconfigutil.h"
+
 namespace testsupport {
 
 QString catalogueFile() {
@@ -28,6 +30,33 @@ bool waitFor(QSignalSpy& spy, int count, int ms) {
     while (spy.count() < count && !deadline.hasExpired())
         spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
     return spy.count() >= count;
+}
+
+QStringList keyTablesText(const KeyboardConfigUtil& m) {
+    QStringList t;
+    for (const KeyBindingMap* map : {&m.keyboardFnMap, &m.keyboardFn1Map})
+        for (const KeyBindingPtr& b : *map)
+            t << QStringLiteral("k%1:%2/%3/%4")
+                     .arg(b->keyItem)
+                     .arg(b->type)
+                     .arg(b->hValue)
+                     .arg(b->lValue);
+    for (const CustomLightPtr& e : m.keyboardCustomLightMap)
+        t << QStringLiteral("l%1:%2/%3/%4/%5")
+                 .arg(e->keyItem)
+                 .arg(e->light)
+                 .arg(e->colorR)
+                 .arg(e->colorG)
+                 .arg(e->colorB);
+    for (const TriggerSettingPtr& g : m.keyboardTriggerMap)
+        t << QStringLiteral("t%1:%2/%3/%4/%5/%6")
+                 .arg(g->keyItem)
+                 .arg(g->trigger)
+                 .arg(g->model)
+                 .arg(g->quick)
+                 .arg(g->quickTrigger)
+                 .arg(g->resetTrigger);
+    return t;
 }
 
 }  // namespace testsupport

@@ -5,6 +5,9 @@
 #include <QList>
 #include <QSignalSpy>
 #include <QString>
+#include <QStringList>
+
+class KeyboardConfigUtil;
 
 namespace testsupport {
 
@@ -20,5 +23,9 @@ QList<QByteArray> requests(const QList<QByteArray>& reports, uchar request);
 
 // Waits until the spy has at least `count` signals or `ms` pass.
 bool waitFor(QSignalSpy& spy, int count, int ms = 5000);
+
+// The model's per-key tables (both key maps, custom lights, triggers), value
+// by value, for comparing what it holds before and after.
+QStringList keyTablesText(const KeyboardConfigUtil& model);
 
 }  // namespace testsupport

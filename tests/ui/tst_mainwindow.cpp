@@ -18,6 +18,7 @@
 #include "sim/simkeyboard.h"
 #include "support/fakebluetoothlink.h"
 #include "support/gui/guitestbase.h"
+#include "support/testsupport.h"
 #include "ui/widgets/filedialog.h"
 
 namespace {
@@ -83,20 +84,7 @@ class TestMainWindow : public GuiTestBase {
     }
     // The per-key tables of the model, value by value.
     static QStringList modelKeyTables() {
-        const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
-        QStringList t;
-        for (const KeyBindingMap* map : {&m->keyboardFnMap, &m->keyboardFn1Map})
-            for (const KeyBindingPtr& b : *map)
-                t << QStringLiteral("k%1:%2/%3/%4")
-                         .arg(b->keyItem)
-                         .arg(b->type)
-                         .arg(b->hValue)
-                         .arg(b->lValue);
-        for (const CustomLightPtr& e : m->keyboardCustomLightMap)
-            t << QStringLiteral("l%1:%2").arg(e->keyItem).arg(e->light);
-        for (const TriggerSettingPtr& g : m->keyboardTriggerMap)
-            t << QStringLiteral("t%1:%2").arg(g->keyItem).arg(g->trigger);
-        return t;
+        return testsupport::keyTablesText(*KeyboardConfigUtil::instance());
     }
 
     ToastRecorder mToasts;

@@ -1,12 +1,14 @@
 #include "shots/shotcontext.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPixmap>
 #include <QTextStream>
 #include <QWidget>
 
 #include "protocol/usbcommunicateutil.h"
 #include "ui/pageindex.h"
+#include "ui/widgets/qkeyboardwidget.h"
 
 ShotContext::ShotContext(GuiSession& session, const QString& outDir, int theme, int language)
     : mSession(session), mOutDir(outDir), mTheme(theme), mLanguage(language) {}
@@ -41,4 +43,15 @@ bool ShotContext::save(const QString& name, QWidget* widget) {
     QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << file << Qt::endl;
     if (ok) mWritten.append(file);
     return ok;
+}
+
+QByteArray ShotContext::keysLabelled(QKeyboardWidget* picture, const QStringList& texts) {
+    QByteArray keys;
+    for (const QString& text : texts)
+        for (QLabel* label : picture->labels())
+            if (label->text() == text) {
+                keys.append(char(picture->keyItemOf(label)));
+                break;
+            }
+    return keys;
 }

@@ -7,6 +7,7 @@
 #include "support/gui/guisession.h"
 #include "ui/mainwindow.h"
 
+class QKeyboardWidget;
 class QWidget;
 
 class ShotContext {
@@ -27,6 +28,8 @@ public:
     bool save(const QString& name);
     // Writes one widget (a dialog, a popup) to OUTDIR/<name>.png.
     bool save(const QString& name, QWidget* widget);
+    // Key numbers of the picture's keys that show these texts, in the order given.
+    static QByteArray keysLabelled(QKeyboardWidget* picture, const QStringList& texts);
     // Names of the files written so far.
     const QStringList& written() const { return mWritten; }
 

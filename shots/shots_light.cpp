@@ -26,21 +26,10 @@ void clickEffect(ShotContext& c, LightSetForm* page, int item) {
     c.session().waitForEngineIdle(5000);
 }
 
-QByteArray keysLabelled(QKeyboardWidget* picture, const QStringList& texts) {
-    QByteArray keys;
-    for (const QString& text : texts)
-        for (QLabel* label : picture->labels())
-            if (label->text() == text) {
-                keys.append(char(picture->keyItemOf(label)));
-                break;
-            }
-    return keys;
-}
-
 // Gives the keys a colour through the page, as a user would.
 void paint(ShotContext& c, LightSetForm* page, const QStringList& keys, const char* button) {
     QLightKeyboardWidget* picture = page->keyboardWidget();
-    picture->setSelectedKeys(keysLabelled(picture, keys));
+    picture->setSelectedKeys(ShotContext::keysLabelled(picture, keys));
     if (auto* b = page->findChild<QAbstractButton*>(QLatin1String(button))) b->click();
     c.session().waitForEngineIdle(5000);
 }
@@ -58,7 +47,8 @@ ZENTARO_SHOT("light", [](ShotContext& c) {
            QStringLiteral("Left Shift"), QStringLiteral("Space")},
           "hblueColorBtn");
     paint(c, page, wasd, "pinkColorBtn");
-    page->keyboardWidget()->setSelectedKeys(keysLabelled(page->keyboardWidget(), wasd));
+    page->keyboardWidget()->setSelectedKeys(
+        ShotContext::keysLabelled(page->keyboardWidget(), wasd));
     c.settle(200);
     c.save(QStringLiteral("light"));
 });

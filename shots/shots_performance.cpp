@@ -15,22 +15,6 @@
 #include "ui/widgets/qcustomslider.h"
 #include "ui/widgets/qnaturekeyboardwidget.h"
 
-namespace {
-
-// Key numbers of the labels that show these texts, in the order given.
-QByteArray keysLabelled(QKeyboardWidget* picture, const QStringList& texts) {
-    QByteArray keys;
-    for (const QString& text : texts)
-        for (QLabel* label : picture->labels())
-            if (label->text() == text) {
-                keys.append(char(picture->keyItemOf(label)));
-                break;
-            }
-    return keys;
-}
-
-}  // namespace
-
 ZENTARO_SHOT("performance", [](ShotContext& c) {
     // The road ends on the key page; go on from there once it is reached.
     c.session().reachKeyPage();
@@ -39,8 +23,9 @@ ZENTARO_SHOT("performance", [](ShotContext& c) {
     if (!page || !page->keyboardWidget()) return;
     QNatureKeyboardWidget* picture = page->keyboardWidget();
     // WASD with a low actuation point and rapid trigger on.
-    picture->setSelectedKeys(keysLabelled(picture, {QStringLiteral("W"), QStringLiteral("A"),
-                                                    QStringLiteral("S"), QStringLiteral("D")}));
+    picture->setSelectedKeys(ShotContext::keysLabelled(
+        picture,
+        {QStringLiteral("W"), QStringLiteral("A"), QStringLiteral("S"), QStringLiteral("D")}));
     page->keyboard_select();
     page->triggerSliderClicked(QCustomSlider::Release, 60);
     c.session().waitForEngineIdle(5000);

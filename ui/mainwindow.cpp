@@ -12,8 +12,6 @@
 #include <QTimer>
 
 // Complete before the page headers that hold pointers to it.
-#include "ui/widgets/qcustomprogressdialog.h"
-
 #include "app/customtooltip.h"
 #include "app/hidwatcher.h"
 #include "app/qtoastbox.h"
@@ -40,6 +38,7 @@
 #include "ui/pages/system/systemsetform.h"
 #include "ui/qconfiglistdelegate.h"
 #include "ui/widgets/filedialog.h"
+#include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -72,7 +71,8 @@ QString keyMismatchText(const ImportConfigUtil::KeyMismatch& mismatch) {
     }
     return mismatch.missing
                ? MainWindow::tr("导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1").arg(key)
-               : MainWindow::tr("导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1")
+               : MainWindow::tr(
+                     "导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1")
                      .arg(key);
 }
 }  // namespace
@@ -673,19 +673,25 @@ void MainWindow::refreshAfterSync() {
     emit configurationRefreshed();
 }
 
+template <class Job, class Signal, class Slot>
+void MainWindow::startFileJob(QPointer<Job>* job, const QString& path, Signal done, Slot slot,
+                              const QString& progress) {
+    setListBlocked(true);
+    afterLeavingCalibration([this, job, path, done, slot, progress] {
+        delete job->data();
+        *job = new Job(path, this);
+        connect(job->data(), done, this, slot);
+        openProgress(progress);
+        armJobWatchdog();
+    });
+}
+
 void MainWindow::on_exportButton_clicked() {
     const QString path = FileDialog::getSaveFileName(this, tr("保存文件"), QString(),
                                                      tr("配置文件 (*.aaa);; 所有文件 (*.*)"));
     if (path.isEmpty()) return;
-    setListBlocked(true);
-    afterLeavingCalibration([this, path] {
-        delete mExporter.data();
-        mExporter = new ConfigWriteDatabase(path, this);
-        connect(mExporter.data(), &ConfigWriteDatabase::config_write_result, this,
-                &MainWindow::config_write_result);
-        openProgress(tr("导出配置中......"));
-        armJobWatchdog();
-    });
+    startFileJob(&mExporter, path, &ConfigWriteDatabase::config_write_result,
+                 &MainWindow::config_write_result, tr("导出配置中......"));
 }
 
 void MainWindow::config_write_result(bool status, int value) {
@@ -697,15 +703,8 @@ void MainWindow::on_importButton_clicked() {
     const QString path = FileDialog::getOpenFileName(this, tr("选择配置文件"), QString(),
                                                      tr("配置文件(*.aaa);;所有文件(*)"));
     if (path.isEmpty()) return;
-    setListBlocked(true);
-    afterLeavingCalibration([this, path] {
-        delete mImporter.data();
-        mImporter = new ImportConfigUtil(path, this);
-        connect(mImporter.data(), &ImportConfigUtil::import_config_result, this,
-                &MainWindow::import_config_result);
-        openProgress(tr("导入配置中......"));
-        armJobWatchdog();
-    });
+    startFileJob(&mImporter, path, &ImportConfigUtil::import_config_result,
+                 &MainWindow::import_config_result, tr("导入配置中......"));
 }
 
 void MainWindow::import_config_result(bool status, int value) {

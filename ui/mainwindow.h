@@ -156,6 +156,11 @@ private:
     void openProgress(const QString& label);
     void closeProgress();
     void armJobWatchdog();
+    // Export and import: once calibration is left, the job for `path` is
+    // created in `job`, its result goes to `slot`, and the progress shows.
+    template <class Job, class Signal, class Slot>
+    void startFileJob(QPointer<Job>* job, const QString& path, Signal done, Slot slot,
+                      const QString& progress);
     // What a sync, export and import do with each (status, value) they
     // report: progress moves the bar and re-arms the watchdog (false); the
     // end stops the watchdog, lets the job go, closes the dialog and frees

@@ -17,6 +17,10 @@ QString CliErrors::engine(int code) {
             return QStringLiteral("the keyboard answered for another macro");
         case -5:
             return QStringLiteral("too many items for one command; nothing was sent");
+        case -6:
+            return QStringLiteral("another command replaced this one before it was answered");
+        case -7:
+            return QStringLiteral("the connection to the keyboard was closed");
         case -200:
             return QStringLiteral(
                 "no keyboard found (is it plugged in, and does the udev rule give you access?)");

@@ -90,6 +90,12 @@ enum Error : int {
     // A write whose items need more frames than the frame bytes can number
     // (or than the command answers): refused before anything is sent.
     ErrorTooManyItems = -5,
+    // The command waited for its answer when another operation began: the
+    // engine sends one command at a time, so it will never be answered.
+    ErrorSuperseded = -6,
+    // The link was closed or vanished while the command waited, or the
+    // command was sent with no link open.
+    ErrorLinkClosed = -7,
     ErrorNoDevice = -200,
 };
 

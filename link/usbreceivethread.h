@@ -23,6 +23,8 @@ public:
 
 signals:
     void usb_receive_data(uchar order, uchar frame, uchar total, uchar length, QByteArray data);
+    // Reads kept failing: the device is gone and the thread stopped reading.
+    void linkLost();
 
 protected:
     void run() override;

@@ -48,7 +48,10 @@ void UsbCommunicateUtil::receiveReportCalibration(const Answer& a) {
     // Answers to the switch and the unsolicited travel stream share 0xD3.
     if (a.length == 1) {
         // A late switch answer must not cancel the retries of another command.
-        if (mLastSendOrder == a.order) mTimer->stop();
+        if (mLastSendOrder == a.order) {
+            mTimer->stop();
+            markAnswered(a);
+        }
         emit usb_receive_report_calibration_switch(mSource, a.frame, a.total, a.at(0));
         return;
     }
@@ -138,6 +141,7 @@ void UsbCommunicateUtil::sendDownloadFirewareKeyboardEnd() {
             return;                                                   \
         }                                                             \
         mTimer->stop();                                               \
+        markAnswered(a);                                              \
         emit Signal(mSource, a.frame, a.total);                       \
     }
 ZENTARO_FIRMWARE_ANSWER(DownloadFirewareKeyboard, usb_receive_download_fireware_keyboard)

@@ -115,7 +115,7 @@ void UsbCommunicateUtil::receiveMacroConfig(const Answer& a) {
         if (mWaitAnswer)
             mismatchAsTimeout();
         else
-            emit usb_communicate_error(mSource, mLastSendOrder, ErrorMacroIndex);
+            failCurrent(ErrorMacroIndex);
         return;
     }
     if (index != 0xFF) {

@@ -80,7 +80,7 @@ void UsbCommunicateUtil::receiveKeyboardConfig(const Answer& a) {
         if (mWaitAnswer)
             mismatchAsTimeout();
         else
-            emit usb_communicate_error(mSource, mLastSendOrder, ErrorLayer);
+            failCurrent(ErrorLayer);
         return;
     }
     const int entries = a.length >= 2 ? (a.length - 2) / 3 : 0;

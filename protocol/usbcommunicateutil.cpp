@@ -95,6 +95,8 @@ UsbCommunicateUtil::UsbCommunicateUtil(BluetoothLink* bluetooth, HidBackend* bac
     mTimer->setInterval(kAnswerTimeoutMs);
     mTimer->setTimerType(Qt::PreciseTimer);
     connect(mTimer, &QTimer::timeout, this, &UsbCommunicateUtil::onCommunicateTimeout);
+    connect(mReceiveThread.data(), &UsbReceiveThread::linkLost, this,
+            &UsbCommunicateUtil::onLinkGone);
     setBluetoothLink(bluetooth);
 }
 
@@ -124,8 +126,10 @@ void UsbCommunicateUtil::setBluetoothLink(BluetoothLink* bluetooth) {
     if (!mBluetooth) return;
     connect(mBluetooth, &BluetoothLink::connected, this,
             &UsbCommunicateUtil::protocol_device_connected);
-    connect(mBluetooth, &BluetoothLink::disconnected, this,
-            &UsbCommunicateUtil::protocol_device_disconnected);
+    connect(mBluetooth, &BluetoothLink::disconnected, this, [this] {
+        dropInFlight(ErrorLinkClosed);
+        emit protocol_device_disconnected();
+    });
     connect(mBluetooth, &BluetoothLink::frameReceived, this, &UsbCommunicateUtil::usb_receive_data);
     connect(mBluetooth, &BluetoothLink::error, this, &UsbCommunicateUtil::ble_error_callback);
 }
@@ -152,6 +156,7 @@ void UsbCommunicateUtil::openCommunicate(int type) {
     HidBackend* backend = mBackend ? mBackend : HidBackend::current();
     if (mHandle) {
         // Opening again replaces the link that is open.
+        dropInFlight(ErrorLinkClosed);
         mReceiveThread->stop();
         backend->close(mHandle);
         mHandle = nullptr;
@@ -178,6 +183,10 @@ void UsbCommunicateUtil::communicateDevice() {
 }
 
 void UsbCommunicateUtil::closeCommunicate() {
+    // A request waiting now is never answered, whether or not the link is
+    // still there to close.
+    dropInFlight(ErrorLinkClosed);
+    mTimer->stop();
     if (!isConnected()) return;
     if (mMode == 1) {
         mBluetooth->disconnectDevice();
@@ -205,7 +214,9 @@ bool UsbCommunicateUtil::isConnected() const {
 
 void UsbCommunicateUtil::begin(uchar source, bool waitAnswer, uchar request, int itemCount) {
     // The command in flight is abandoned: its timer must not re-send the new
-    // command (which may not wait for an answer, or send nothing at all).
+    // command (which may not wait for an answer, or send nothing at all), and
+    // its requester learns that no answer will come.
+    dropInFlight(ErrorSuperseded);
     mTimer->stop();
     mSource = source;
     mWaitAnswer = waitAnswer;
@@ -296,11 +307,18 @@ void UsbCommunicateUtil::sendFrame(const char* sender, uchar request, const QByt
     QByteArray frame = buildFrame(request, frameByte, totalByte, payload, gUsbFrameMaxsize);
     if (announced >= 0) frame[5] = char(announced);
     if (mMode == 1) {
-        if (mBluetooth) mBluetooth->sendFrame(frame);
+        if (!isBluetoothConnected()) {
+            log(QStringLiteral("=== UsbCommunicateUtil %1 蓝牙未连接 ===")
+                    .arg(QLatin1String(sender)));
+            failCurrent(ErrorLinkClosed);
+            return;
+        }
+        mBluetooth->sendFrame(frame);
     } else {
         if (!mHandle) {
             log(QStringLiteral("=== UsbCommunicateUtil %1 USB已关闭 ===")
                     .arg(QLatin1String(sender)));
+            failCurrent(ErrorLinkClosed);
             return;
         }
         int result = 0;
@@ -310,10 +328,11 @@ void UsbCommunicateUtil::sendFrame(const char* sender, uchar request, const QByt
                 .arg(QLatin1String(sender), dec(result), hex(mSource), hex(mRetry), hex(request),
                      hex(frameByte), hex(totalByte), hex(uchar(frame.at(5)))));
         if (!ok) {
-            emit usb_communicate_error(mSource, mLastSendOrder, ErrorWrite);
+            failCurrent(ErrorWrite);
             return;
         }
     }
+    mInFlight = true;
     if (mWaitAnswer) mTimer->start(kAnswerTimeoutMs);
 }
 
@@ -339,17 +358,24 @@ void UsbCommunicateUtil::usb_receive_data(uchar order, uchar frame, uchar total,
         receiveConfigChange(a);
         return;
     }
+    mDonePending = false;
     if (order == answerOf(SetReportCalibration)) {
         receiveReportCalibration(a);
-        return;
+    } else {
+        const auto it = commandsByAnswer().constFind(order);
+        if (it == commandsByAnswer().constEnd()) {
+            log(QStringLiteral("=== UsbCommunicateUtil receive 未知命令 order={%1}===")
+                    .arg(hex(order)));
+            return;
+        }
+        (this->*(it->receive))(a);
     }
-    const auto it = commandsByAnswer().constFind(order);
-    if (it == commandsByAnswer().constEnd()) {
-        log(QStringLiteral("=== UsbCommunicateUtil receive 未知命令 order={%1}===")
-                .arg(hex(order)));
-        return;
+    // After the answer's own signal, whose slots may already have started
+    // the next command.
+    if (mDonePending) {
+        mDonePending = false;
+        emit usb_request_done(mDoneSource, mDoneOrder);
     }
-    (this->*(it->receive))(a);
 }
 
 bool UsbCommunicateUtil::accept(const char* handler, const Answer& a) {
@@ -361,7 +387,43 @@ bool UsbCommunicateUtil::accept(const char* handler, const Answer& a) {
         return false;
     }
     mTimer->stop();
+    if (a.frame >= a.total) markAnswered(a);
     return true;
+}
+
+void UsbCommunicateUtil::markAnswered(const Answer& a) {
+    if (!mInFlight) return;
+    mInFlight = false;
+    mDonePending = true;
+    mDoneSource = mSource;
+    mDoneOrder = a.order;
+}
+
+void UsbCommunicateUtil::failCurrent(int error) {
+    mTimer->stop();
+    mInFlight = false;
+    mDonePending = false;
+    emit usb_communicate_error(mSource, mLastSendOrder, error);
+}
+
+void UsbCommunicateUtil::dropInFlight(int error) {
+    if (!mInFlight) return;
+    mInFlight = false;
+    mDonePending = false;
+    const uchar source = mSource;
+    const uchar order = mLastSendOrder;
+    log(QStringLiteral("=== UsbCommunicateUtil 放弃等待应答 source={%1};order={%2};error={%3} ===")
+            .arg(hex(source), hex(order), dec(error)));
+    QMetaObject::invokeMethod(
+        this, [this, source, order, error] { emit usb_communicate_error(source, order, error); },
+        Qt::QueuedConnection);
+}
+
+void UsbCommunicateUtil::onLinkGone() {
+    if (mMode == 1 || !mHandle) return;
+    log(QStringLiteral("=== UsbCommunicateUtil 设备连接已断开 ==="));
+    closeCommunicate();
+    emit protocol_device_disconnected();
 }
 
 void UsbCommunicateUtil::continueWith(const Answer& a, Sender sender) {
@@ -375,7 +437,7 @@ void UsbCommunicateUtil::continueWith(const Answer& a, Sender sender) {
 void UsbCommunicateUtil::onCommunicateTimeout() {
     log(QStringLiteral("=== UsbCommunicateUtil onCommunicateTimeout ==="));
     if (!isConnected()) {
-        mTimer->stop();
+        failCurrent(ErrorLinkClosed);
         return;
     }
     ++mRetry;
@@ -384,11 +446,12 @@ void UsbCommunicateUtil::onCommunicateTimeout() {
         if (it != commandsByAnswer().constEnd()) (this->*(it->send))();
         return;
     }
-    mTimer->stop();
-    emit usb_communicate_error(mSource, mLastSendOrder, ErrorNoAnswer);
+    failCurrent(ErrorNoAnswer);
 }
 
 void UsbCommunicateUtil::mismatchAsTimeout() {
+    mDonePending = false;
+    mInFlight = true;
     onCommunicateTimeout();
 }
 

@@ -6,6 +6,13 @@
 //
 // Each command is one entry of the command table (request code, sender,
 // receive handler) plus a public operation, a payload builder and a decoder.
+//
+// Every request ends exactly once, for its own source and answer code:
+// either its answer signal(s) followed by usb_request_done, or
+// usb_communicate_error (no answer after three sends, a failed write, too
+// many items, superseded by another operation, or the link closed or lost).
+// The pages' request queues, the sync, import and export jobs and the main
+// window's table commands rely on this to free their dialogs and flags.
 
 #include <QByteArray>
 #include <QHash>
@@ -141,6 +148,9 @@ signals:
     void protocol_device_connected();
     void protocol_device_disconnected();
     void usb_communicate_error(uchar source, uchar order, int error);
+    // The last answer frame of the request (source, order) was handled; its
+    // own answer signal came first.
+    void usb_request_done(uchar source, uchar order);
     void usb_receive_product_info(uchar source, int current, int total);
     void usb_receive_config_info(uchar source, int current, int total);
     void usb_receive_whole_param(uchar source, int current, int total);
@@ -226,6 +236,14 @@ private:
     bool accept(const char* handler, const Answer& a);
     void continueWith(const Answer& a, Sender sender);
     void mismatchAsTimeout();
+    // The request in flight failed now (an answer it cannot use).
+    void failCurrent(int error);
+    // The request in flight will never be answered: reported after the
+    // caller's operation has finished, so its requester cannot re-enter it.
+    void dropInFlight(int error);
+    // The last frame of the request in flight was answered.
+    void markAnswered(const Answer& a);
+    void onLinkGone();
     int firstItem() const;
     // Copies one firmware block into the block buffer (cut to one frame).
     void keepFirmwareBlock(quint16 block, int length, const QByteArray& data);
@@ -329,6 +347,12 @@ private:
     uchar mRetry = 0;
     QByteArray mSendBuffer;
     bool mWaitAnswer = false;
+    // Sent and not yet answered in full, failed or dropped.
+    bool mInFlight = false;
+    // An answer handled now ends its request: usb_request_done follows.
+    bool mDonePending = false;
+    uchar mDoneSource = 0;
+    uchar mDoneOrder = 0;
     uchar mTotal = 1;
     uchar mFrame = 1;
     uchar mItemsPerFrame = 0;

@@ -19,6 +19,7 @@
 #include "model/apppaths.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
+#include "sim/simcontrol.h"
 #include "sim/simhidbackend.h"
 #include "ui/mainwindow.h"
 #include "update/updateserver.h"
@@ -41,6 +42,8 @@ Application::Options Application::parseArguments(const QStringList& arguments) {
     for (const QString& argument : arguments.mid(1)) {
         if (argument.startsWith(kServerOption)) {
             options.server = argument.mid(kServerOption.size());
+        } else if (argument.startsWith(SimControl::optionPrefix())) {
+            options.controlPath = argument.mid(SimControl::optionPrefix().size());
         } else if (argument.startsWith(kSimulateProductOption)) {
             bool ok = false;
             const int product = argument.mid(kSimulateProductOption.size()).toInt(&ok);
@@ -73,6 +76,8 @@ int Application::run(int argc, char** argv) {
     // started the program, not to the working folder entered below.
     if (!options.stateFile.isEmpty())
         options.stateFile = QFileInfo(options.stateFile).absoluteFilePath();
+    if (!options.controlPath.isEmpty())
+        options.controlPath = QFileInfo(options.controlPath).absoluteFilePath();
     // An installed copy keeps settings, log and downloads in the user's data
     // folder; this must happen before any of them is opened.
     const bool inWorkingFolder = AppPaths::enterWorkingFolder();
@@ -122,6 +127,21 @@ int Application::run(int argc, char** argv) {
         qInfo().noquote() << QStringLiteral("=== Application 使用模拟键盘:{ ") + stateFile +
                                  QStringLiteral(" } ===");
     }
+    std::unique_ptr<SimControl> control;
+    if (!options.controlPath.isEmpty()) {
+        QString why;
+        if (!simulated) {
+            qWarning().noquote() << QStringLiteral("=== Application 没有模拟键盘，忽略 ") +
+                                        SimControl::optionPrefix() + QStringLiteral(" ===");
+        } else {
+            control = std::make_unique<SimControl>(simulated.get());
+            if (!control->listen(options.controlPath, &why)) {
+                qWarning().noquote() << QStringLiteral("=== Application 模拟控制不可用:{ ") + why +
+                                            QStringLiteral(" } ===");
+                control.reset();
+            }
+        }
+    }
 
     Services::Options serviceOptions;
     serviceOptions.simulated = simulated.get();
@@ -169,6 +189,7 @@ int Application::run(int argc, char** argv) {
     // that every destruction line is still written.
     window.reset();
     services.reset();
+    control.reset();
     if (simulated) {
         HidBackend::setCurrent(nullptr);
         simulated.reset();

@@ -16,9 +16,13 @@ public:
         qint16 simulateProduct = 0;
         // --server=URL: the download server, over System/ServerUrl.
         QString server;
+        // --simulate-control=PATH: a named pipe that takes fault lines for
+        // the simulated keyboard (see SimControl); ignored without --simulate.
+        QString controlPath;
     };
 
-    // zentaro [--simulate[=STATE_FILE]] [--simulate-product=N] [--server=URL]; other
+    // zentaro [--simulate[=STATE_FILE]] [--simulate-product=N] [--simulate-control=PATH]
+    // [--server=URL]; other
     // arguments are left to Qt.
     static Options parseArguments(const QStringList& arguments);
     static QString defaultStateFile(qint16 product = 0);

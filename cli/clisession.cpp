@@ -13,6 +13,7 @@
 #include "model/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
+#include "sim/simcontrol.h"
 #include "sim/simhidbackend.h"
 
 CliSession::CliSession(const CliOptions& options, QObject* parent)
@@ -26,6 +27,14 @@ CliSession::CliSession(const CliOptions& options, QObject* parent)
         // A new simulated keyboard starts as the catalogue's 75 % board.
         if (!mSim->loadedFromFile()) SimCatalogueSeed::apply(*mSim, *mCatalogue);
         HidBackend::setCurrent(mSim.data());
+        if (!options.controlPath.isEmpty()) {
+            mControl.reset(new SimControl(mSim.data()));
+            QString why;
+            if (!mControl->listen(options.controlPath, &why)) {
+                std::fprintf(stderr, "zentaro-cli: %s\n", qPrintable(why));
+                mControl.reset();
+            }
+        }
     }
     mEngine.reset(new UsbCommunicateUtil(nullptr, mSim.data()));
     // The terminal speaks English: ask for the effect names in English.
@@ -37,6 +46,7 @@ CliSession::~CliSession() {
     mEngine->closeCommunicate();
     mModel.reset();
     mEngine.reset();
+    mControl.reset();
     HidBackend::setCurrent(nullptr);
 }
 

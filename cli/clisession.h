@@ -12,6 +12,7 @@
 
 class KeyboardConfigUtil;
 class ProductDataUtil;
+class SimControl;
 class SimHidBackend;
 class UsbCommunicateUtil;
 
@@ -20,6 +21,7 @@ struct CliOptions {
     QString stateFile;
     int channel = 0;         // 0: both vendor interfaces, else 128 or 64
     bool unplugged = false;  // the simulated keyboard is not plugged in
+    QString controlPath;     // a named pipe of fault lines for the simulated keyboard
     QString serverUrl;       // --server=URL: the download server for this run
 };
 
@@ -74,6 +76,7 @@ public:
 private:
     CliOptions mOptions;
     QScopedPointer<SimHidBackend> mSim;
+    QScopedPointer<SimControl> mControl;
     QScopedPointer<ProductDataUtil> mCatalogue;
     QScopedPointer<UsbCommunicateUtil> mEngine;
     QScopedPointer<KeyboardConfigUtil> mModel;

@@ -11,8 +11,8 @@ namespace {
 
 int usage(int code) {
     QTextStream err(stderr);
-    err << "usage: zentaro-cli [--simulate[=STATE_FILE] [--unplugged]] [--channel=128|64] "
-           "[--server=URL] COMMAND [ARGS]\n       zentaro-cli --version\n"
+    err << "usage: zentaro-cli [--simulate[=STATE_FILE] [--unplugged] [--simulate-control=PIPE]] "
+           "[--channel=128|64] [--server=URL] COMMAND [ARGS]\n       zentaro-cli --version\n"
            "       zentaro-cli COMMAND --help\n\ncommands:\n";
     for (const CliCommand& c : CliCommand::all())
         for (const QString& line : c.usage.split(QLatin1Char('\n'))) err << "  " << line << "\n";
@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
             options.stateFile = arg.mid(11);
         } else if (arg == QLatin1String("--unplugged")) {
             options.unplugged = true;
+        } else if (arg.startsWith(QLatin1String("--simulate-control="))) {
+            options.controlPath = arg.mid(19);
         } else if (arg == QLatin1String("--channel=128") || arg == QLatin1String("--channel=64")) {
             options.channel = arg.mid(10).toInt();
         } else if (arg.startsWith(QLatin1String("--server="))) {
@@ -70,7 +72,9 @@ int main(int argc, char** argv) {
             return usage(2);
         }
     }
-    if (rest.isEmpty() || (options.unplugged && !options.simulate)) return usage(2);
+    if (rest.isEmpty() ||
+        ((options.unplugged || !options.controlPath.isEmpty()) && !options.simulate))
+        return usage(2);
     const CliCommand* command = CliCommand::find(rest.first());
     if (!command) {
         std::fprintf(stderr, "zentaro-cli: unknown command %s\n", qPrintable(rest.first()));

@@ -127,6 +127,11 @@ void SimHidBackend::setLatencyMs(int ms) {
     mLatencyMs = qMax(0, ms);
 }
 
+void SimHidBackend::setSilent(bool silent) {
+    QMutexLocker lock(&mMutex);
+    mSilent = silent;
+}
+
 void SimHidBackend::dropNextAnswers(int count) {
     QMutexLocker lock(&mMutex);
     mDropAnswers = count;
@@ -293,7 +298,7 @@ int SimHidBackend::write(HidDevice* device, const unsigned char* data, size_t le
         mLastError = QStringLiteral("Simulated write failure");
         return -1;
     }
-    if (h->path == kPathBoot || report.isEmpty()) return int(length);
+    if (mSilent || h->path == kPathBoot || report.isEmpty()) return int(length);
     // The first byte is the report ID (0x00), which the device never sees.
     const QByteArray frame = report.mid(1, h->frameSize);
     QList<QByteArray> answers = mKeyboard->handle(frame, h->frameSize);

@@ -50,6 +50,9 @@ public:
     void answerOtherLayer(int count = 1);
     // Writes fail (return -1) while set.
     void setFailWrites(bool fail);
+    // While set the keyboard takes every report and neither acts on it nor
+    // answers, as a hung keyboard does.
+    void setSilent(bool silent);
     // Opening fails as hidraw does for a node without the udev rule.
     void setDenyOpen(bool deny);
     // Queue a 0xF1 notification right after the next answer.
@@ -115,6 +118,7 @@ private:
     quint8 mWrongOrder = 0;
     int mOtherLayerCount = 0;
     bool mFailWrites = false;
+    bool mSilent = false;
     bool mDenyOpen = false;
     bool mPlugged = true;
     bool mLoaded = false;

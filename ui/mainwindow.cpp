@@ -553,14 +553,61 @@ void MainWindow::usb_receive_set_config_info(uchar source, int, int) {
 void MainWindow::usb_receive_config_change(uchar source, uchar type, uchar item) {
     if (!acceptSource(source, "usb_receive_config_change")) return;
     KeyboardConfigUtil* m = model();
-    if (type != 0 || !m || item == m->keyboardConfigIndex) return;
-    // Only while a keyboard is open and nothing else runs on the list.
-    if (currentPageIndex() < PageKey || currentPageIndex() > PageOther) return;
-    if (mSync) return;
+    UsbCommunicateUtil* e = engine();
+    if (type != 0 || !m || !e || !e->isConnected()) return;
+    if (item == m->keyboardConfigIndex && !jobRunning()) return;
+    // A sync started now would replace the command of the job that runs, and
+    // an import would stay half written: the switch waits for the job's end.
     const int row = rowOfTable(item);
     if (row >= 0) mSelectedRow = row;
+    mSwitchWaiting = true;
+    logLine(QStringLiteral("=== MainWindow 键盘切换配置表 item:{ %1 };busy:{ %2 } ===")
+                .arg(item)
+                .arg(jobRunning() ? 1 : 0));
+    runDeferredSwitch();
+}
+
+bool MainWindow::jobRunning() const {
+    return mListBlocked || mSync || mImporter || mExporter;
+}
+
+void MainWindow::runDeferredSwitch() {
+    if (!mSwitchWaiting || jobRunning()) return;
+    const int shown = currentPageIndex();
+    // The device and firmware pages close the link and read everything anew.
+    if (shown == PageDevice || shown == PageFireware) {
+        mSwitchWaiting = false;
+        return;
+    }
+    UsbCommunicateUtil* e = engine();
+    if (!e || !e->isConnected() || !model()) {
+        mSwitchWaiting = false;
+        return;
+    }
+    mSwitchWaiting = false;
     setListBlocked(true);
-    startFullSync();
+    afterLeavingCalibration([this] { startFullSync(); });
+}
+
+QString MainWindow::failureText(const QString& text, int error) {
+    QString reason;
+    switch (error) {
+        case UsbProtocol::ErrorLinkClosed:
+            reason = tr("键盘连接已断开");
+            break;
+        case UsbProtocol::ErrorNoAnswer:
+            reason = tr("键盘没有应答");
+            break;
+        case UsbProtocol::ErrorSuperseded:
+            reason = tr("被另一个操作打断");
+            break;
+        case UsbProtocol::ErrorWrite:
+            reason = tr("无法写入键盘");
+            break;
+        default:
+            return text;
+    }
+    return tr("%1：%2").arg(text, reason);
 }
 
 void MainWindow::usb_communicate_error(uchar source, uchar order, int error) {
@@ -578,17 +625,20 @@ void MainWindow::usb_communicate_error(uchar source, uchar order, int error) {
     KeyboardConfigUtil* m = model();
     if (order == UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable)) {
         // Stays on the table the keyboard uses.
+        if (error == UsbProtocol::ErrorLinkClosed || error == UsbProtocol::ErrorNoAnswer)
+            toast(failureText(tr("切换配置表失败"), error));
     } else if (order == UsbProtocol::answerOf(UsbProtocol::SetConfigInfo)) {
-        toast(tr("设置配置表信息失败！"));
+        toast(failureText(tr("设置配置表信息失败！"), error));
     } else if (order == UsbProtocol::answerOf(UsbProtocol::AddConfigTable)) {
-        toast(tr("增加配置表失败！"));
+        toast(failureText(tr("增加配置表失败！"), error));
     } else if (order == UsbProtocol::answerOf(UsbProtocol::DelConfigTable)) {
-        toast(tr("删除配置表失败！"));
+        toast(failureText(tr("删除配置表失败！"), error));
     }
     setListBlocked(false);
     // The list shows what the keyboard holds again (an edited name included).
     rebuildConfigList();
     if (m) selectRow(rowOfTable(m->keyboardConfigIndex));
+    runDeferredSwitch();
 }
 
 // ------------------------------------------------------------ sync, export, import
@@ -617,11 +667,11 @@ void MainWindow::armJobWatchdog() {
 void MainWindow::onJobSilent() {
     logLine(QStringLiteral("=== MainWindow 任务无应答超时 ==="));
     if (mSync) {
-        sync_config_result(false, -1);
+        sync_config_result(false, UsbProtocol::ErrorNoAnswer);
     } else if (mImporter) {
-        import_config_result(false, -1);
+        import_config_result(false, UsbProtocol::ErrorNoAnswer);
     } else if (mExporter) {
-        config_write_result(false, -1);
+        config_write_result(false, UsbProtocol::ErrorNoAnswer);
     }
 }
 
@@ -640,6 +690,8 @@ bool MainWindow::finishJobStep(QPointer<Job>& job, bool status, int value) {
     }
     closeProgress();
     setListBlocked(false);
+    // After the caller's own end of the job (toast, list, page refresh).
+    QTimer::singleShot(0, this, &MainWindow::runDeferredSwitch);
     return true;
 }
 
@@ -656,7 +708,7 @@ void MainWindow::startFullSync() {
 void MainWindow::sync_config_result(bool status, int value) {
     if (!finishJobStep(mSync, status, value)) return;
     if (!status) {
-        toast(tr("读取配置失败"));
+        toast(failureText(tr("读取配置失败"), value));
         rebuildConfigList();
         return;
     }
@@ -696,7 +748,7 @@ void MainWindow::on_exportButton_clicked() {
 
 void MainWindow::config_write_result(bool status, int value) {
     if (!finishJobStep(mExporter, status, value)) return;
-    toast(status ? tr("写入配置成功") : tr("写入配置失败"));
+    toast(status ? tr("写入配置成功") : failureText(tr("写入配置失败"), value));
 }
 
 void MainWindow::on_importButton_clicked() {
@@ -718,7 +770,7 @@ void MainWindow::import_config_result(bool status, int value) {
         else if (value == ImportConfigUtil::ErrorHighKeySlots)
             toast(tr("导入配置失败：此文件的高级键多于本键盘能保存的数量"));
         else
-            toast(tr("导入配置失败"));
+            toast(failureText(tr("导入配置失败"), value));
         rebuildConfigList();
         return;
     }

@@ -170,7 +170,15 @@ private:
     void onJobSilent();
     void armTableWatchdog(uchar order);
     void toast(const QString& text);
+    // `text`, followed by why a job or command failed when the engine's
+    // error code says more than that it failed.
+    static QString failureText(const QString& text, int error);
     bool acceptSource(uchar source, const char* slot) const;
+    // A sync, import, export or table command is running.
+    bool jobRunning() const;
+    // Runs the sync a keyboard-side table switch asked for once nothing else
+    // runs and the keyboard is shown.
+    void runDeferredSwitch();
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::vector<BasePage*> mPages;
@@ -195,6 +203,8 @@ private:
     QTimer* mJobWatchdog = nullptr;
     QTimer* mTableWatchdog = nullptr;
     uchar mTableOrder = 0;
+    // The keyboard switched its table while a job ran: a sync follows it.
+    bool mSwitchWaiting = false;
 
     // Dragging the frameless window by its title bar.
     bool mDragging = false;

@@ -59,6 +59,8 @@ void UsbCommunicateUtil::setHighKey(const uchar& source, const bool& waitAnswer,
     begin(source, waitAnswer, SetHighKey, list.size());
     if (mItemCount == 0) {
         emit usb_receive_set_high_key(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetHighKey();
@@ -144,6 +146,8 @@ void UsbCommunicateUtil::setMacroConfig(const uchar& source, const bool& waitAns
     begin(source, waitAnswer, SetMacroConfig, index <= 9 ? events.size() : 0);
     if (index > 9 || mItemCount == 0) {
         emit usb_receive_set_macro_config(mSource, 1, 1, mMacroIndex);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetMacroConfig();
@@ -224,6 +228,8 @@ void UsbCommunicateUtil::setTriggerConfig(const uchar& source, const bool& waitA
     begin(source, waitAnswer, SetTriggerConfig, keys.size());
     if (mItemCount == 0) {
         emit usb_receive_set_trigger_config(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetTriggerConfig();
@@ -249,6 +255,8 @@ void UsbCommunicateUtil::setTriggerConfigAll(const uchar& source, const bool& wa
     planKeyedFrames(mTriggerMap.keys());
     if (mItemCount == 0) {
         emit usb_receive_set_trigger_config_all(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetTriggerConfigAll();
@@ -280,6 +288,8 @@ void UsbCommunicateUtil::setQuickTriggerConfig(const uchar& source, const bool& 
     begin(source, waitAnswer, SetQuickTriggerConfig, list.size());
     if (mItemCount == 0) {
         emit usb_receive_set_quick_trigger_config(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetQuickTriggerConfig();

@@ -111,6 +111,8 @@ void UsbCommunicateUtil::setKeyboardConfig(const uchar& source, const bool& wait
     planKeyedFrames(mKeyMaps[layer].keys());
     if (mItemCount == 0) {
         emit usb_receive_set_keyboard_config(mSource, 1, 1, mLayer);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetKeyboardConfig();
@@ -142,6 +144,8 @@ void UsbCommunicateUtil::setKeyboardDefault(const uchar& source, const bool& wai
     begin(source, waitAnswer, SetKeyboardDefault, keys.size());
     if (mItemCount == 0) {
         emit usb_receive_set_keyboard_default(mSource, 1, 1, mLayer, false);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetKeyboardDefault();

@@ -45,6 +45,8 @@ void UsbCommunicateUtil::setCustomLight(const uchar& source, const bool& waitAns
     begin(source, waitAnswer, SetCustomLight, keys.size());
     if (mItemCount == 0) {
         emit usb_receive_set_custom_light(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetCustomLight();
@@ -70,6 +72,8 @@ void UsbCommunicateUtil::setCustomLightAll(const uchar& source, const bool& wait
     planKeyedFrames(mCustomLightMap.keys());
     if (mItemCount == 0) {
         emit usb_receive_set_custom_light_all(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetCustomLightAll();
@@ -139,6 +143,8 @@ void UsbCommunicateUtil::setEffectLight(const uchar& source, const bool& waitAns
     begin(source, waitAnswer, SetEffectLight);
     if (entry.item == 0xFF) {
         emit usb_receive_set_effect_light(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetEffectLight();
@@ -160,6 +166,8 @@ void UsbCommunicateUtil::setEffectLightAll(const uchar& source, const bool& wait
     begin(source, waitAnswer, SetEffectLightAll, mEffectLightMap.size());
     if (mItemCount == 0) {
         emit usb_receive_set_effect_light_all(mSource, 1, 1);
+        // Nothing to send: the request ends here.
+        emit usb_request_done(mSource, mLastSendOrder);
         return;
     }
     sendSetEffectLightAll();

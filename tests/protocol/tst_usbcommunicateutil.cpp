@@ -56,6 +56,7 @@ private slots:
     void noTimeoutWithoutWaitingForAnswer();
     void badLayerAndMacroIndexSendNothing();
     void failingWriteReportsOnceWithoutTimer();
+    void everyRequestEndsOnceWithItsOwnSourceAndOrder();
     void notificationInTheMiddleOfATransfer_data() { channels_data(); }
     void notificationInTheMiddleOfATransfer();
     void multiFrameWriteRoundTrip_data() { channels_data(); }
@@ -249,6 +250,54 @@ void TestUsbCommunicateUtil::failingWriteReportsOnceWithoutTimer() {
     QCOMPARE(rig.sim.writeCount(), 1);
 }
 
+void TestUsbCommunicateUtil::everyRequestEndsOnceWithItsOwnSourceAndOrder() {
+    Rig rig(64);
+    QVERIFY(rig.ok);
+    QSignalSpy errors(rig.engine.data(), &UsbCommunicateUtil::usb_communicate_error);
+    QSignalSpy done(rig.engine.data(), &UsbCommunicateUtil::usb_request_done);
+    auto ended = [](const QList<QVariant>& signal, uchar source, uchar order) {
+        return signal.at(0).value<uchar>() == source && signal.at(1).value<uchar>() == order;
+    };
+
+    // A read of many frames ends once, after its last frame.
+    QSignalSpy frames(rig.engine.data(), &UsbCommunicateUtil::usb_receive_keyboard_config);
+    rig.engine->getKeyboardConfig(SourceKeySet, true, 0);
+    QVERIFY(waitFor(done, 1));
+    QCOMPARE(frames.count(), keyFrames(rig.sim.keyboard().state().keyCount));
+    QVERIFY(ended(done.at(0), SourceKeySet, 0xAA));
+    // A write with nothing to send ends at once.
+    rig.engine->setKeyboardConfig(SourceKeySet, true, 1, QSharedPointer<KeyBindingMap>::create());
+    QCOMPARE(done.count(), 2);
+
+    // Superseded: the page's request ends with -6 once the other operation
+    // has gone out; the new one is answered as usual.
+    rig.sim.dropNextAnswers(1);
+    rig.engine->getWholeParam(SourcePerformance, true);
+    QTest::qWait(50);
+    rig.engine->getProductInfo(SourceSync, true);
+    QVERIFY(waitFor(errors, 1));
+    QVERIFY(ended(errors.at(0), SourcePerformance, 0xDE));
+    QCOMPARE(errors.at(0).at(2).toInt(), int(ErrorSuperseded));
+    QVERIFY(waitFor(done, 3));
+    QVERIFY(ended(done.at(2), SourceSync, 0xE2));
+
+    // Closing the link ends the request that waits; later sends fail at once
+    // instead of only being logged, and no time-out follows.
+    rig.sim.setSilent(true);
+    rig.engine->getWholeParam(SourceLightSet, true);
+    rig.engine->closeCommunicate();
+    QVERIFY(waitFor(errors, 2));
+    QVERIFY(ended(errors.at(1), SourceLightSet, 0xDE));
+    QCOMPARE(errors.at(1).at(2).toInt(), int(ErrorLinkClosed));
+    rig.engine->getWholeParam(SourceMacroSet, true);
+    QCOMPARE(errors.count(), 3);
+    QVERIFY(ended(errors.at(2), SourceMacroSet, 0xDE));
+    QCOMPARE(errors.at(2).at(2).toInt(), int(ErrorLinkClosed));
+    QTest::qWait(1200);
+    QCOMPARE(errors.count(), 3);
+    QCOMPARE(done.count(), 3);
+}
+
 void TestUsbCommunicateUtil::notificationInTheMiddleOfATransfer() {
     QFETCH(int, channel);
     Rig rig(channel);
@@ -372,10 +421,12 @@ void TestUsbCommunicateUtil::notOpenedDevice() {
     QCOMPARE(errors.at(0).at(2).toInt(), int(ErrorNoDevice));
     engine.communicateDevice();
     QCOMPARE(errors.count(), 2);
-    // Sending with the link closed only logs.
+    // Sending with the link closed ends the request at once, and only once.
     engine.getProductInfo(SourceSync, true);
+    QCOMPARE(errors.count(), 3);
+    QCOMPARE(errors.at(2).at(2).toInt(), int(ErrorLinkClosed));
     QTest::qWait(1100);
-    QCOMPARE(errors.count(), 2);
+    QCOMPARE(errors.count(), 3);
     QCOMPARE(sim.writeCount(), 0);
 }
 

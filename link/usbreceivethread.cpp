@@ -1,5 +1,6 @@
 #include "link/usbreceivethread.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 
 #include "link/usbprotocol.h"
@@ -29,16 +30,37 @@ void UsbReceiveThread::stop() {
     wait();
 }
 
+void UsbReceiveThread::pause(int ms) {
+    const QDeadlineTimer deadline(ms);
+    while (!isInterruptionRequested() && !deadline.hasExpired())
+        msleep(qMin<qint64>(5, qMax<qint64>(1, deadline.remainingTime())));
+}
+
 void UsbReceiveThread::run() {
     qInfo().noquote() << QStringLiteral("=== UsbReceiveThread 接收线程启动 ===");
     mRunning = true;
     HidBackend* backend = mBackend ? mBackend : HidBackend::current();
     unsigned char buffer[UsbProtocol::kBufferSize];
+    int errors = 0;
     while (!isInterruptionRequested()) {
         const size_t want = size_t(qMin(gUsbFrameMaxsize + 1, int(sizeof buffer)));
         memset(buffer, 0, sizeof buffer);
         const int got = backend->readTimeout(mHandle, buffer, want, kReadTimeoutMs);
-        if (got <= 0) continue;
+        if (got < 0) {
+            if (++errors >= kErrorsBeforeLinkLost) {
+                qInfo().noquote() << QStringLiteral(
+                                         "=== UsbReceiveThread 读取连续失败,设备已断开 "
+                                         "errors={%1};error={%2} ===")
+                                         .arg(errors)
+                                         .arg(backend->error(mHandle));
+                emit linkLost();
+                break;
+            }
+            pause(kErrorPauseMs);
+            continue;
+        }
+        errors = 0;
+        if (got == 0) continue;
         UsbProtocol::Frame frame;
         switch (UsbProtocol::parseFrame(buffer, got, &frame)) {
             case UsbProtocol::ParseResult::Ok:

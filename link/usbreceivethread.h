@@ -1,6 +1,7 @@
 #pragma once
 // Reads input reports from the open command interface on its own thread and
 // hands every well-formed frame to the command engine as a queued signal.
+// A device that keeps failing reads (unplugged) ends the loop with linkLost().
 
 #include <QByteArray>
 #include <QThread>
@@ -16,10 +17,16 @@ public:
 
     // Starts reading `handle` (not owned) with the caller's priority.
     void start(HidDevice* handle);
-    // Requests interruption and waits for the thread, without time limit.
+    // Requests interruption and waits for the thread; it ends within one
+    // read slice even where the backend cannot interrupt a read.
     void stop();
 
-    static constexpr int kReadTimeoutMs = 500;
+    // One read; short, so stop() never waits for long on hidapi.
+    static constexpr int kReadTimeoutMs = 40;
+    // Pause after a failed read: an unplugged device fails at once.
+    static constexpr int kErrorPauseMs = 50;
+    // Failed reads in a row (about half a second) that mean the link is gone.
+    static constexpr int kErrorsBeforeLinkLost = 10;
 
 signals:
     void usb_receive_data(uchar order, uchar frame, uchar total, uchar length, QByteArray data);
@@ -30,6 +37,9 @@ protected:
     void run() override;
 
 private:
+    // Sleeps up to `ms`, ending early when interruption is requested.
+    void pause(int ms);
+
     HidBackend* mBackend;
     HidDevice* mHandle = nullptr;
     std::atomic<bool> mRunning{false};

@@ -26,6 +26,16 @@ void ScriptedHidBackend::push(const QByteArray& frame) {
     mArrived.wakeAll();
 }
 
+void ScriptedHidBackend::failReads(int count) {
+    QMutexLocker lock(&mMutex);
+    mFailReads = count;
+}
+
+int ScriptedHidBackend::readCalls() const {
+    QMutexLocker lock(&mMutex);
+    return mReadCalls;
+}
+
 bool ScriptedHidBackend::allConsumed() const {
     QMutexLocker lock(&mMutex);
     return mSteps.isEmpty();
@@ -68,6 +78,11 @@ int ScriptedHidBackend::setNonblocking(HidDevice*, int) {
 int ScriptedHidBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length,
                                     int timeoutMs) {
     QMutexLocker lock(&mMutex);
+    ++mReadCalls;
+    if (mFailReads != 0) {
+        if (mFailReads > 0) --mFailReads;
+        return -1;
+    }
     QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(timeoutMs));
     while (mInbox.isEmpty()) {
         if (mInterrupted) {

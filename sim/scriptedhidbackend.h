@@ -23,6 +23,11 @@ public:
     // Deliver a frame without any request.
     void push(const QByteArray& frame);
 
+    // The next `count` reads fail as on an unplugged device (-1: all of them).
+    void failReads(int count);
+    // Reads asked for so far.
+    int readCalls() const;
+
     bool allConsumed() const;
     QStringList mismatches() const;
     QList<QByteArray> written() const;
@@ -52,4 +57,6 @@ private:
     QStringList mMismatches;
     HidDevice* mOpen = nullptr;
     bool mInterrupted = false;
+    int mFailReads = 0;
+    int mReadCalls = 0;
 };

@@ -15,7 +15,16 @@ private slots:
     void init() { setUsbFrameSize(64); }
     void deliversFramesAndDropsBadOnes();
     void stopsWithinTheReadTimeout();
+    void failingReadsPauseAndEndInLinkLost();
 };
+
+namespace {
+// hidapi cannot wake a blocked read: the thread must not depend on it.
+class UninterruptibleHidBackend : public ScriptedHidBackend {
+public:
+    void interruptRead(HidDevice*) override {}
+};
+}  // namespace
 
 void TestUsbReceiveThread::deliversFramesAndDropsBadOnes() {
     ScriptedHidBackend hid;
@@ -63,6 +72,58 @@ void TestUsbReceiveThread::stopsWithinTheReadTimeout() {
     QTest::qWait(20);
     thread.stop();
     QVERIFY(thread.isFinished());
+    hid.close(handle);
+
+    // Without a backend that interrupts reads, closing still shows no wait.
+    UninterruptibleHidBackend slow;
+    HidDevice* slowHandle = slow.open(slow.enumerate(0, 0).first().path);
+    UsbReceiveThread reader(&slow);
+    reader.start(slowHandle);
+    QTest::qWait(100);
+    clock.restart();
+    reader.stop();
+    QVERIFY(reader.isFinished());
+    QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+    slow.close(slowHandle);
+}
+
+void TestUsbReceiveThread::failingReadsPauseAndEndInLinkLost() {
+    ScriptedHidBackend hid;
+    HidDevice* handle = hid.open(hid.enumerate(0, 0).first().path);
+    UsbReceiveThread thread(&hid);
+    QSignalSpy frames(&thread, &UsbReceiveThread::usb_receive_data);
+    QSignalSpy lost(&thread, &UsbReceiveThread::linkLost);
+
+    // A few failures in a row are a hiccup: reading goes on.
+    hid.failReads(UsbReceiveThread::kErrorsBeforeLinkLost - 1);
+    hid.push(buildFrame(0xD7, 1, 1, QByteArray(), 64));
+    thread.start(handle);
+    QVERIFY(testsupport::waitFor(frames, 1));
+    hid.failReads(UsbReceiveThread::kErrorsBeforeLinkLost - 1);
+    QTest::qWait(UsbReceiveThread::kErrorsBeforeLinkLost * UsbReceiveThread::kErrorPauseMs);
+    QCOMPARE(lost.count(), 0);
+    QVERIFY(thread.isRunning());
+
+    // An unplugged device fails every read at once: the thread pauses
+    // between tries instead of spinning, then gives up and says so.
+    const int before = hid.readCalls();
+    QElapsedTimer clock;
+    clock.start();
+    hid.failReads(-1);
+    QVERIFY(lost.wait(3000));
+    QVERIFY2(clock.elapsed() >= 400, qPrintable(QString::number(clock.elapsed())));
+    QTRY_VERIFY(thread.isFinished());
+    QCOMPARE(lost.count(), 1);
+    QVERIFY2(hid.readCalls() - before <= UsbReceiveThread::kErrorsBeforeLinkLost + 1,
+             qPrintable(QString::number(hid.readCalls() - before)));
+    thread.stop();
+
+    // A new link reads again.
+    hid.failReads(0);
+    hid.push(buildFrame(0xD6, 1, 1, QByteArray(), 64));
+    thread.start(handle);
+    QVERIFY(testsupport::waitFor(frames, 2));
+    thread.stop();
     hid.close(handle);
 }
 

@@ -1,5 +1,7 @@
 #include "catalogue/productdatautil.h"
 
+#include <unistd.h>
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -7,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
+#include <cstdio>
 
 #include "model/apppaths.h"
 
@@ -80,19 +83,84 @@ void log(const QString& text) {
     qInfo().noquote() << text;
 }
 
+// -1 when the file is no catalogue, else the version it carries (0: none).
+qint64 inspectCatalogue(const QString& path) {
+    const QFileInfo info(path);
+    // SQLite would create a missing file, and a directory never is a catalogue.
+    if (!info.isFile()) return -1;
+    static int checkCounter = 0;
+    const QString connection = QStringLiteral("connect_product_check_%1").arg(++checkCounter);
+    qint64 version = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(info.absoluteFilePath());
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            // An HTML error page opens fine; only reading the schema shows it is no database.
+            QSqlQuery query(db);
+            const bool found =
+                query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                          "'table' AND name = 'product_table'")) &&
+                query.next() && query.exec(QStringLiteral("SELECT COUNT(*) FROM product_table"));
+            if (found) {
+                version = 0;
+                if (query.exec(QStringLiteral("SELECT MAX(version) FROM version_table")) &&
+                    query.next())
+                    version = qMax<qint64>(0, query.value(0).toLongLong());
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return version;
+}
+
+enum class CopyResult { Done, CopyFailed, ReplaceFailed };
+
+// Writes the copy next to the target, flushes it to disk and renames it over
+// the target, so that the target is always one whole file: the old one until
+// the rename, the new one after it.
+CopyResult copyIntoPlace(const QString& from, const QString& to) {
+    const QString staging = to + QStringLiteral(".new");
+    if (QFileInfo::exists(staging)) QFile::remove(staging);
+    QFile source(from);
+    QFile copy(staging);
+    bool ok = source.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly);
+    while (ok && !source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 16);
+        ok = !chunk.isEmpty() && copy.write(chunk) == chunk.size();
+    }
+    ok = ok && copy.flush() && ::fsync(copy.handle()) == 0;
+    copy.close();
+    if (!ok) {
+        QFile::remove(staging);
+        return CopyResult::CopyFailed;
+    }
+    // rename(2) replaces the target in one step; QFile::rename refuses an
+    // existing target.
+    if (std::rename(QFile::encodeName(staging).constData(), QFile::encodeName(to).constData()) !=
+        0) {
+        QFile::remove(staging);
+        return CopyResult::ReplaceFailed;
+    }
+    return CopyResult::Done;
+}
+
+QString versionText(qint64 version) {
+    return version < 0 ? QStringLiteral("无") : QString::number(version);
+}
+
 }  // namespace
 
 ProductDataUtil::ProductDataUtil(QObject* parent)
-    : ProductDataUtil(QFileInfo(AppPaths::readableDataFile(FileName)).absolutePath(),
-                      AppPaths::writableDataFolder(), parent) {}
+    : ProductDataUtil(AppPaths::dataFolder(), AppPaths::writableDataFolder(), parent) {}
 
 ProductDataUtil::ProductDataUtil(const QString& dataFolder, QObject* parent)
     : ProductDataUtil(dataFolder, dataFolder, parent) {}
 
-ProductDataUtil::ProductDataUtil(const QString& dataFolder, const QString& writableFolder,
+ProductDataUtil::ProductDataUtil(const QString& installedFolder, const QString& writableFolder,
                                  QObject* parent)
     : QObject(parent),
-      m_dataFolder(QDir::cleanPath(dataFolder)),
       m_writableFolder(QDir::cleanPath(writableFolder)),
       m_connectionName(ConnectionName) {
     static int sequence = 0;
@@ -100,7 +168,26 @@ ProductDataUtil::ProductDataUtil(const QString& dataFolder, const QString& writa
         m_connectionName = ConnectionName + QStringLiteral("_%1").arg(++sequence);
     liveInstances().append(this);
     log(QStringLiteral("=== ProductDataUtil 打开数据库 ==="));
+    m_dataFolder = newerFolder(QDir::cleanPath(installedFolder), m_writableFolder);
     openDatabase(true);
+}
+
+QString ProductDataUtil::newerFolder(const QString& installedFolder,
+                                     const QString& writableFolder) {
+    if (installedFolder == writableFolder) return writableFolder;
+    const QString installedFile = installedFolder + QLatin1Char('/') + FileName;
+    const QString userFile = writableFolder + QLatin1Char('/') + FileName;
+    // Neither: the user's folder, where a download will go.
+    if (!QFileInfo::exists(installedFile)) return writableFolder;
+    const qint64 installed = catalogueVersion(installedFile);
+    const qint64 user = QFileInfo::exists(userFile) ? catalogueVersion(userFile) : -1;
+    // A download stays in use until a package brings a newer catalogue; on a
+    // tie the user's copy wins, since it holds the user's own changes.
+    const bool userWins = user >= 0 && user >= installed;
+    log(QStringLiteral("=== ProductDataUtil 产品数据库版本 安装:{ ") + versionText(installed) +
+        QStringLiteral(" } 下载:{ ") + versionText(user) + QStringLiteral(" } 使用:{ ") +
+        (userWins ? userFile : installedFile) + QStringLiteral(" } ==="));
+    return userWins ? writableFolder : installedFolder;
 }
 
 ProductDataUtil::~ProductDataUtil() {
@@ -255,13 +342,11 @@ bool ProductDataUtil::moveToWritableFolder() {
     const QString target = m_writableFolder + QLatin1Char('/') + FileName;
     closeDatabase();
     QDir().mkpath(m_writableFolder);
-    // A catalogue the user already has there is theirs: use it, never overwrite it.
-    if (!QFileInfo::exists(target)) {
-        const QString staging = target + QStringLiteral(".new");
-        if (QFileInfo::exists(staging)) QFile::remove(staging);
-        if (!QFile::copy(databasePath(), staging) || !QFile::rename(staging, target)) {
+    // A copy the user already has is theirs and is used, unless it is older
+    // than the catalogue in use (a package upgrade brought a newer one).
+    if (!QFileInfo::exists(target) || catalogueVersion(target) < catalogueVersion(databasePath())) {
+        if (copyIntoPlace(databasePath(), target) != CopyResult::Done) {
             log(QStringLiteral("文件拷贝失败:") + databasePath() + QStringLiteral("->") + target);
-            QFile::remove(staging);
             openDatabase(false);
             return false;
         }
@@ -274,28 +359,11 @@ bool ProductDataUtil::moveToWritableFolder() {
 }
 
 bool ProductDataUtil::isCatalogueFile(const QString& path) {
-    const QFileInfo info(path);
-    // SQLite would create a missing file, and a directory never is a catalogue.
-    if (!info.isFile()) return false;
-    static int checkCounter = 0;
-    const QString connection = QStringLiteral("connect_product_check_%1").arg(++checkCounter);
-    bool found = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(info.absoluteFilePath());
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            // An HTML error page opens fine; only reading the schema shows it is no database.
-            QSqlQuery query(db);
-            found = query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
-                                              "'table' AND name = 'product_table'")) &&
-                    query.next();
-            if (found) found = query.exec(QStringLiteral("SELECT COUNT(*) FROM product_table"));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return found;
+    return inspectCatalogue(path) >= 0;
+}
+
+qint64 ProductDataUtil::catalogueVersion(const QString& path) {
+    return inspectCatalogue(path);
 }
 
 bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
@@ -318,29 +386,19 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
     closeDatabase();
     QDir().mkpath(m_writableFolder);
 
-    // Copy next to the target first, so that a failing copy leaves the old
-    // catalogue where it was.
-    const QString staging = target + QStringLiteral(".new");
-    if (QFileInfo::exists(staging)) QFile::remove(staging);
-    if (!QFile::copy(downloadedFile, staging)) {
-        log(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") + target);
-        QFile::remove(staging);
-        openDatabase(false);
-        return false;
-    }
-
-    if (QFileInfo::exists(target) && !QFile::remove(target)) {
-        log(QStringLiteral("无法删除目标文件:") + target);
-        QFile::remove(staging);
-        openDatabase(false);
-        return false;
-    }
-
-    if (!QFile::rename(staging, target)) {
-        log(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") + target);
-        QFile::remove(staging);
-        openDatabase(false);
-        return false;
+    // The old catalogue stays whole in its place until the new one is
+    // complete on disk, whatever fails or wherever the program is stopped.
+    switch (copyIntoPlace(downloadedFile, target)) {
+        case CopyResult::CopyFailed:
+            log(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") + target);
+            openDatabase(false);
+            return false;
+        case CopyResult::ReplaceFailed:
+            log(QStringLiteral("无法替换目标文件:") + target);
+            openDatabase(false);
+            return false;
+        case CopyResult::Done:
+            break;
     }
 
     // The file is used as downloaded: no CREATE statements this time.

@@ -12,15 +12,16 @@
 class ProductDataUtil : public QObject {
     Q_OBJECT
 public:
-    // Opens the user's catalogue, or the one installed with the program while
-    // the user has none (AppPaths::readableDataFile).
+    // Opens the newer of the user's catalogue and the one installed with the
+    // program (AppPaths::dataFolder, AppPaths::writableDataFolder).
     explicit ProductDataUtil(QObject* parent = nullptr);
     // Opens <dataFolder>/velmora.db3; the folder is created when missing.
     explicit ProductDataUtil(const QString& dataFolder, QObject* parent = nullptr);
-    // Reads <dataFolder>/velmora.db3 without ever writing it when the folders
-    // differ; a replacement, and a copy made for the first change, land in
-    // <writableFolder>.
-    ProductDataUtil(const QString& dataFolder, const QString& writableFolder,
+    // Two folders: opens the newer of <installedFolder>/velmora.db3 and
+    // <writableFolder>/velmora.db3 (catalogueVersion; the writable one on a
+    // tie) and logs which. The installed one is never written; a replacement,
+    // and a copy made for the first change, land in <writableFolder>.
+    ProductDataUtil(const QString& installedFolder, const QString& writableFolder,
                     QObject* parent = nullptr);
     ~ProductDataUtil() override;
 
@@ -57,11 +58,15 @@ public:
 
     // True when the file is an SQLite database that holds product_table.
     static bool isCatalogueFile(const QString& path);
+    // The version a catalogue carries in version_table; 0 for one without
+    // (older catalogues), -1 for a file that is no catalogue.
+    static qint64 catalogueVersion(const QString& path);
 
 private:
     void openDatabase(bool createTables);
     void closeDatabase();
     bool moveToWritableFolder();
+    static QString newerFolder(const QString& installedFolder, const QString& writableFolder);
     void loadDefaultTable(const QString& table, qint16 serialNumber, DefaultKeyList& list) const;
 
     QString m_dataFolder;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the sample product catalogue (velmora.db3) from layout descriptions.
 
-Usage: makecatalogue.py --out <file.db3> <product.json>...
+Usage: makecatalogue.py --out <file.db3> --version <YYYYMMDD> <product.json>...
 
 Each product file describes its picture size, its key rows and the keys whose
 Fn-layer function differs from the normal layer; see README.md beside this
@@ -111,6 +111,10 @@ SCHEMA = [
     "CREATE TABLE keyboard_default_fn1_table (id INTEGER PRIMARY KEY, serialNumber INT NOT NULL, "
     "keyItem INT NOT NULL, type INT NOT NULL, hValue INT NOT NULL, lValue INT NOT NULL, "
     "label VARCHAR(20) NOT NULL)",
+    # One row: the catalogue's version. The program keeps whichever of the
+    # user's downloaded copy and the installed one is newer; a catalogue
+    # without this table counts as the oldest.
+    "CREATE TABLE version_table (version INT NOT NULL)",
 ]
 
 
@@ -263,8 +267,13 @@ def write_product(db, product, source):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", required=True)
+    parser.add_argument("--version", required=True, type=int,
+                        help="positive and raised with every change of the products")
     parser.add_argument("products", nargs="+")
     args = parser.parse_args(argv)
+    if args.version <= 0:
+        print("makecatalogue: --version must be positive", file=sys.stderr)
+        return 1
 
     out_dir = os.path.dirname(os.path.abspath(args.out))
     os.makedirs(out_dir, exist_ok=True)
@@ -281,6 +290,7 @@ def main(argv):
             with open(path, encoding="utf-8") as f:
                 product = json.load(f)
             write_product(db, product, os.path.basename(path))
+        db.execute("INSERT INTO version_table VALUES (?)", (args.version,))
         db.commit()
     except (LayoutError, KeyError, ValueError, sqlite3.Error) as error:
         db.close()

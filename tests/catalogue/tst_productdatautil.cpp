@@ -1,3 +1,6 @@
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +13,7 @@
 
 #include "catalogue/productdatautil.h"
 #include "catalogue/samplecatalogue.h"
+#include "model/apppaths.h"
 
 namespace {
 
@@ -47,6 +51,31 @@ const QString kDefaultTable = QStringLiteral(
     "CREATE TABLE keyboard_default_table (id INTEGER PRIMARY KEY, serialNumber INT, keyItem INT, "
     "type INT, hValue INT, lValue INT, label VARCHAR(20))");
 
+// A catalogue of one product, `serial`, carrying `version`: 0 writes one
+// without a version, as older catalogues are; -1 writes no database at all.
+bool writeCatalogue(const QString& path, qint64 version, int serial) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    if (version < 0) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("<html>502</html>") > 0;
+    }
+    QStringList statements = {
+        kProductTable,
+        QStringLiteral("CREATE TABLE device_table (serialNumber INT, vendorId INT, "
+                       "productId INT, interface INT, version INT, manufacturer "
+                       "VARCHAR(60), productStr TEXT(60), path VARCHAR(100))"),
+        QStringLiteral("INSERT INTO product_table VALUES (%1, 1, 2, 3, 'P%1', 'p%1', 0, 0, 0, 0, "
+                       "0, 0, 0, 0, '')")
+            .arg(serial),
+        QStringLiteral("INSERT INTO device_table VALUES (%1, 1, 2, 3, 4, 'm', 'BT%1', '')")
+            .arg(serial)};
+    if (version > 0)
+        statements << QStringLiteral("CREATE TABLE version_table (version INT NOT NULL)")
+                   << QStringLiteral("INSERT INTO version_table VALUES (%1)").arg(version);
+    return writeDatabase(path, statements);
+}
+
 QByteArray fileContents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -71,6 +100,10 @@ private slots:
     void undeletableTargetKeepsDownload();
     void installedCatalogueIsOnlyRead();
     void downloadOverInstalledCatalogueGoesToUserFolder();
+    void newerCatalogueWinsAtStart_data();
+    void newerCatalogueWinsAtStart();
+    void changeAfterUpgradeCopiesNewerCatalogue();
+    void replacementNeverLeavesThePathEmpty();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -296,7 +329,7 @@ void TestProductDataUtil::undeletableTargetKeepsDownload() {
     ProductDataUtil util(dataFolder());
 
     QTest::ignoreMessage(QtInfoMsg,
-                         qPrintable(QStringLiteral("无法删除目标文件:") + util.databasePath()));
+                         qPrintable(QStringLiteral("无法替换目标文件:") + util.databasePath()));
     QVERIFY(!util.replaceDatabase(downloadPath()));
     QVERIFY(QFileInfo::exists(downloadPath()));
     QVERIFY(!QFileInfo::exists(dataFolder() + QStringLiteral("/velmora.db3.new")));
@@ -340,6 +373,101 @@ void TestProductDataUtil::downloadOverInstalledCatalogueGoesToUserFolder() {
     QVERIFY(!util.findProduct(samplecatalogue::SeventyFive));
     QCOMPARE(fileContents(installed), before);
     QVERIFY(!QFileInfo::exists(downloadPath()));
+}
+
+void TestProductDataUtil::newerCatalogueWinsAtStart_data() {
+    QTest::addColumn<qint64>("installed");
+    QTest::addColumn<qint64>("downloaded");  // -2: the user has downloaded none
+    QTest::addColumn<bool>("downloadWins");
+    QTest::newRow("package upgrade over an older download") << 20270101LL << 20261201LL << false;
+    QTest::newRow("download newer than the package") << 20261201LL << 20270101LL << true;
+    QTest::newRow("download without a version") << 20261201LL << 0LL << false;
+    QTest::newRow("same version: the user's copy") << 20261201LL << 20261201LL << true;
+    QTest::newRow("neither with a version") << 0LL << 0LL << true;
+    QTest::newRow("broken download") << 0LL << -1LL << false;
+    QTest::newRow("no download") << 20261201LL << -2LL << false;
+}
+
+void TestProductDataUtil::newerCatalogueWinsAtStart() {
+    QFETCH(qint64, installed);
+    QFETCH(qint64, downloaded);
+    QFETCH(bool, downloadWins);
+    // An installed copy: <prefix>/bin beside <prefix>/share/zentaro/data, and
+    // the user's data under XDG_DATA_HOME.
+    const QString prefix = m_dir->path() + QStringLiteral("/usr");
+    const QString installedData = prefix + QStringLiteral("/share/zentaro/data");
+    const QString userData = m_dir->path() + QStringLiteral("/xdg/zentaro/data");
+    QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path() + QStringLiteral("/xdg")));
+    AppPaths::setApplicationFolder(prefix + QStringLiteral("/bin"));
+    const auto restore = qScopeGuard([&] {
+        AppPaths::setApplicationFolder(QString());
+        qputenv("XDG_DATA_HOME", xdg);
+    });
+
+    const QString installedFile = installedData + QStringLiteral("/velmora.db3");
+    const QString userFile = userData + QStringLiteral("/velmora.db3");
+    QVERIFY(writeCatalogue(installedFile, installed, 1));
+    if (downloaded > -2) QVERIFY(writeCatalogue(userFile, downloaded, 2));
+    const auto text = [](qint64 version) {
+        return version < 0 ? QStringLiteral("无") : QString::number(version);
+    };
+    QTest::ignoreMessage(
+        QtInfoMsg,
+        qPrintable(QStringLiteral("=== ProductDataUtil 产品数据库版本 安装:{ ") + text(installed) +
+                   QStringLiteral(" } 下载:{ ") + text(downloaded) + QStringLiteral(" } 使用:{ ") +
+                   (downloadWins ? userFile : installedFile) + QStringLiteral(" } ===")));
+
+    ProductDataUtil util;
+    QCOMPARE(util.databasePath(), downloadWins ? userFile : installedFile);
+    QCOMPARE(util.isReadOnly(), !downloadWins);
+    QVERIFY(util.findProduct(downloadWins ? 2 : 1));
+    // The copy not chosen is left as it was.
+    if (downloaded > 0) QCOMPARE(ProductDataUtil::catalogueVersion(userFile), downloaded);
+}
+
+void TestProductDataUtil::changeAfterUpgradeCopiesNewerCatalogue() {
+    // The package brought catalogue 2; the user's folder holds an older download.
+    const QString userFile = dataFolder() + QStringLiteral("/velmora.db3");
+    QVERIFY(writeCatalogue(installedFolder() + QStringLiteral("/velmora.db3"), 2, 1));
+    QVERIFY(writeCatalogue(userFile, 1, 2));
+    ProductDataUtil util(installedFolder(), dataFolder());
+    QVERIFY(util.isReadOnly());
+
+    // The first change needs a copy of its own: the one in use, not the old download.
+    QVERIFY(util.deleteDevice(1));
+    QCOMPARE(util.databasePath(), userFile);
+    QVERIFY(util.findProduct(1));
+    QVERIFY(!util.findProduct(2));
+    QVERIFY(!util.findDevice(QStringLiteral("BT1")));
+    QCOMPARE(ProductDataUtil::catalogueVersion(userFile), 2);
+}
+
+void TestProductDataUtil::replacementNeverLeavesThePathEmpty() {
+    QVERIFY(writeCatalogue(dataFolder() + QStringLiteral("/velmora.db3"), 1, 1));
+    QVERIFY(writeCatalogue(downloadPath(), 2, 2));
+    ProductDataUtil util(dataFolder());
+
+    // Whoever opens the catalogue while it is replaced (another copy of the
+    // program, a crash in between) finds the old or the new one, never none.
+    const int watch = inotify_init1(IN_NONBLOCK);
+    QVERIFY(watch >= 0);
+    const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(dataFolder()).constData(),
+                              IN_DELETE | IN_MOVED_FROM) >= 0);
+    QVERIFY(util.replaceDatabase(downloadPath()));
+    QVERIFY(util.findProduct(2));
+    QCOMPARE(ProductDataUtil::catalogueVersion(util.databasePath()), 2);
+
+    alignas(inotify_event) char buffer[4096];
+    const ssize_t length = ::read(watch, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        QVERIFY2(event->len == 0 || QByteArray(event->name) != "velmora.db3",
+                 "the catalogue was removed before its replacement was in place");
+        at += ssize_t(sizeof(inotify_event)) + event->len;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProductDataUtil)

@@ -51,6 +51,8 @@ void TestSampleCatalogue::products() {
     }
     QCOMPARE(names.size(), 3);
     QVERIFY(m_util->findProduct(samplecatalogue::Compact));
+    // Without a version an older download would win over it.
+    QVERIFY(ProductDataUtil::catalogueVersion(samplecatalogue::path()) > 0);
 }
 
 void TestSampleCatalogue::positions_data() {

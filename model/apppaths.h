@@ -10,7 +10,9 @@
 //   folder becomes $XDG_DATA_HOME/zentaro (default ~/.local/share/zentaro),
 //   so data/config.ini and app.log land there; downloads and unpacked picture
 //   packages go to its data/ folder, and the read-only installed data serves
-//   whatever the user has not downloaded.
+//   whatever the user has not downloaded. The catalogue is the exception:
+//   ProductDataUtil opens the newer of the two copies, so that a package
+//   upgrade is not hidden by an older download.
 
 #include <QString>
 

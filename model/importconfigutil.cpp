@@ -54,6 +54,7 @@ ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUti
         m_keyboardKeys = {model->keyboardCustomLightMap.keys(), model->keyboardFnMap.keys(),
                           model->keyboardFn1Map.keys(), model->keyboardTriggerMap.keys()};
         m_keyboardHighKeySlots = model->keyboardHighKeyList.size();
+        m_activeTable = model->keyboardConfigIndex;
     }
     connectEngine();
     m_silence.setSingleShot(true);
@@ -231,10 +232,11 @@ void ImportConfigUtil::startPush() {
         return;
     }
     m_step = StepSetConfigInfo;
-    // Same arguments as renaming a table, sent without the engine's timer;
-    // our own keeps a silent keyboard from holding the import forever.
+    // Renamed like the main window renames a table: the active one, which
+    // the following writes fill. Sent without the engine's timer; our own
+    // keeps a silent keyboard from holding the import forever.
     m_silence.start();
-    m_engine->setConfigInfo(Source, false, 0, m_content.configName);
+    m_engine->setConfigInfo(Source, false, m_activeTable, m_content.configName);
 }
 
 bool ImportConfigUtil::accept(const char* signal, uchar source, Step step) {

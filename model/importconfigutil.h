@@ -132,6 +132,8 @@ private:
     std::array<QList<quint8>, 4> m_keyboardKeys;
     // Advanced-key slots the keyboard reported; 0 when none were read.
     int m_keyboardHighKeySlots = 0;
+    // The table the file is written into, renamed after the file's name.
+    uchar m_activeTable = 0;
     // The advanced-key list sent: the file's, then free slots up to the
     // keyboard's count.
     HighKeyList m_highKeys;

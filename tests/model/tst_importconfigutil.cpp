@@ -161,6 +161,7 @@ private slots:
     void cleanup();
     void fileMadeWithOutsideToolsImports();
     void roundTripBetweenTwoKeyboards();
+    void activeTableOtherThanTheFirstIsTheOneRenamed();
     void progressOfReadingAndPush();
     void otherProductIsRefusedBeforeAnyCommand();
     void moreAdvancedKeySlotsThanTheKeyboardIsRefusedBeforeAnyCommand();
@@ -366,6 +367,30 @@ void TestImportConfigUtil::roundTripBetweenTwoKeyboards() {
     QStringList names;
     for (const EffectNamePtr& e : b.model->keyboardEffectNameMap) names << e->name;
     QCOMPARE(names, namesB);
+}
+
+void TestImportConfigUtil::activeTableOtherThanTheFirstIsTheOneRenamed() {
+    KeyboardRig a;
+    a.state().profiles[0].name = QStringLiteral("From A");
+    QVERIFY(a.openSyncAndLoad());
+    KeyboardRig b;
+    b.state().configIndex = 2;
+    QVERIFY(b.openSyncAndLoad());
+    QCOMPARE(b.model->keyboardConfigIndex, quint8(2));
+
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("a.aaa"));
+    QVERIFY(exportTo(a.model.data(), file));
+    QCOMPARE(runImport(b, file).constLast(), qMakePair(true, 100));
+    // The table that took the file's contents carries its name; the others
+    // keep theirs.
+    QCOMPARE(b.state().configIndex, quint8(2));
+    QCOMPARE(b.state().profiles[2].name, QStringLiteral("From A"));
+    QCOMPARE(b.state().profiles[0].name, QStringLiteral("Default"));
+    QCOMPARE(b.state().profiles[1].name, QStringLiteral("FPS"));
+    QCOMPARE(carried(*b.model), carried(*a.model));
+    QVERIFY(b.sync());
+    QCOMPARE(carried(*b.model), carried(*a.model));
 }
 
 void TestImportConfigUtil::progressOfReadingAndPush() {

@@ -1,8 +1,7 @@
 // firmware check | firmware update | firmware write FILE | firmware-data
-// write FILE: firmware through the command engine, frame by frame, with the
-// same checks as the other page (MD5 of a download, header, checksum) before
-// a single frame goes out.
-#include <QCryptographicHash>
+// write FILE: firmware through the command engine, frame by frame, verified
+// by the same FirmwareTransfer as the pages (MD5 of a download, header,
+// checksum, product) before a single frame goes out.
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -14,6 +13,7 @@
 #include "model/apppaths.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"
+#include "protocol/firmwaretransfer.h"
 #ifdef ZENTARO_CLI_DOWNLOADS
 #include "update/downloadfolder.h"
 #include "update/downloadmanager.h"
@@ -24,8 +24,6 @@
 namespace {
 
 constexpr uchar kSource = 10;  // the other page's source
-// The identifier mismatch code of the firmware transfer.
-constexpr int kOtherProduct = -23;
 
 QString fileName(const QString& path) {
     return QFileInfo(path).fileName();
@@ -55,39 +53,52 @@ QString invalidText(const QString& name, const FirmwareFile& f) {
     }
 }
 
-// Sends every frame of `f`, then (firmware only) the end command.
-int transfer(CliSession& s, const FirmwareFile& f, const QString& what) {
+// Verifies `f` for this keyboard (and against the server's MD5 when given)
+// and sends it; every refusal comes before the first frame.
+int transfer(CliSession& s, const FirmwareFile& f, const QString& name, const QString& what,
+             const QString& md5 = QString(), const QString& intro = QString()) {
     const bool firmware = f.kind() == FirmwareFile::KeyboardFirmware;
-    const int payload = gUsbDataMaxsize;
-    const int total = f.frameCount(payload);
-    const qint64 size = firmware ? f.imageSize() : f.size();
-    UsbCommunicateUtil& e = s.engine();
-    for (int i = 1; i <= total; ++i) {
-        const QByteArray block = f.frame(i, payload);
-        const int error =
-            firmware
-                ? s.exchange(kSource, &UsbCommunicateUtil::usb_receive_download_fireware_keyboard,
-                             [&] {
-                                 e.downloadFirewareKeyboard(kSource, true, quint16(i),
-                                                            int(block.size()), block);
-                             })
-                : s.exchange(kSource, &UsbCommunicateUtil::usb_receive_download_fireware_data, [&] {
-                      e.downloadFirewareData(kSource, true, quint16(i), int(block.size()), block);
-                  });
-        if (error)
-            return s.fail(
-                QStringLiteral("%1 stopped at frame %2 of %3").arg(what).arg(i).arg(total), error);
-        s.progress(what, int(qMin<qint64>(
-                             99, f.bytesSentAfter(i, payload) * 100 / qMax<qint64>(1, size))));
+    const quint16 product = firmware ? quint16(s.model().keyboardProductInfo->serialNumber) : 0;
+    FirmwareTransfer job(&s.engine(), kSource);
+    bool done = false;
+    int error = 0;
+    QObject::connect(&job, &FirmwareTransfer::progress, &s,
+                     [&](int percent) { s.progress(what, percent); });
+    QObject::connect(&job, &FirmwareTransfer::finished, &s, [&](int code) {
+        error = code;
+        done = true;
+        s.wake();
+    });
+    switch (job.start(f, product, md5)) {
+        case FirmwareTransfer::Accepted:
+            break;
+        case FirmwareTransfer::WrongMd5:
+            return s.fail(QStringLiteral("the downloaded %1 does not match its MD5; it was deleted "
+                                         "and nothing was sent")
+                              .arg(name));
+        case FirmwareTransfer::OtherProduct:
+            return s.fail(QStringLiteral("%1 is firmware for product %2, this keyboard is product "
+                                         "%3; nothing was sent (error %4)")
+                              .arg(name)
+                              .arg(f.identifier())
+                              .arg(product)
+                              .arg(FirmwareTransfer::kOtherProductError));
+        case FirmwareTransfer::Unreadable:
+            return s.fail(QStringLiteral("cannot read %1; nothing was sent").arg(name));
+        case FirmwareTransfer::Damaged:
+            return s.fail(invalidText(name, f) + QStringLiteral("; nothing was sent"));
     }
-    if (firmware) {
-        // The engine puts its second argument on the wire first: the header
-        // value at offset 4 leads, as the keyboard expects.
-        const int error = s.exchange(
-            kSource, &UsbCommunicateUtil::usb_receive_download_fireware_keyboard_end, [&] {
-                e.downloadFirewareKeyboardEnd(kSource, true, f.secondEndValue(), f.firstEndValue());
-            });
-        if (error) return s.fail(QStringLiteral("the keyboard did not take the firmware"), error);
+    if (!intro.isEmpty()) s.say(intro);
+    const int total = job.frameCount();
+    // The transfer ends by itself (answer, error or silence); the guard only
+    // keeps a broken event loop from hanging the terminal.
+    if (!s.waitUntil(done, 10 * 60 * 1000)) job.abort(UsbProtocol::ErrorNoAnswer);
+    if (error) {
+        if (job.frame() > total)
+            return s.fail(QStringLiteral("the keyboard did not take the firmware"), error);
+        return s.fail(
+            QStringLiteral("%1 stopped at frame %2 of %3").arg(what).arg(job.frame()).arg(total),
+            error);
     }
     s.progress(what, 100);
     s.endProgress();
@@ -95,19 +106,6 @@ int transfer(CliSession& s, const FirmwareFile& f, const QString& what) {
     if (firmware)
         s.say(QStringLiteral("if the keyboard does not come back, unplug it and plug it in again"));
     return 0;
-}
-
-// A firmware file must be made for this keyboard's product.
-bool checkProduct(CliSession& s, const QString& name, const FirmwareFile& f) {
-    const qint16 product = s.model().keyboardProductInfo->serialNumber;
-    if (f.identifier() == quint16(product)) return true;
-    s.fail(QStringLiteral("%1 is firmware for product %2, this keyboard is product %3; nothing "
-                          "was sent (error %4)")
-               .arg(name)
-               .arg(f.identifier())
-               .arg(product)
-               .arg(kOtherProduct));
-    return false;
 }
 
 int writeFile(CliSession& s, const QString& path, FirmwareFile::Kind kind) {
@@ -122,12 +120,12 @@ int writeFile(CliSession& s, const QString& path, FirmwareFile::Kind kind) {
     if (kind == FirmwareFile::FirmwareData && f.dataLength() == 0)
         return s.refuse(QStringLiteral("%1 holds no data; nothing was sent").arg(fileName(path)));
     if (kind == FirmwareFile::KeyboardFirmware) {
+        // The product check needs the keyboard's product number.
         if (!s.open() || !s.sync(0)) return 1;
-        if (!checkProduct(s, fileName(path), f)) return 1;
-        return transfer(s, f, QStringLiteral("firmware"));
+        return transfer(s, f, fileName(path), QStringLiteral("firmware"));
     }
     if (!s.open()) return 1;
-    return transfer(s, f, QStringLiteral("firmware data"));
+    return transfer(s, f, fileName(path), QStringLiteral("firmware data"));
 }
 
 #ifdef ZENTARO_CLI_DOWNLOADS
@@ -228,22 +226,15 @@ int update(CliSession& s) {
     s.endProgress();
     if (!error.isEmpty())
         return s.fail(QStringLiteral("cannot download firmware %1: %2").arg(info.version, error));
-    // What was verified is exactly what is sent: read once, hashed and sent
-    // from memory.
+    // Read once: what is hashed and checked is what is sent.
     FirmwareFile f;
     f.load(path, FirmwareFile::KeyboardFirmware);
     QFile::remove(path);
-    const QString md5 = QString::fromLatin1(
-        QCryptographicHash::hash(f.bytes(), QCryptographicHash::Md5).toHex().toUpper());
-    if (f.status() == FirmwareFile::CannotOpen || md5 != info.md5.toUpper())
-        return s.fail(QStringLiteral("the downloaded firmware %1 does not match its MD5; it was "
-                                     "deleted and nothing was sent")
+    if (f.status() == FirmwareFile::CannotOpen)
+        return s.fail(QStringLiteral("cannot read the downloaded firmware %1; nothing was sent")
                           .arg(info.version));
-    if (!f.isValid())
-        return s.fail(invalidText(fileName(path), f) + QStringLiteral("; nothing was sent"));
-    if (!checkProduct(s, fileName(path), f)) return 1;
-    s.say(QStringLiteral("updating firmware %1 to %2").arg(now, info.version));
-    return transfer(s, f, QStringLiteral("firmware"));
+    return transfer(s, f, fileName(path), QStringLiteral("firmware"), info.md5,
+                    QStringLiteral("updating firmware %1 to %2").arg(now, info.version));
 }
 #endif
 

@@ -1,10 +1,11 @@
 #include "protocol/firewaredownloadthread.h"
 
 #include <QDebug>
-#include <QFile>
 
 #include "link/usbhidutil.h"
 #include "link/usbprotocol.h"
+#include "protocol/firmwarefile.h"
+#include "protocol/firmwaretransfer.h"
 
 using namespace UsbProtocol;
 
@@ -75,14 +76,29 @@ void FirewareDownloadThread::closeDevice() {
     mBackend->exit();
 }
 
-void FirewareDownloadThread::fail(QFile& file, int code) {
-    file.close();
+void FirewareDownloadThread::fail(int code) {
     closeDevice();
     emit fireware_download_result(false, code);
 }
 
 void FirewareDownloadThread::run() {
     log(QStringLiteral("=== FirewareDownloadThread 下载线程启动 ==="));
+    // Verify, then transfer: the file is read once and every block comes
+    // from what was checked. Nothing is opened for a file that is refused.
+    FirmwareFile firmware;
+    firmware.load(mFilePath, FirmwareFile::KeyboardFirmware);
+    const FirmwareTransfer::Verdict verdict = FirmwareTransfer::verify(firmware, mIdentifier);
+    if (verdict != FirmwareTransfer::Accepted) {
+        log(QStringLiteral("=== FirewareDownloadThread 固件文件无效 path={%1};size={%2};file={%3};"
+                           "expected={%4} ===")
+                .arg(mFilePath)
+                .arg(firmware.size())
+                .arg(firmware.identifier())
+                .arg(mIdentifier));
+        emit fireware_download_result(
+            false, verdict == FirmwareTransfer::OtherProduct ? FailIdentifier : FailFile);
+        return;
+    }
     mHandle = UsbHidUtil::openDevice(mBackend, QStringLiteral("FirewareDownloadThread"),
                                      UsbHidUtil::OpenPolicy::GiveUpOnBlockingFailure);
     if (!mHandle) {
@@ -91,60 +107,27 @@ void FirewareDownloadThread::run() {
         emit fireware_download_result(false, FailNoDevice);
         return;
     }
-
-    QFile file(mFilePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        log(QStringLiteral("=== FirewareDownloadThread 无法打开固件文件 path={%1} ===")
-                .arg(mFilePath));
-        fail(file, FailFile);
-        return;
-    }
-    const qint64 fileSize = file.size();
     const int m = gUsbDataMaxsize;
-    // A file without an image would make the block count and the progress
-    // meaningless (a division by zero); one with more blocks than a 16-bit
-    // block number can name cannot be transferred. Neither is sent.
-    const qint64 image = fileSize - kFileHeaderSize;
-    const qint64 blocks = image > 0 ? (fileSize - kFileHeaderSize - 1) / m + 1 : 0;
-    if (image <= 0 || blocks > 0xFFFF) {
-        log(QStringLiteral("=== FirewareDownloadThread 固件文件无效 size={%1};image={%2} ===")
-                .arg(fileSize)
-                .arg(image));
-        fail(file, FailFile);
+    const qint64 image = firmware.imageSize();
+    const qint64 blocks = firmware.frameCount(m);
+    if (blocks <= 0) {
+        fail(FailFile);
         return;
     }
-    const QByteArray header = file.read(kFileHeaderSize);
-    const quint16 identifier = quint16(byteAt(header, 0) | (byteAt(header, 1) << 8));
-    if (header.size() != kFileHeaderSize || identifier != mIdentifier) {
-        log(QStringLiteral("=== FirewareDownloadThread 固件标识不匹配 file={%1};expected={%2} ===")
-                .arg(identifier)
-                .arg(mIdentifier));
-        fail(file, FailIdentifier);
-        return;
-    }
+    const QByteArray header = firmware.bytes().left(kFileHeaderSize);
 
     int failures = 0;
     qint64 block = 1;
     QByteArray answer;
     while (block <= blocks) {
         if (isInterruptionRequested()) {
-            file.close();
             closeDevice();
             return;
         }
-        const qint64 offset = kFileHeaderSize + (block - 1) * m;
-        const int length = int(block == blocks ? image - (block - 1) * m : m);
-        QByteArray data;
-        if (file.seek(offset)) data = file.read(length);
-        if (data.size() != length) {
-            log(QStringLiteral("=== FirewareDownloadThread 读取固件文件失败 block={%1} ===")
-                    .arg(block));
-            fail(file, FailFile);
-            return;
-        }
+        const QByteArray data = firmware.frame(int(block), m);
         if (writeFrame(DownloadFirewareKeyboard, uchar(block & 0xFF), uchar(block >> 8), data) <
             0) {
-            fail(file, FailWrite);
+            fail(FailWrite);
             return;
         }
         const int count = readFrame(&answer);
@@ -171,14 +154,14 @@ void FirewareDownloadThread::run() {
                     .arg(resume));
         }
         if (++failures >= kTries) {
-            fail(file, FailNoConfirmation);
+            fail(FailNoConfirmation);
             return;
         }
     }
 
     // End report: the header's first and second end values.
     if (writeFrame(DownloadFirewareKeyboardEnd, 1, 1, header.mid(4, 8)) < 0) {
-        fail(file, FailWrite);
+        fail(FailWrite);
         return;
     }
     for (int attempt = 0; attempt < kTries; ++attempt) {
@@ -187,7 +170,6 @@ void FirewareDownloadThread::run() {
         if (count > kStatusOffset && byteAt(answer, 0) == kTag &&
             byteAt(answer, 1) == answerOf(DownloadFirewareKeyboardEnd) &&
             byteAt(answer, kStatusOffset) == kStatusOk) {
-            file.close();
             closeDevice();
             emit fireware_download_result(true, 100);
             log(QStringLiteral("=== FirewareDownloadThread 接收线程关闭 ==="));
@@ -195,9 +177,8 @@ void FirewareDownloadThread::run() {
         }
     }
     if (isInterruptionRequested()) {
-        file.close();
         closeDevice();
         return;
     }
-    fail(file, FailNoConfirmation);
+    fail(FailNoConfirmation);
 }

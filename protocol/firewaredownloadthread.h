@@ -10,8 +10,6 @@
 
 #include "link/hidbackend.h"
 
-class QFile;
-
 class FirewareDownloadThread : public QThread {
     Q_OBJECT
 public:
@@ -48,7 +46,7 @@ private:
     // Reads one report into `frame` (no report ID); the read's result.
     int readFrame(QByteArray* frame);
     void closeDevice();
-    void fail(QFile& file, int code);
+    void fail(int code);
 
     QString mFilePath;
     quint16 mIdentifier;

@@ -10,6 +10,42 @@
 using namespace UsbProtocol;
 using namespace CommandBytes;
 
+namespace {
+
+// Bytes a table name may take on the wire.
+constexpr int kNameBytes = 28;
+
+// The longest start of `utf8` (valid UTF-8) within `max` bytes that ends
+// between two characters: a name never goes out with half a character.
+QByteArray cutAtCharacter(const QByteArray& utf8, int max) {
+    if (utf8.size() <= max) return utf8;
+    int n = max;
+    while (n > 0 && (uchar(utf8.at(n)) & 0xC0) == 0x80) --n;
+    return utf8.left(n);
+}
+
+// A table name from its slot. Earlier versions cut names inside a character;
+// such a last, incomplete character is dropped instead of shown as garbage.
+QString decodeName(const QByteArray& data, int offset, int size) {
+    QByteArray bytes = data.mid(offset, size);
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0) bytes.truncate(nul);
+    int lead = bytes.size() - 1;
+    int following = 0;
+    while (lead >= 0 && following < 3 && (uchar(bytes.at(lead)) & 0xC0) == 0x80) {
+        --lead;
+        ++following;
+    }
+    if (lead >= 0) {
+        const uchar c = uchar(bytes.at(lead));
+        const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (length > following + 1) bytes.truncate(lead);
+    }
+    return QString::fromUtf8(bytes);
+}
+
+}  // namespace
+
 void UsbCommunicateUtil::getProductInfo(const uchar& source, const bool& waitAnswer) {
     begin(source, waitAnswer, GetProductInfo);
     sendGetProductInfo();
@@ -63,7 +99,7 @@ void UsbCommunicateUtil::receiveConfigInfo(const Answer& a) {
         if (a.at(offset) == 0) continue;
         auto entry = ConfigTableEntryPtr::create();
         entry->index = uchar(index);
-        entry->configName = decodeSlot(a.data, offset, 29);
+        entry->configName = decodeName(a.data, offset, 29);
         bool replaced = false;
         for (ConfigTableEntryPtr& e : mConfigList) {
             if (e->index == entry->index) {
@@ -90,7 +126,7 @@ void UsbCommunicateUtil::setConfigInfo(const uchar& source, const bool& waitAnsw
 void UsbCommunicateUtil::sendSetConfigInfo() {
     QByteArray p(30, '\0');
     p[0] = char(mTableIndex);
-    const QByteArray name = mTableName.toUtf8().left(28);
+    const QByteArray name = cutAtCharacter(mTableName.toUtf8(), kNameBytes);
     p.replace(1, name.size(), name);
     sendFrame("sendSetConfigInfo", SetConfigInfo, p);
 }

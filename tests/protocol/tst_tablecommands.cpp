@@ -37,6 +37,7 @@ private slots:
     void setConfigInfoCutsTheName();
     void tablesOnTheKeyboard_data() { testsupport::channelRows(); }
     void tablesOnTheKeyboard();
+    void namesKeepWholeCharacters();
 };
 
 void TestTableCommands::productInfoLayouts() {
@@ -149,11 +150,12 @@ void TestTableCommands::setConfigInfoCutsTheName() {
     QFETCH(int, channel);
     ScriptRig rig(channel);
     QVERIFY(rig.ok);
-    // Ten three-byte characters are 30 bytes: the cut at 28 splits the tenth.
+    // Ten three-byte characters are 30 bytes: 28 would split the tenth, so
+    // nine whole characters go out.
     const QString longName = QString(QStringLiteral("配置")).repeated(5);
     const QByteArray utf8 = longName.toUtf8();
     QCOMPARE(utf8.size(), 30);
-    QByteArray p = QByteArray(1, char(3)) + utf8.left(28) + QByteArray(1, '\0');
+    QByteArray p = QByteArray(1, char(3)) + slot(utf8.left(27), 28) + QByteArray(1, '\0');
     QCOMPARE(p.size(), 30);
     rig.expect(0x56, 1, 1, p, {rig.frame(0xD6, 1, 1, QByteArray())});
     p = QByteArray(1, char(1)) + slot("FPS", 28) + QByteArray(1, '\0');
@@ -209,6 +211,41 @@ void TestTableCommands::tablesOnTheKeyboard() {
     QCOMPARE(e->stagedConfigIndex(), uchar(0));
     // Every answer came from the command that asked.
     for (const QSignalSpy* spy : {&added, &renamed, &switched, &deleted}) QCOMPARE(spy->count(), 1);
+}
+
+void TestTableCommands::namesKeepWholeCharacters() {
+    // Names an earlier version cut inside their last character read without it.
+    ScriptRig script(128);
+    QVERIFY(script.ok);
+    const QByteArray chinese = QString(QStringLiteral("配置")).repeated(5).toUtf8();
+    const QByteArray emoji = QStringLiteral("Game 🎮🎮🎮🎮🎮").toUtf8();  // 5 + 4 × 5 bytes
+    QByteArray p = bytes({0, 0, 0});
+    p += slot(chinese.left(28), 29) + slot(chinese.left(26), 29) + slot(emoji.left(23), 29) +
+         slot(QByteArray("ab\xC3"), 29);
+    script.expect(0x57, 1, 1, QByteArray(), {script.frame(0xD7, 1, 1, p)});
+    QSignalSpy read(script.engine.data(), &UsbCommunicateUtil::usb_receive_config_info);
+    script.engine->getConfigInfo(SourceMainWindow, true);
+    QVERIFY(waitFor(read, 1));
+    QStringList names;
+    for (const ConfigTableEntryPtr& e : script.engine->stagedConfigList()) names << e->configName;
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("配置配置配置配置配"), QStringLiteral("配置配置配置配置"),
+                          QStringLiteral("Game 🎮🎮🎮🎮"), QStringLiteral("ab")}));
+
+    // Renamed with as many characters as the list lets one type, the
+    // keyboard holds the whole characters that fit, and reads them back.
+    SimRig rig(64);
+    QVERIFY(rig.ok);
+    QSignalSpy renamed(rig.engine.data(), &UsbCommunicateUtil::usb_receive_set_config_info);
+    QSignalSpy tables(rig.engine.data(), &UsbCommunicateUtil::usb_receive_config_info);
+    rig.engine->setConfigInfo(SourceMainWindow, true, 1,
+                              QString(QStringLiteral("键")).repeated(28));
+    QVERIFY(waitFor(renamed, 1));
+    const QString kept = QString(QStringLiteral("键")).repeated(9);
+    QCOMPARE(rig.sim.keyboard().state().profile(1)->name, kept);
+    rig.engine->getConfigInfo(SourceMainWindow, true);
+    QVERIFY(waitFor(tables, 3));
+    QCOMPARE(rig.engine->stagedConfigList().at(1)->configName, kept);
 }
 
 QTEST_GUILESS_MAIN(TestTableCommands)

@@ -185,6 +185,9 @@ bool BluetoothLowEnergy::sendData(const QByteArray& frame) {
     const QLowEnergyService::WriteMode mode = withoutResponse
                                                   ? QLowEnergyService::WriteWithoutResponse
                                                   : QLowEnergyService::WriteWithResponse;
+    // An answer never starts before its request: pieces of a frame still
+    // incomplete belong to one that was lost, and must not prefix the next.
+    mBuffer.clear();
     for (int i = 0; i < pieces.size(); ++i)
         mPending.append({pieces.at(i), i + 1 == pieces.size() ? frame : QByteArray(), mode});
     // Frames queue behind each other and never interleave; the first piece
@@ -216,15 +219,15 @@ void BluetoothLowEnergy::onCharacteristicChanged(QBluetoothUuid characteristic, 
     if (characteristic != kNotifyUuid) return;
     log(QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 收到数据:{ ") +
         hexText(value) + QStringLiteral(" } ==="));
-    mBuffer = value.left(mFrameLength);
     UsbProtocol::Frame frame;
-    switch (BluetoothRules::decodeMessage(mBuffer, mFrameLength, &frame)) {
+    switch (BluetoothRules::joinNotification(&mBuffer, value, mFrameLength, &frame)) {
         case UsbProtocol::ParseResult::Ok:
             emit ble_data_received_callback(frame.order, frame.frame, frame.total, frame.length,
                                             frame.data);
             break;
-        case UsbProtocol::ParseResult::LengthTooLarge:
         case UsbProtocol::ParseResult::Truncated:
+            break;  // the frame's next piece follows
+        case UsbProtocol::ParseResult::LengthTooLarge:
             // Never read past the frame: the engine's retry covers the loss.
             log(QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 数据长度无效 "
                                "read={%1};length={%2} ===")

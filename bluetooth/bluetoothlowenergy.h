@@ -77,6 +77,7 @@ private:
     LeService* mService = nullptr;
     bool mWriteCharacteristic = false;
     bool mNotifyCharacteristic = false;
+    // The pieces of a frame received so far.
     QByteArray mBuffer;
     QList<Piece> mPending;
     QTimer* mPaceTimer;

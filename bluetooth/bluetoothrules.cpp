@@ -36,11 +36,23 @@ QList<QByteArray> pieces(const QByteArray& frame, int mtu) {
     return out;
 }
 
-ParseResult decodeMessage(const QByteArray& value, int frameLength, Frame* out) {
-    QByteArray frame(frameLength, '\0');
-    frame.replace(0, qMin(int(value.size()), frameLength), value.left(frameLength));
-    return UsbProtocol::parseFrame(reinterpret_cast<const uchar*>(frame.constData()), frameLength,
-                                   out);
+ParseResult joinNotification(QByteArray* pending, const QByteArray& value, int frameLength,
+                             Frame* out) {
+    if (pending->isEmpty() && (value.isEmpty() || uchar(value.at(0)) != kTag))
+        return ParseResult::BadTag;
+    pending->append(value.left(frameLength - int(pending->size())));
+    if (pending->size() < kHeaderSize) return ParseResult::Truncated;
+    const int length = uchar(pending->at(5));
+    if (length > frameLength - kHeaderSize) {
+        pending->clear();
+        return ParseResult::LengthTooLarge;
+    }
+    // Never padded with zeros: a frame is delivered only with all its bytes.
+    if (pending->size() < kHeaderSize + length) return ParseResult::Truncated;
+    UsbProtocol::parseFrame(reinterpret_cast<const uchar*>(pending->constData()),
+                            kHeaderSize + length, out);
+    pending->clear();
+    return ParseResult::Ok;
 }
 
 ParseResult takeStreamFrame(QByteArray* buffer, int frameLength, Frame* out, QByteArray* skipped) {

@@ -30,11 +30,15 @@ int maxPayload(int mtu);
 // The frame cut into consecutive writes of maxPayload(mtu) bytes.
 QList<QByteArray> pieces(const QByteArray& frame, int mtu);
 
-// One notification as one frame of frameLength bytes: the value is cut to
-// the frame and zero-padded. A length byte larger than the frame holds after
-// its header yields LengthTooLarge (the frame is dropped).
-UsbProtocol::ParseResult decodeMessage(const QByteArray& value, int frameLength,
-                                       UsbProtocol::Frame* out);
+// A frame arrives in one or more notifications of at most MTU - 3 bytes.
+// Joins them in `pending` (never more than frameLength bytes): a frame starts
+// with a notification that begins with the tag and is whole once its header
+// and its length bytes are in; the rest of that notification is padding.
+// Ok: `out` holds the frame and `pending` is empty. Truncated: waiting for
+// the next piece. BadTag: the notification starts no frame and is dropped.
+// LengthTooLarge: the length byte exceeds frameLength - 6; dropped.
+UsbProtocol::ParseResult joinNotification(QByteArray* pending, const QByteArray& value,
+                                          int frameLength, UsbProtocol::Frame* out);
 
 // A serial stream carries frames back to back, cut anywhere. Takes the next
 // whole frame from the start of `buffer`: bytes before a tag (the previous

@@ -160,6 +160,26 @@ void TestBluetoothLowEnergy::notificationsBecomeFrames() {
     QCOMPARE(f.at(2).value<uchar>(), uchar(3));
     QCOMPARE(f.at(3).value<uchar>(), uchar(3));
     QCOMPARE(f.at(4).toByteArray(), QByteArray("\x0A\x0B\x0C"));
+
+    // A frame in several notifications is delivered once, whole.
+    QByteArray payload(40, '\0');
+    for (int i = 0; i < payload.size(); ++i) payload[i] = char(0x30 + i);
+    const QByteArray big = UsbProtocol::buildFrame(0x82, 1, 1, payload, 64);
+    backend.service->notify(big.left(20));
+    QCOMPARE(frames.count(), 1);
+    backend.service->notify(big.mid(20, 20));
+    backend.service->notify(big.mid(40));
+    QCOMPARE(frames.count(), 2);
+    QCOMPARE(frames.last().at(4).toByteArray(), payload);
+
+    // The start of a frame whose rest never came is dropped when the next
+    // request goes out, so it cannot swallow the next answer.
+    backend.service->notify(big.left(20));
+    QVERIFY(ble->sendData(UsbProtocol::buildFrame(0x02, 1, 1, QByteArray(), 64)));
+    backend.service->notify(good);
+    QCOMPARE(frames.count(), 3);
+    QCOMPARE(frames.last().at(0).value<uchar>(), uchar(0x81));
+    QCOMPARE(frames.last().at(4).toByteArray(), QByteArray("\x0A\x0B\x0C"));
 }
 
 void TestBluetoothLowEnergy::controllerErrorEndsTheLink() {

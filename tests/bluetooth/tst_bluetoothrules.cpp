@@ -68,25 +68,50 @@ void TestBluetoothRules::piecesFollowTheMtu() {
 
 void TestBluetoothRules::messagesBecomeFrames() {
     UsbProtocol::Frame out;
-    QCOMPARE(decodeMessage(frame(0x81, "\x01\x02\x03"), 64, &out), ParseResult::Ok);
+    QByteArray pending;
+    QCOMPARE(joinNotification(&pending, frame(0x81, "\x01\x02\x03"), 64, &out), ParseResult::Ok);
     QCOMPARE(out.order, uchar(0x81));
     QCOMPARE(out.data, QByteArray("\x01\x02\x03"));
-    // A short message is zero-padded: the payload may end in zeros.
-    QByteArray shortOne = frame(0x81, "\x05\x06").left(7);
-    QCOMPARE(decodeMessage(shortOne, 64, &out), ParseResult::Ok);
-    QCOMPARE(out.data, QByteArray("\x05\x00", 2));
+    QVERIFY(pending.isEmpty());
+    // A message shorter than its length byte claims is never zero-padded
+    // into a frame: it waits for the rest, which the next pieces bring.
+    const QByteArray whole = frame(0x81, QByteArray("\x05\x06\x07", 3)).left(9);
+    QCOMPARE(joinNotification(&pending, whole.left(7), 64, &out), ParseResult::Truncated);
+    QCOMPARE(joinNotification(&pending, whole.mid(7, 1), 64, &out), ParseResult::Truncated);
+    QCOMPARE(joinNotification(&pending, whole.mid(8) + QByteArray(11, '\0'), 64, &out),
+             ParseResult::Ok);
+    QCOMPARE(out.data, QByteArray("\x05\x06\x07", 3));
+    // A 64-byte frame in the pieces of an MTU of 23, header and all.
+    QByteArray big(58, '\0');
+    for (int i = 0; i < big.size(); ++i) big[i] = char(i + 1);
+    const QList<QByteArray> parts = pieces(frame(0x82, big), 23);
+    for (int i = 0; i < parts.size(); ++i)
+        QCOMPARE(joinNotification(&pending, parts[i], 64, &out),
+                 i + 1 < parts.size() ? ParseResult::Truncated : ParseResult::Ok);
+    QCOMPARE(out.data, big);
     // A message longer than the frame is cut to the frame.
-    QCOMPARE(decodeMessage(frame(0x81, QByteArray(58, 'x')) + "tail", 64, &out), ParseResult::Ok);
+    QCOMPARE(joinNotification(&pending, frame(0x81, QByteArray(58, 'x')) + "tail", 64, &out),
+             ParseResult::Ok);
     QCOMPARE(out.data, QByteArray(58, 'x'));
 
-    QCOMPARE(decodeMessage(QByteArray("\x00\x81\x01\x01\x00\x02", 6), 64, &out),
+    // A message that starts no frame is dropped, also while nothing is pending.
+    QCOMPARE(joinNotification(&pending, QByteArray("\x00\x81\x01\x01\x00\x02", 6), 64, &out),
              ParseResult::BadTag);
+    QVERIFY(pending.isEmpty());
     // A length byte beyond what the frame holds after its header.
     QByteArray overlong = frame(0x81, "\x01");
     overlong[5] = char(59);
-    QCOMPARE(decodeMessage(overlong, 64, &out), ParseResult::LengthTooLarge);
+    QCOMPARE(joinNotification(&pending, overlong, 64, &out), ParseResult::LengthTooLarge);
+    QVERIFY(pending.isEmpty());
     overlong[5] = char(0xFF);
-    QCOMPARE(decodeMessage(overlong, 64, &out), ParseResult::LengthTooLarge);
+    QCOMPARE(joinNotification(&pending, overlong.left(20), 64, &out), ParseResult::LengthTooLarge);
+    QVERIFY(pending.isEmpty());
+    // Pieces never pile up beyond one frame.
+    QByteArray partial = frame(0x81, QByteArray(58, 'y')).left(20);
+    QCOMPARE(joinNotification(&pending, partial, 64, &out), ParseResult::Truncated);
+    QCOMPARE(joinNotification(&pending, QByteArray(200, 'z'), 64, &out), ParseResult::Ok);
+    QCOMPARE(out.data, QByteArray(14, 'y') + QByteArray(44, 'z'));
+    QVERIFY(pending.isEmpty());
 }
 
 void TestBluetoothRules::streamFramesSurviveAnyCut() {

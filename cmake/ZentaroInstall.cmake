@@ -91,6 +91,9 @@ if(ZENTARO_BUILD_GUI)
   install(FILES ${ZENTARO_ICON_PNG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()
 
+# --- copyright, changelog and manual pages -------------------------------------------
+include(${CMAKE_CURRENT_LIST_DIR}/ZentaroDocs.cmake)
+
 # --- Debian package (scripts/package) ---------------------------------------------
 # CPack installs without building every target first (the tests are no part
 # of the package); scripts/package builds what the package holds.
@@ -101,12 +104,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zentaro developers")
 set(CPACK_PACKAGE_CONTACT "Zentaro developers <zentaro@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for magnetic-switch gaming keyboards")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Zentaro configures Hall-effect (magnetic-switch) gaming keyboards connected by USB cable, \
-2.4 GHz receiver or Bluetooth: the key map of both layers, lighting, advanced keys, macros, \
-per-key actuation and rapid trigger, calibration, on-keyboard profiles, firmware transfer \
-and encrypted profile export and import. Includes zentaro-cli for the terminal and a udev \
-rule that gives the user at the seat access to the keyboard.")
+# Debian wants the extended description in lines under 80 characters; CPack
+# indents each line by one space and turns an empty one into " .".
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Zentaro configures Hall-effect (magnetic-switch) gaming keyboards connected"
+  "by USB cable, 2.4 GHz receiver or Bluetooth: the key map of both layers,"
+  "lighting, advanced keys, macros, per-key actuation and rapid trigger,"
+  "calibration, on-keyboard profiles, firmware transfer and encrypted profile"
+  "export and import."
+  ""
+  "Includes zentaro-cli for the terminal and scripts, and a udev rule that"
+  "gives the user at the seat access to the keyboard.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

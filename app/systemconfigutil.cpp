@@ -23,7 +23,7 @@ const QString kCheckAppDefault = QStringLiteral("2025-01-01 00:00:00");
 SystemConfigUtil::SystemConfigUtil(QObject* parent) : SystemConfigUtil(kConfigFile, parent) {}
 
 SystemConfigUtil::SystemConfigUtil(const QString& configFile, QObject* parent)
-    : QObject(parent), mSettings(configFile, QSettings::IniFormat) {
+    : QObject(parent), mSettings(std::make_unique<QSettings>(configFile, QSettings::IniFormat)) {
     qInfo().noquote() << QStringLiteral("=== SystemConfigUtil 初始化 ===");
     gInstance = this;
     load();
@@ -39,12 +39,27 @@ SystemConfigUtil* SystemConfigUtil::instance() {
 }
 
 void SystemConfigUtil::load() {
-    mLanguage = mSettings.value(kLanguageKey, 0).toInt();
-    mTheme = mSettings.value(kThemeKey, 0).toInt();
-    mPowerAuto = mSettings.value(kPowerAutoKey, false).toBool();
-    mCloseMin = mSettings.value(kCloseMinKey, false).toBool();
-    mFireware = mSettings.value(kFirewareKey, false).toBool();
-    mCommType = mSettings.value(kCommTypeKey, 0).toInt();
+    mLanguage = mSettings->value(kLanguageKey, 0).toInt();
+    mTheme = mSettings->value(kThemeKey, 0).toInt();
+    mPowerAuto = mSettings->value(kPowerAutoKey, false).toBool();
+    mCloseMin = mSettings->value(kCloseMinKey, false).toBool();
+    mFireware = mSettings->value(kFirewareKey, false).toBool();
+    mCommType = mSettings->value(kCommTypeKey, 0).toInt();
+}
+
+bool SystemConfigUtil::store(const QString& key, const QVariant& value) {
+    const QString file = mSettings->fileName();
+    // An earlier failure would taint this write: start again from the file.
+    if (mSettings->status() != QSettings::NoError)
+        mSettings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    mSettings->setValue(key, value);
+    mSettings->sync();
+    if (mSettings->status() == QSettings::NoError) return true;
+    qWarning().noquote() << QStringLiteral(
+                                "=== SystemConfigUtil 设置保存失败 key={%1};file={%2} ===")
+                                .arg(key, file);
+    emit saveFailed(file);
+    return false;
 }
 
 int SystemConfigUtil::effectiveLanguage(int stored, QLocale::Language systemLanguage) {
@@ -110,8 +125,7 @@ bool SystemConfigUtil::loadTranslator() {
 bool SystemConfigUtil::setLanguage(int language) {
     if (language == mLanguage) return false;
     mLanguage = language;
-    mSettings.setValue(kLanguageKey, language);
-    mSettings.sync();
+    store(kLanguageKey, language);
 
     auto translator = std::make_shared<QTranslator>();
     if (!loadTranslation(*translator, effectiveLanguage())) return false;
@@ -125,8 +139,7 @@ bool SystemConfigUtil::setLanguage(int language) {
 bool SystemConfigUtil::setTheme(int theme) {
     if (theme == mTheme) return false;
     mTheme = theme;
-    mSettings.setValue(kThemeKey, theme);
-    mSettings.sync();
+    store(kThemeKey, theme);
     emit themeChanged();
     return true;
 }
@@ -151,41 +164,36 @@ QString SystemConfigUtil::styleSheetPath(int theme) {
                       : QStringLiteral(":/styles/styles/light.qss");
 }
 
-void SystemConfigUtil::setPowerAuto(bool on) {
+bool SystemConfigUtil::setPowerAuto(bool on) {
     mPowerAuto = on;
-    mSettings.setValue(kPowerAutoKey, on);
-    mSettings.sync();
+    return store(kPowerAutoKey, on);
 }
 
-void SystemConfigUtil::setCloseMin(bool on) {
+bool SystemConfigUtil::setCloseMin(bool on) {
     mCloseMin = on;
-    mSettings.setValue(kCloseMinKey, on);
-    mSettings.sync();
+    return store(kCloseMinKey, on);
 }
 
-void SystemConfigUtil::setFireware(bool on) {
+bool SystemConfigUtil::setFireware(bool on) {
     mFireware = on;
-    mSettings.setValue(kFirewareKey, on);
-    mSettings.sync();
+    return store(kFirewareKey, on);
 }
 
-void SystemConfigUtil::setCommType(int type) {
+bool SystemConfigUtil::setCommType(int type) {
     mCommType = type;
-    mSettings.setValue(kCommTypeKey, type);
-    mSettings.sync();
+    return store(kCommTypeKey, type);
 }
 
 bool SystemConfigUtil::isCatalogueCheckDue() const {
-    const QString stored = mSettings.value(kCheckAppKey, kCheckAppDefault).toString();
+    const QString stored = mSettings->value(kCheckAppKey, kCheckAppDefault).toString();
     // Written as "yyyy-MM-dd"; the default also carries a time of day.
     const QDate last = QDate::fromString(stored.left(10), Qt::ISODate);
     if (!last.isValid()) return true;
     return last.daysTo(today()) > 2;
 }
 
-void SystemConfigUtil::markCatalogueChecked() {
-    mSettings.setValue(kCheckAppKey, today().toString(Qt::ISODate));
-    mSettings.sync();
+bool SystemConfigUtil::markCatalogueChecked() {
+    return store(kCheckAppKey, today().toString(Qt::ISODate));
 }
 
 void SystemConfigUtil::setTodayProvider(std::function<QDate()> today) {
@@ -197,5 +205,5 @@ QDate SystemConfigUtil::today() const {
 }
 
 QString SystemConfigUtil::serverUrl() const {
-    return mSettings.value(QStringLiteral("System/ServerUrl")).toString();
+    return mSettings->value(QStringLiteral("System/ServerUrl")).toString();
 }

@@ -31,7 +31,8 @@ public:
     // 1 simplified Chinese, 2 English, 3 Vietnamese.
     int effectiveLanguage() const;
     static int effectiveLanguage(int stored, QLocale::Language systemLanguage);
-    // False (and nothing happens) when the value is the current one.
+    // False (and nothing happens) when the value is the current one. Here
+    // and in setTheme a failed write is told by saveFailed alone.
     bool setLanguage(int language);
 
     int theme() const { return mTheme; }
@@ -43,20 +44,22 @@ public:
     // The style sheet resource for a theme: dark for 1, light otherwise.
     static QString styleSheetPath(int theme);
 
+    // Each setter below takes the value for this run and writes it at once;
+    // false (and saveFailed) when the file could not be written.
     bool powerAuto() const { return mPowerAuto; }
-    void setPowerAuto(bool on);
+    bool setPowerAuto(bool on);
     bool closeMin() const { return mCloseMin; }
-    void setCloseMin(bool on);
+    bool setCloseMin(bool on);
     bool fireware() const { return mFireware; }
-    void setFireware(bool on);
+    bool setFireware(bool on);
     int commType() const { return mCommType; }
     // System/ServerUrl: the download server (empty: none configured).
     QString serverUrl() const;
-    void setCommType(int type);
+    bool setCommType(int type);
 
     // The catalogue is checked again once more than two days have passed.
     bool isCatalogueCheckDue() const;
-    void markCatalogueChecked();
+    bool markCatalogueChecked();
 
     // Translation file for an effective language: the external file in the
     // data folders (AppPaths) when it exists, else the embedded one.
@@ -65,14 +68,18 @@ public:
 
     // Tests fix "today".
     void setTodayProvider(std::function<QDate()> today);
-    QString configFile() const { return mSettings.fileName(); }
+    QString configFile() const { return mSettings->fileName(); }
 
 signals:
     void languageChanged();
     void themeChanged();
+    // A setting could not be written to the file; it holds for this run only.
+    void saveFailed(const QString& configFile);
 
 private:
     void load();
+    // Writes one value through to the file; false when that failed.
+    bool store(const QString& key, const QVariant& value);
     static bool loadTranslation(QTranslator& translator, int effectiveLanguage);
     QDate today() const;
 
@@ -84,6 +91,8 @@ private:
     bool mFireware = false;
     int mCommType = 0;
 
-    QSettings mSettings;
+    // Replaced before a write once it has failed: QSettings keeps reporting
+    // its first error, and every write must be judged on its own.
+    std::unique_ptr<QSettings> mSettings;
     std::function<QDate()> mToday;
 };

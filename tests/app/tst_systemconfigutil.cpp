@@ -1,6 +1,7 @@
 // Settings file, language and theme rules, translator switching, the
 // catalogue-check schedule and the tool-tip texts.
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@ private slots:
     void defaultsWithoutFile();
     void configFileIsRelativeToWorkingDirectory();
     void settersWriteAtOnce();
+    void failedWriteIsReported();
     void themeChangesOnlyOnNewValue();
     void imageFolderAndStyleSheet();
     void effectiveLanguageRule_data();
@@ -101,6 +103,48 @@ void TestSystemConfigUtil::settersWriteAtOnce() {
     reread.setCloseMin(true);
     ini.sync();
     QCOMPARE(ini.value(QStringLiteral("System/CloseMin")).toBool(), true);
+}
+
+void TestSystemConfigUtil::failedWriteIsReported() {
+    // A file where the data folder belongs: nothing can be written, not even
+    // by root.
+    QFile blocker(mDir->filePath(QStringLiteral("data")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SystemConfigUtil config(configPath());
+    QSignalSpy failed(&config, &SystemConfigUtil::saveFailed);
+    QVERIFY(!config.setCloseMin(true));
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed.first().first().toString(), configPath());
+    QVERIFY(config.closeMin());  // holds for this run
+    QVERIFY(!config.setCommType(1));
+    QVERIFY(!config.markCatalogueChecked());
+    QVERIFY(config.setTheme(1));
+    QCOMPARE(failed.count(), 4);
+
+    // Once the folder can be written, the next write succeeds, and what was
+    // set meanwhile is kept too.
+    QVERIFY(QFile::remove(blocker.fileName()));
+    QVERIFY(QDir(mDir->path()).mkpath(QStringLiteral("data")));
+    QVERIFY(config.setFireware(true));
+    QCOMPARE(failed.count(), 4);
+    QSettings ini(configPath(), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("System/Fireware")).toBool(), true);
+    QCOMPARE(ini.value(QStringLiteral("System/CloseMin")).toBool(), true);
+
+    // A read-only folder (where permissions apply) keeps the file as it was.
+    QFile::setPermissions(mDir->filePath(QStringLiteral("data")),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    QFile::setPermissions(configPath(), QFile::ReadOwner);
+    if (!QFileInfo(configPath()).isWritable()) {
+        QVERIFY(!config.setFireware(false));
+        QCOMPARE(failed.count(), 5);
+        QSettings again(configPath(), QSettings::IniFormat);
+        QCOMPARE(again.value(QStringLiteral("System/Fireware")).toBool(), true);
+    }
+    QFile::setPermissions(mDir->filePath(QStringLiteral("data")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(configPath(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
 void TestSystemConfigUtil::themeChangesOnlyOnNewValue() {

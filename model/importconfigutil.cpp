@@ -253,7 +253,9 @@ bool ImportConfigUtil::accept(const char* signal, uchar source, Step step) {
 }
 
 void ImportConfigUtil::onCommunicateError(uchar source, uchar order, int error) {
-    if (m_step == StepReading || m_step == StepFinished) return;
+    // Errors of other requesters (a command the import's first one replaced
+    // included) are not the import's.
+    if (m_step == StepReading || m_step == StepFinished || source != Source) return;
     log(QStringLiteral("=== ImportConfigUtil usb错误 source={%1};order={%2};error={%3}===")
             .arg(source)
             .arg(UsbProtocol::hex(order))

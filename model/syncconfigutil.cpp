@@ -82,7 +82,9 @@ void SyncConfigUtil::onError(uchar source, uchar order, int error) {
                               .arg(source)
                               .arg(UsbProtocol::hex(order))
                               .arg(error);
-    if (mFinished) return;
+    // Another requester's command that the sync's own first command replaced
+    // ends with an error too: it is not the sync's.
+    if (mFinished || source != kSource) return;
     mFinished = true;
     emit sync_config_result(false, error);
 }

@@ -134,7 +134,7 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
     mTableWatchdog->setInterval(kJobSilenceMs);
     connect(mTableWatchdog, &QTimer::timeout, this, [this] {
         // No answer at all to a command sent without the engine's time-out.
-        usb_communicate_error(kSource, mTableOrder, -1);
+        usb_communicate_error(kSource, mTableOrder, UsbProtocol::ErrorNoAnswer);
     });
 
     mHidWatcher = std::make_shared<HidWatcher>();
@@ -472,6 +472,8 @@ void MainWindow::onSelectionChanged(const QItemSelection& selected, const QItemS
                 .arg(m->keyboardConfigIndex));
     setListBlocked(true);
     afterLeavingCalibration([this, table] {
+        mTableOrder = UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable);
+        mTablePending = true;
         if (UsbCommunicateUtil* e = engine()) e->switchConfigTable(kSource, true, uchar(table));
     });
 }
@@ -516,6 +518,7 @@ void MainWindow::onConfigItemChanged(const QModelIndex& topLeft, const QModelInd
 
 void MainWindow::armTableWatchdog(uchar order) {
     mTableOrder = order;
+    mTablePending = true;
     mTableWatchdog->start();
 }
 
@@ -529,23 +532,27 @@ bool MainWindow::acceptSource(uchar source, const char* slot) const {
 
 void MainWindow::usb_receive_switch_config_table(uchar source, int, int) {
     if (!acceptSource(source, "usb_receive_switch_config_table")) return;
+    mTablePending = false;
     startFullSync();
 }
 
 void MainWindow::usb_receive_add_config_table(uchar source, int, int) {
     if (!acceptSource(source, "usb_receive_add_config_table")) return;
+    mTablePending = false;
     mTableWatchdog->stop();
     startFullSync();
 }
 
 void MainWindow::usb_receive_del_config_table(uchar source, int, int) {
     if (!acceptSource(source, "usb_receive_del_config_table")) return;
+    mTablePending = false;
     mTableWatchdog->stop();
     startFullSync();
 }
 
 void MainWindow::usb_receive_set_config_info(uchar source, int, int) {
     if (!acceptSource(source, "usb_receive_set_config_info")) return;
+    mTablePending = false;
     mTableWatchdog->stop();
     startFullSync();
 }
@@ -607,7 +614,9 @@ QString MainWindow::failureText(const QString& text, int error) {
         default:
             return text;
     }
-    return tr("%1：%2").arg(text, reason);
+    QString what = text;
+    if (what.endsWith(QChar(0xFF01)) || what.endsWith(QLatin1Char('!'))) what.chop(1);
+    return tr("%1：%2").arg(what, reason);
 }
 
 void MainWindow::usb_communicate_error(uchar source, uchar order, int error) {
@@ -621,6 +630,10 @@ void MainWindow::usb_communicate_error(uchar source, uchar order, int error) {
                 .arg(source));
         return;
     }
+    // Only the command this window waits for: one it gave up on (its
+    // watchdog ended it) may still end later, when a job replaces it.
+    if (!mTablePending || order != mTableOrder) return;
+    mTablePending = false;
     mTableWatchdog->stop();
     KeyboardConfigUtil* m = model();
     if (order == UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable)) {

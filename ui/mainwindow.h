@@ -203,6 +203,8 @@ private:
     QTimer* mJobWatchdog = nullptr;
     QTimer* mTableWatchdog = nullptr;
     uchar mTableOrder = 0;
+    // A table command of this window waits for its answer (mTableOrder).
+    bool mTablePending = false;
     // The keyboard switched its table while a job ran: a sync follows it.
     bool mSwitchWaiting = false;
 

@@ -179,6 +179,54 @@ private slots:
         QCOMPARE(list()->currentIndex().row(), keyboard().state().profiles.size() - 1);
     }
 
+    // A switch on the keyboard while an import runs waits for the import's
+    // end (it used to start a sync that took the import's place and left it
+    // half written), then the window reads the table the keyboard uses.
+    void keyboardSwitchDuringAJobWaitsForItsEnd() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("profile.aaa"));
+        FileDialog::setNextFileName(file);
+        click(QStringLiteral("exportButton"));
+        QVERIFY(waitForEngineIdle(15000));
+        const quint8 other = keyboard().state().profiles.last().index;
+        QVERIFY(other != keyboard().state().configIndex);
+
+        sim().setLatencyMs(4);
+        FileDialog::setNextFileName(file);
+        click(QStringLiteral("importButton"));
+        QTRY_VERIFY(mainWindow()->progressDialog());
+        QTRY_VERIFY(sim().writeCount() > 0);
+        sim().switchTableByItself(other);
+        QTRY_VERIFY_WITH_TIMEOUT(mToasts.texts.contains(QStringLiteral("导入配置成功")), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(int(KeyboardConfigUtil::instance()->keyboardConfigIndex),
+                                  int(other), 10000);
+        QVERIFY(waitForEngineIdle(15000));
+        QCOMPARE(list()->currentIndex().row(), keyboard().state().profiles.size() - 1);
+        QVERIFY(!mainWindow()->isListBlocked());
+
+        // Also on a page outside the setting pages, while the keyboard is open.
+        showPage(PageSystem);
+        const quint8 first = keyboard().state().profiles.first().index;
+        sim().switchTableByItself(first);
+        QTRY_COMPARE_WITH_TIMEOUT(int(KeyboardConfigUtil::instance()->keyboardConfigIndex),
+                                  int(first), 10000);
+    }
+
+    // Unplugged in the middle of a sync: the dialog goes, one toast says why,
+    // and the list is free again.
+    void unplugDuringASyncEndsIt() {
+        sim().setLatencyMs(30);
+        clickRow(keyboard().state().profiles.size() - 1);
+        QTRY_VERIFY_WITH_TIMEOUT(mainWindow()->progressDialog(), 5000);
+        const int toasts = mToasts.texts.size();
+        sim().unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!mainWindow()->progressDialog(), 5000);
+        QVERIFY(waitForPage(PageDevice));
+        QTRY_VERIFY(mToasts.texts.size() > toasts);
+        QCOMPARE(mToasts.texts.mid(toasts).filter(QStringLiteral("读取配置失败")).size(), 1);
+        QVERIFY(!mainWindow()->isListBlocked());
+    }
+
     void exportThenImport() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("profile.aaa"));
@@ -266,7 +314,7 @@ private slots:
         click(QStringLiteral("addButton"));
         QTRY_VERIFY(mainWindow()->isListBlocked());
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow()->isListBlocked(), 5000);
-        QCOMPARE(lastToast(), QStringLiteral("增加配置表失败！"));
+        QCOMPARE(lastToast(), QStringLiteral("增加配置表失败：键盘没有应答"));
 
         // An import that hears nothing ends through its failure road.
         QTemporaryDir dir;
@@ -280,7 +328,7 @@ private slots:
         click(QStringLiteral("importButton"));
         QTRY_VERIFY(mainWindow()->progressDialog());
         QTRY_VERIFY_WITH_TIMEOUT(!mainWindow()->progressDialog(), 10000);
-        QCOMPARE(lastToast(), QStringLiteral("导入配置失败"));
+        QCOMPARE(lastToast(), QStringLiteral("导入配置失败：键盘没有应答"));
         QVERIFY(!mainWindow()->isListBlocked());
     }
 

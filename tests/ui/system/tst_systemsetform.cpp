@@ -4,17 +4,22 @@
 // written.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/autostartentry.h"
 #include "app/qtoastbox.h"
 #include "app/systemconfigutil.h"
 #include "support/gui/guitestbase.h"
+#include "ui/pages/system/desktopopener.h"
 #include "ui/pages/system/systemsetform.h"
+#include "ui/widgets/messagebox.h"
 
 class TestSystemSetForm : public GuiTestBase {
     Q_OBJECT
@@ -109,6 +114,69 @@ private slots:
                 toasted = toasted || toast->text().startsWith(QStringLiteral("无法写入开机启动项"));
         QVERIFY(toasted);
         QFile::remove(blocker.fileName());
+    }
+
+    void settingThatCannotBeSavedIsToasted() {
+        showPage(PageSystem);
+        // A folder where the file belongs: nothing can be written, not even by root.
+        const QString file = SystemConfigUtil::instance()->configFile();
+        QFile::remove(file);
+        QVERIFY(QDir().mkpath(file));
+        click(QStringLiteral("closeCheckBox"));
+        QVERIFY(SystemConfigUtil::instance()->closeMin());
+        QVERIFY(toastStartingWith(QStringLiteral("无法保存设置：")));
+        QVERIFY(QDir(file).removeRecursively());
+    }
+
+    void installerThatCannotBeOpenedKeepsTheProgramRunning() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("zentaro-setup.bin"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("installer");
+        out.close();
+        VersionInfo info;
+        info.version = QStringLiteral("999.0.0");
+        info.md5 = QString::fromLatin1(
+            QCryptographicHash::hash("installer", QCryptographicHash::Md5).toHex().toUpper());
+        auto* form = page<SystemSetForm>();
+        auto* quitTimer = form->findChild<QTimer*>(QStringLiteral("installQuitTimer"));
+        QVERIFY(quitTimer);
+        MessageBox::setNextAnswer(QMessageBox::No);  // remembers the offer, downloads nothing
+        form->onUpdateAvailable(info);
+
+        // The desktop cannot open it: no quit, and the user learns where it is.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                    box->accept();
+        });
+        closer.start(20);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        DesktopOpener::setNextResult(false);
+        form->onDownloadFinished(file);
+        QCOMPARE(DesktopOpener::lastFile(), file);
+        QVERIFY(!quitTimer->isActive());
+        QVERIFY2(MessageBox::lastText().contains(QDir::toNativeSeparators(file)),
+                 qPrintable(MessageBox::lastText()));
+        QVERIFY(QFile::exists(file));
+
+        // Opened: the program leaves shortly after.
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        DesktopOpener::setNextResult(true);
+        form->onDownloadFinished(file);
+        QVERIFY(quitTimer->isActive());
+        quitTimer->stop();
+    }
+
+private:
+    static bool toastStartingWith(const QString& text) {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* toast = qobject_cast<QToastBox*>(top);
+                toast && toast->text().startsWith(text))
+                return true;
+        return false;
     }
 };
 

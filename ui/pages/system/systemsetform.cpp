@@ -2,17 +2,17 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTimer>
-#include <QUrl>
 
 #include "app/autostartentry.h"
 #include "app/restarter.h"
 #include "app/systemconfigutil.h"
 #include "ui/mainwindow.h"
 #include "ui/pageindex.h"
+#include "ui/pages/system/desktopopener.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_systemsetform.h"
@@ -38,6 +38,10 @@ SystemSetForm::SystemSetForm(QWidget* parent)
         const int language = config->language();
         ui->langComboBox->setCurrentIndex(language >= 1 && language <= 3 ? language : 0);
         ui->firewareCheckBox->setChecked(config->fireware());
+        // Whatever page changed a setting, the user learns it was not kept.
+        connect(config, &SystemConfigUtil::saveFailed, this, [this](const QString& file) {
+            toast(tr("无法保存设置：%1").arg(QDir::toNativeSeparators(file)));
+        });
     }
     ui->systemThemeWidget->hide();
     ui->systemFirewareWidget->hide();
@@ -51,6 +55,12 @@ SystemSetForm::SystemSetForm(QWidget* parent)
     connect(mDownloader, &DownloadManager::finished, this, &SystemSetForm::onDownloadFinished);
     connect(mDownloader, &DownloadManager::error, this, &SystemSetForm::onUpdateError);
     ui->appTitleLabel->setText(versionText());
+
+    mQuitTimer = new QTimer(this);
+    mQuitTimer->setObjectName(QStringLiteral("installQuitTimer"));
+    mQuitTimer->setSingleShot(true);
+    mQuitTimer->setInterval(2000);
+    connect(mQuitTimer, &QTimer::timeout, qApp, &QCoreApplication::quit);
 }
 
 SystemSetForm::~SystemSetForm() {
@@ -208,8 +218,15 @@ void SystemSetForm::onDownloadFinished(QString filePath) {
     }
     const auto answer = MessageBox::question(this, tr("安装"), tr("下载完成，是否安装..."));
     if (answer != QMessageBox::Yes) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(filePath));
-    QTimer::singleShot(2000, qApp, &QCoreApplication::quit);
+    if (!DesktopOpener::openFile(filePath)) {
+        // Nothing runs the installer: stay, and say where the file is.
+        logLine(QStringLiteral("SystemSetForm 无法打开安装程序 file={%1}").arg(filePath));
+        MessageBox::warning(this, tr("安装"),
+                            tr("无法打开安装程序。已下载的文件保存在：\n%1")
+                                .arg(QDir::toNativeSeparators(filePath)));
+        return;
+    }
+    mQuitTimer->start();
 }
 
 void SystemSetForm::onUpdateError(QString error) {

@@ -16,6 +16,7 @@ class SystemSetForm;
 
 class DownloadManager;
 class QCustomProgressDialog;
+class QTimer;
 class UpdateChecker;
 
 class SystemSetForm : public BasePage {
@@ -65,4 +66,6 @@ private:
     DownloadManager* mDownloader = nullptr;
     VersionInfo mInfo;
     QPointer<QWidget> mProgress;
+    // Ends the program a moment after the installer was started.
+    QTimer* mQuitTimer = nullptr;
 };

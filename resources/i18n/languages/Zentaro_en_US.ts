@@ -122,6 +122,10 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>重置键盘数据成功！</source>
             <translation>Reset keyboard data successfully!</translation>
         </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>KeySetForm</name>
@@ -160,6 +164,10 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>搜索按键</source>
             <translation>Search keys</translation>
+        </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -212,6 +220,10 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>这个模式没有可调整的参数</source>
             <translation>This mode has no settings to adjust</translation>
         </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>
@@ -258,6 +270,10 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>宏数据同步成功!</source>
             <translation>The macro data has been successfully synchronized!</translation>
+        </message>
+        <message>
+            <source>修改没有写入键盘，请再试一次</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -385,6 +401,30 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
             <translation>Import configuration failed: this file holds more advanced keys than this keyboard can store</translation>
+        </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>the keyboard was disconnected</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>the keyboard did not respond</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>interrupted by another operation</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>could not write to the keyboard</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
+        </message>
+        <message>
+            <source>切换配置表失败</source>
+            <translation>Failed to switch profile</translation>
         </message>
     </context>
     <context>
@@ -574,6 +614,30 @@ Download the update now?</translation>
             <source>下载固件数据失败！</source>
             <translation>Failed to download firmware data!</translation>
         </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>这个固件不适用于当前键盘，没有发送任何数据</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>PerformanceSetForm</name>
@@ -652,6 +716,10 @@ Download the update now?</translation>
         <message>
             <source>显示快速触发</source>
             <translation>Show rapid trigger</translation>
+        </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -1068,6 +1136,15 @@ Download the update now?</translation>
         <message>
             <source>无法删除开机启动项：%1</source>
             <translation>Could not remove the autostart entry: %1</translation>
+        </message>
+        <message>
+            <source>无法保存设置：%1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法打开安装程序。已下载的文件保存在：
+%1</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

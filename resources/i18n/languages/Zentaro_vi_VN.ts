@@ -122,6 +122,10 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>重置键盘数据成功！</source>
             <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
         </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>KeySetForm</name>
@@ -160,6 +164,10 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>搜索按键</source>
             <translation>Tìm phím</translation>
+        </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -212,6 +220,10 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>这个模式没有可调整的参数</source>
             <translation>Chế độ này không có thông số để điều chỉnh</translation>
         </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>
@@ -258,6 +270,10 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>宏数据同步成功!</source>
             <translation>Đồng bộ dữ liệu macro thành công!</translation>
+        </message>
+        <message>
+            <source>修改没有写入键盘，请再试一次</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -385,6 +401,30 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
             <translation>Nhập cấu hình thất bại: tệp này chứa nhiều phím nâng cao hơn số bàn phím này có thể lưu</translation>
+        </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>bàn phím đã bị ngắt kết nối</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>bàn phím không phản hồi</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>bị một thao tác khác cắt ngang</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>không thể ghi vào bàn phím</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
+        </message>
+        <message>
+            <source>切换配置表失败</source>
+            <translation>Chuyển cấu hình thất bại</translation>
         </message>
     </context>
     <context>
@@ -574,6 +614,30 @@ Tải bản cập nhật ngay bây giờ?</translation>
             <source>下载固件数据失败！</source>
             <translation>Tải dữ liệu firmware thất bại!</translation>
         </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>这个固件不适用于当前键盘，没有发送任何数据</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>PerformanceSetForm</name>
@@ -652,6 +716,10 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <message>
             <source>显示快速触发</source>
             <translation>Hiện kích hoạt nhanh</translation>
+        </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -1068,6 +1136,15 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <message>
             <source>无法删除开机启动项：%1</source>
             <translation>Không thể xóa mục tự khởi động: %1</translation>
+        </message>
+        <message>
+            <source>无法保存设置：%1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法打开安装程序。已下载的文件保存在：
+%1</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

@@ -122,6 +122,10 @@
             <source>重置键盘数据成功！</source>
             <translation>重置键盘数据成功！</translation>
         </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
+        </message>
     </context>
     <context>
         <name>KeySetForm</name>
@@ -160,6 +164,10 @@
         <message>
             <source>搜索按键</source>
             <translation>搜索按键</translation>
+        </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
         </message>
     </context>
     <context>
@@ -212,6 +220,10 @@
             <source>这个模式没有可调整的参数</source>
             <translation>这个模式没有可调整的参数</translation>
         </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>
@@ -258,6 +270,10 @@
         <message>
             <source>宏数据同步成功!</source>
             <translation>宏数据同步成功!</translation>
+        </message>
+        <message>
+            <source>修改没有写入键盘，请再试一次</source>
+            <translation>修改没有写入键盘，请再试一次</translation>
         </message>
     </context>
     <context>
@@ -385,6 +401,30 @@
         <message>
             <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
             <translation>导入配置失败：此文件的高级键多于本键盘能保存的数量</translation>
+        </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>键盘连接已断开</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>键盘没有应答</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>被另一个操作打断</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>无法写入键盘</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>切换配置表失败</source>
+            <translation>切换配置表失败</translation>
         </message>
     </context>
     <context>
@@ -574,6 +614,30 @@
             <source>下载固件数据失败！</source>
             <translation>下载固件数据失败！</translation>
         </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>键盘连接已断开</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>键盘没有应答</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>被另一个操作打断</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>无法写入键盘</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>这个固件不适用于当前键盘，没有发送任何数据</source>
+            <translation>这个固件不适用于当前键盘，没有发送任何数据</translation>
+        </message>
     </context>
     <context>
         <name>PerformanceSetForm</name>
@@ -652,6 +716,10 @@
         <message>
             <source>显示快速触发</source>
             <translation>显示快速触发</translation>
+        </message>
+        <message>
+            <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
+            <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
         </message>
     </context>
     <context>
@@ -1068,6 +1136,16 @@
         <message>
             <source>无法删除开机启动项：%1</source>
             <translation>无法删除开机启动项：%1</translation>
+        </message>
+        <message>
+            <source>无法保存设置：%1</source>
+            <translation>无法保存设置：%1</translation>
+        </message>
+        <message>
+            <source>无法打开安装程序。已下载的文件保存在：
+%1</source>
+            <translation>无法打开安装程序。已下载的文件保存在：
+%1</translation>
         </message>
     </context>
     <context>

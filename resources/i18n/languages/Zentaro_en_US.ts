@@ -1139,12 +1139,13 @@ Download the update now?</translation>
         </message>
         <message>
             <source>无法保存设置：%1</source>
-            <translation type="unfinished" />
+            <translation>Could not save the settings: %1</translation>
         </message>
         <message>
             <source>无法打开安装程序。已下载的文件保存在：
 %1</source>
-            <translation type="unfinished" />
+            <translation>Could not open the installer. The downloaded file is saved at:
+%1</translation>
         </message>
     </context>
     <context>

@@ -1139,12 +1139,13 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>无法保存设置：%1</source>
-            <translation type="unfinished" />
+            <translation>Không thể lưu cài đặt: %1</translation>
         </message>
         <message>
             <source>无法打开安装程序。已下载的文件保存在：
 %1</source>
-            <translation type="unfinished" />
+            <translation>Không thể mở trình cài đặt. Tệp đã tải về được lưu tại:
+%1</translation>
         </message>
     </context>
     <context>

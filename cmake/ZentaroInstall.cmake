@@ -6,6 +6,8 @@
 #   share/zentaro/data/    sample catalogue, tip files, languages/*.qm
 #   share/applications/, share/metainfo/, share/icons/hicolor/   desktop entry
 #   lib/udev/rules.d/70-zentaro.rules
+#   share/man/man1/zentaro.1.gz, zentaro-cli.1.gz; share/doc/zentaro/
+#   copyright, changelog.gz   (ZentaroDocs.cmake, sources in packaging/)
 # An installed copy finds its data relative to its own folder (see
 # model/apppaths.h), so a DESTDIR or --prefix install runs as it is.
 

@@ -11,6 +11,18 @@ QWidget* QConfigListDelegate::createEditor(QWidget* parent, const QStyleOptionVi
     editor->setObjectName(QStringLiteral("configNameEditor"));
     editor->setFrame(false);
     editor->setMaxLength(kMaxNameLength);
+    // The keyboard keeps 28 bytes of UTF-8: the editor takes no more, so the
+    // name a user sees while typing is the name the keyboard will hold
+    // (9 Chinese characters, 28 Latin letters).
+    connect(editor, &QLineEdit::textEdited, editor, [editor](const QString& text) {
+        QString kept = text;
+        while (kept.toUtf8().size() > kMaxNameBytes)
+            kept.chop(kept.back().isLowSurrogate() ? 2 : 1);
+        if (kept.size() == text.size()) return;
+        const int cursor = qMin(editor->cursorPosition(), int(kept.size()));
+        editor->setText(kept);
+        editor->setCursorPosition(cursor);
+    });
     mEditing = index;
     connect(editor, &QObject::destroyed, this, [this] { mEditing = QPersistentModelIndex(); });
     return editor;

@@ -9,6 +9,7 @@ class QConfigListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     static constexpr int kMaxNameLength = 28;
+    static constexpr int kMaxNameBytes = 28;  // UTF-8, as the keyboard stores it
 
     explicit QConfigListDelegate(QObject* parent = nullptr);
 

@@ -141,6 +141,21 @@ private slots:
         QCOMPARE(listedNames(), keyboardTableNames());
         // Only the edited table changed its name.
         QVERIFY(keyboard().state().profiles.first().name != QStringLiteral("Ranked night"));
+        // A name in Chinese: the editor keeps what fits the keyboard's 28 bytes
+        // of UTF-8, and that is what the keyboard and the list hold.
+        list()->edit(list()->model()->index(last, 0));
+        editor = list()->findChild<QLineEdit*>(QStringLiteral("configNameEditor"));
+        QVERIFY(editor);
+        editor->selectAll();
+        for (const QChar c : QStringLiteral("排位赛夜间配置一号二号三号")) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(editor, &press);
+        }
+        QCOMPARE(editor->text(), QStringLiteral("排位赛夜间配置一号"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(waitForEngineIdle());
+        QCOMPARE(keyboard().state().profiles.last().name, QStringLiteral("排位赛夜间配置一号"));
+        QCOMPARE(listedNames(), keyboardTableNames());
 
         // Delete the selected table, then down to one: the button goes away.
         while (keyboard().state().profiles.size() > 1) {

@@ -57,6 +57,7 @@ private slots:
     void badLayerAndMacroIndexSendNothing();
     void failingWriteReportsOnceWithoutTimer();
     void everyRequestEndsOnceWithItsOwnSourceAndOrder();
+    void unplugEndsTheRequestAndReportsTheLinkLost();
     void notificationInTheMiddleOfATransfer_data() { channels_data(); }
     void notificationInTheMiddleOfATransfer();
     void multiFrameWriteRoundTrip_data() { channels_data(); }
@@ -296,6 +297,25 @@ void TestUsbCommunicateUtil::everyRequestEndsOnceWithItsOwnSourceAndOrder() {
     QTest::qWait(1200);
     QCOMPARE(errors.count(), 3);
     QCOMPARE(done.count(), 3);
+}
+
+void TestUsbCommunicateUtil::unplugEndsTheRequestAndReportsTheLinkLost() {
+    Rig rig(128);
+    QVERIFY(rig.ok);
+    QSignalSpy errors(rig.engine.data(), &UsbCommunicateUtil::usb_communicate_error);
+    QSignalSpy down(rig.engine.data(), &UsbCommunicateUtil::protocol_device_disconnected);
+    rig.sim.setSilent(true);
+    rig.engine->getWholeParam(SourcePerformance, true);
+    rig.sim.unplug();
+    // Reads fail at once now: the link is reported lost well before the
+    // request's own three sends would have run out.
+    QVERIFY(waitFor(down, 1, 2500));
+    QVERIFY(waitFor(errors, 1, 500));
+    QCOMPARE(errors.at(0).at(0).value<uchar>(), uchar(SourcePerformance));
+    QCOMPARE(errors.at(0).at(2).toInt(), int(ErrorLinkClosed));
+    QVERIFY(!rig.engine->isConnected());
+    QTest::qWait(1500);
+    QCOMPARE(errors.count(), 1);
 }
 
 void TestUsbCommunicateUtil::notificationInTheMiddleOfATransfer() {

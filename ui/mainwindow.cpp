@@ -27,6 +27,7 @@
 #include "model/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/device/devicemanageform.h"
+#include "ui/jobrunner.h"
 #include "ui/pages/align/alignsetform.h"
 #include "ui/pages/firmware/firewaremanageform.h"
 #include "ui/pages/highkey/highkeyform.h"
@@ -125,10 +126,10 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
     ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(mConfigModel, &QStandardItemModel::dataChanged, this, &MainWindow::onConfigItemChanged);
 
-    mJobWatchdog = new QTimer(this);
-    mJobWatchdog->setSingleShot(true);
-    mJobWatchdog->setInterval(kJobSilenceMs);
-    connect(mJobWatchdog, &QTimer::timeout, this, &MainWindow::onJobSilent);
+    mJobs = new JobRunner(this);
+    connect(mJobs, &JobRunner::syncEnded, this, &MainWindow::onSyncEnded);
+    connect(mJobs, &JobRunner::exportEnded, this, &MainWindow::onExportEnded);
+    connect(mJobs, &JobRunner::importEnded, this, &MainWindow::onImportEnded);
     mTableWatchdog = new QTimer(this);
     mTableWatchdog->setSingleShot(true);
     mTableWatchdog->setInterval(kJobSilenceMs);
@@ -200,12 +201,9 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    mJobWatchdog->stop();
     mTableWatchdog->stop();
-    // Workers report into this window; they go before it.
-    delete mSync.data();
-    delete mImporter.data();
-    delete mExporter.data();
+    // Jobs report into this window; they go before it.
+    delete mJobs;
     if (mTrayIcon) mTrayIcon->hide();
     delete mTrayMenu;
 }
@@ -245,8 +243,12 @@ bool MainWindow::isListBlocked() const {
     return mListBlocked;
 }
 
+QProgressDialog* MainWindow::progressDialog() const {
+    return mJobs->progressDialog();
+}
+
 void MainWindow::setJobSilenceMs(int ms) {
-    mJobWatchdog->setInterval(ms);
+    mJobs->setSilenceMs(ms);
     mTableWatchdog->setInterval(ms);
 }
 
@@ -575,7 +577,7 @@ void MainWindow::usb_receive_config_change(uchar source, uchar type, uchar item)
 }
 
 bool MainWindow::jobRunning() const {
-    return mListBlocked || mSync || mImporter || mExporter;
+    return mListBlocked || mJobs->isRunning();
 }
 
 void MainWindow::runDeferredSwitch() {
@@ -656,77 +658,21 @@ void MainWindow::usb_communicate_error(uchar source, uchar order, int error) {
 
 // ------------------------------------------------------------ sync, export, import
 
-void MainWindow::openProgress(const QString& label) {
-    closeProgress();
-    QCustomProgressDialog* dialog =
-        QCustomProgressDialog::open(this, label, QString(), 0, 100, true);
-    dialog->setObjectName(QStringLiteral("progressDialog"));
-    dialog->setValue(0);
-    mProgress = dialog;
-}
-
-void MainWindow::closeProgress() {
-    if (mProgress) {
-        mProgress->close();
-        mProgress->deleteLater();
-    }
-    mProgress = nullptr;
-}
-
-void MainWindow::armJobWatchdog() {
-    mJobWatchdog->start();
-}
-
-void MainWindow::onJobSilent() {
-    logLine(QStringLiteral("=== MainWindow 任务无应答超时 ==="));
-    if (mSync) {
-        sync_config_result(false, UsbProtocol::ErrorNoAnswer);
-    } else if (mImporter) {
-        import_config_result(false, UsbProtocol::ErrorNoAnswer);
-    } else if (mExporter) {
-        config_write_result(false, UsbProtocol::ErrorNoAnswer);
-    }
-}
-
-template <class Job>
-bool MainWindow::finishJobStep(QPointer<Job>& job, bool status, int value) {
-    if (status && value < 100) {
-        if (mProgress) mProgress->setValue(value);
-        armJobWatchdog();
-        return false;
-    }
-    mJobWatchdog->stop();
-    if (job) {
-        disconnect(job.data(), nullptr, this, nullptr);
-        job->deleteLater();
-        job = nullptr;
-    }
-    closeProgress();
-    setListBlocked(false);
-    // After the caller's own end of the job (toast, list, page refresh).
-    QTimer::singleShot(0, this, &MainWindow::runDeferredSwitch);
-    return true;
-}
-
 void MainWindow::startFullSync() {
-    openProgress(tr("键盘数据同步中"));
     setListBlocked(true);
-    delete mSync.data();
-    mSync = new SyncConfigUtil(1, 1, 0, QString(), this);
-    connect(mSync.data(), &SyncConfigUtil::sync_config_result, this,
-            &MainWindow::sync_config_result);
-    armJobWatchdog();
+    mJobs->startSync();
 }
 
-void MainWindow::sync_config_result(bool status, int value) {
-    if (!finishJobStep(mSync, status, value)) return;
-    if (!status) {
-        toast(failureText(tr("读取配置失败"), value));
+void MainWindow::onSyncEnded(bool ok, int error) {
+    setListBlocked(false);
+    if (!ok) {
+        toast(failureText(tr("读取配置失败"), error));
         rebuildConfigList();
-        return;
+    } else {
+        if (BasePage* light = page(PageLight)) light->update();
+        refreshAfterSync();
     }
-    if (BasePage* light = page(PageLight)) light->update();
-    refreshAfterSync();
+    runDeferredSwitch();
 }
 
 void MainWindow::refreshAfterSync() {
@@ -738,57 +684,43 @@ void MainWindow::refreshAfterSync() {
     emit configurationRefreshed();
 }
 
-template <class Job, class Signal, class Slot>
-void MainWindow::startFileJob(QPointer<Job>* job, const QString& path, Signal done, Slot slot,
-                              const QString& progress) {
-    setListBlocked(true);
-    afterLeavingCalibration([this, job, path, done, slot, progress] {
-        delete job->data();
-        *job = new Job(path, this);
-        connect(job->data(), done, this, slot);
-        openProgress(progress);
-        armJobWatchdog();
-    });
-}
-
 void MainWindow::on_exportButton_clicked() {
     const QString path = FileDialog::getSaveFileName(this, tr("保存文件"), QString(),
                                                      tr("配置文件 (*.aaa);; 所有文件 (*.*)"));
     if (path.isEmpty()) return;
-    startFileJob(&mExporter, path, &ConfigWriteDatabase::config_write_result,
-                 &MainWindow::config_write_result, tr("导出配置中......"));
+    setListBlocked(true);
+    afterLeavingCalibration([this, path] { mJobs->startExport(path); });
 }
 
-void MainWindow::config_write_result(bool status, int value) {
-    if (!finishJobStep(mExporter, status, value)) return;
-    toast(status ? tr("写入配置成功") : failureText(tr("写入配置失败"), value));
+void MainWindow::onExportEnded(bool ok, int error) {
+    setListBlocked(false);
+    toast(ok ? tr("写入配置成功") : failureText(tr("写入配置失败"), error));
+    runDeferredSwitch();
 }
 
 void MainWindow::on_importButton_clicked() {
     const QString path = FileDialog::getOpenFileName(this, tr("选择配置文件"), QString(),
                                                      tr("配置文件(*.aaa);;所有文件(*)"));
     if (path.isEmpty()) return;
-    startFileJob(&mImporter, path, &ImportConfigUtil::import_config_result,
-                 &MainWindow::import_config_result, tr("导入配置中......"));
+    setListBlocked(true);
+    afterLeavingCalibration([this, path] { mJobs->startImport(path); });
 }
 
-void MainWindow::import_config_result(bool status, int value) {
-    // The importer goes with the end of the job: keep why it refused the file.
-    const ImportConfigUtil::KeyMismatch mismatch =
-        !status && mImporter ? mImporter->keyMismatch() : ImportConfigUtil::KeyMismatch();
-    if (!finishJobStep(mImporter, status, value)) return;
-    if (!status) {
-        if (value == ImportConfigUtil::ErrorKeySet && mismatch.key >= 0)
+void MainWindow::onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMismatch& mismatch) {
+    setListBlocked(false);
+    if (!ok) {
+        if (error == ImportConfigUtil::ErrorKeySet && mismatch.key >= 0)
             toast(keyMismatchText(mismatch));
-        else if (value == ImportConfigUtil::ErrorHighKeySlots)
+        else if (error == ImportConfigUtil::ErrorHighKeySlots)
             toast(tr("导入配置失败：此文件的高级键多于本键盘能保存的数量"));
         else
-            toast(failureText(tr("导入配置失败"), value));
+            toast(failureText(tr("导入配置失败"), error));
         rebuildConfigList();
-        return;
+    } else {
+        toast(tr("导入配置成功"));
+        refreshAfterSync();
     }
-    toast(tr("导入配置成功"));
-    refreshAfterSync();
+    runDeferredSwitch();
 }
 
 void MainWindow::toast(const QString& text) {

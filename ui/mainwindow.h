@@ -14,18 +14,16 @@
 #include <memory>
 #include <vector>
 
+#include "ui/jobrunner.h"
 #include "ui/pageindex.h"
 
 class BasePage;
-class ConfigWriteDatabase;
 class HidWatcher;
-class ImportConfigUtil;
 class QLocalServer;
 class QMenu;
 
 class QStandardItemModel;
 class QTimer;
-class SyncConfigUtil;
 
 namespace Ui {
 class MainWindow;
@@ -36,7 +34,7 @@ class MainWindow : public QMainWindow {
 public:
     static constexpr uchar kSource = 2;
     // A sync, export or import that hears nothing for this long has failed.
-    static constexpr int kJobSilenceMs = 10000;
+    static constexpr int kJobSilenceMs = JobRunner::kSilenceMs;
 
     // Listens for the hand-over of a second copy on `serverName`; an empty
     // name listens on nothing (tests, pictures).
@@ -67,7 +65,7 @@ public:
     void showPage(int index);
 
     // The progress dialog of the sync, export or import running now, if any.
-    QProgressDialog* progressDialog() const { return mProgress; }
+    QProgressDialog* progressDialog() const;
     // True while a configuration-table command waits for its answer or the
     // sync after it runs.
     bool isListBlocked() const;
@@ -109,9 +107,6 @@ public slots:
     void usb_receive_set_config_info(uchar source, int current, int total);
     void usb_receive_config_change(uchar source, uchar type, uchar item);
     void protocol_device_disconnected();
-    void sync_config_result(bool status, int value);
-    void config_write_result(bool status, int value);
-    void import_config_result(bool status, int value);
     void on_main_ble_radio_clicked();
     void on_main_usb_radio_clicked();
 
@@ -153,21 +148,9 @@ private:
     void refreshDevicePage(bool autoOpen);
     void startFullSync();
     void refreshAfterSync();
-    void openProgress(const QString& label);
-    void closeProgress();
-    void armJobWatchdog();
-    // Export and import: once calibration is left, the job for `path` is
-    // created in `job`, its result goes to `slot`, and the progress shows.
-    template <class Job, class Signal, class Slot>
-    void startFileJob(QPointer<Job>* job, const QString& path, Signal done, Slot slot,
-                      const QString& progress);
-    // What a sync, export and import do with each (status, value) they
-    // report: progress moves the bar and re-arms the watchdog (false); the
-    // end stops the watchdog, lets the job go, closes the dialog and frees
-    // the list (true).
-    template <class Job>
-    bool finishJobStep(QPointer<Job>& job, bool status, int value);
-    void onJobSilent();
+    void onSyncEnded(bool ok, int error);
+    void onExportEnded(bool ok, int error);
+    void onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMismatch& mismatch);
     void armTableWatchdog(uchar order);
     void toast(const QString& text);
     // `text`, followed by why a job or command failed when the engine's
@@ -196,11 +179,7 @@ private:
     bool mListBlocked = false;
     QString mPendingName;
 
-    QPointer<QProgressDialog> mProgress;
-    QPointer<SyncConfigUtil> mSync;
-    QPointer<ConfigWriteDatabase> mExporter;
-    QPointer<ImportConfigUtil> mImporter;
-    QTimer* mJobWatchdog = nullptr;
+    JobRunner* mJobs = nullptr;
     QTimer* mTableWatchdog = nullptr;
     uchar mTableOrder = 0;
     // A table command of this window waits for its answer (mTableOrder).

@@ -128,6 +128,21 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
     </context>
     <context>
+        <name>JobRunner</name>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation type="unfinished">The keyboard data is still being synchronized</translation>
+        </message>
+        <message>
+            <source>导出配置中......</source>
+            <translation>Exporting profile......</translation>
+        </message>
+        <message>
+            <source>导入配置中......</source>
+            <translation>Importing profile......</translation>
+        </message>
+    </context>
+    <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
@@ -616,23 +631,23 @@ Download the update now?</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
-            <translation type="unfinished" />
+            <translation>the keyboard was disconnected</translation>
         </message>
         <message>
             <source>键盘没有应答</source>
-            <translation type="unfinished" />
+            <translation>the keyboard did not respond</translation>
         </message>
         <message>
             <source>被另一个操作打断</source>
-            <translation type="unfinished" />
+            <translation>interrupted by another operation</translation>
         </message>
         <message>
             <source>无法写入键盘</source>
-            <translation type="unfinished" />
+            <translation>could not write to the keyboard</translation>
         </message>
         <message>
             <source>%1：%2</source>
-            <translation type="unfinished" />
+            <translation>%1: %2</translation>
         </message>
         <message>
             <source>这个固件不适用于当前键盘，没有发送任何数据</source>

@@ -128,6 +128,21 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
     </context>
     <context>
+        <name>JobRunner</name>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation type="unfinished">Dữ liệu bàn phím vẫn đang được đồng bộ</translation>
+        </message>
+        <message>
+            <source>导出配置中......</source>
+            <translation>Đang xuất cấu hình......</translation>
+        </message>
+        <message>
+            <source>导入配置中......</source>
+            <translation>Đang nhập cấu hình......</translation>
+        </message>
+    </context>
+    <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
@@ -616,23 +631,23 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
-            <translation type="unfinished" />
+            <translation>bàn phím đã bị ngắt kết nối</translation>
         </message>
         <message>
             <source>键盘没有应答</source>
-            <translation type="unfinished" />
+            <translation>bàn phím không phản hồi</translation>
         </message>
         <message>
             <source>被另一个操作打断</source>
-            <translation type="unfinished" />
+            <translation>bị một thao tác khác cắt ngang</translation>
         </message>
         <message>
             <source>无法写入键盘</source>
-            <translation type="unfinished" />
+            <translation>không thể ghi vào bàn phím</translation>
         </message>
         <message>
             <source>%1：%2</source>
-            <translation type="unfinished" />
+            <translation>%1: %2</translation>
         </message>
         <message>
             <source>这个固件不适用于当前键盘，没有发送任何数据</source>

@@ -128,6 +128,21 @@
         </message>
     </context>
     <context>
+        <name>JobRunner</name>
+        <message>
+            <source>键盘数据同步中</source>
+            <translation>键盘数据同步中</translation>
+        </message>
+        <message>
+            <source>导出配置中......</source>
+            <translation>导出配置中......</translation>
+        </message>
+        <message>
+            <source>导入配置中......</source>
+            <translation>导入配置中......</translation>
+        </message>
+    </context>
+    <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>

@@ -131,7 +131,7 @@ Warning: save the calibration before closing the software or leaving the calibra
         <name>JobRunner</name>
         <message>
             <source>键盘数据同步中</source>
-            <translation type="unfinished">The keyboard data is still being synchronized</translation>
+            <translation>Syncing the keyboard data</translation>
         </message>
         <message>
             <source>导出配置中......</source>

@@ -131,7 +131,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <name>JobRunner</name>
         <message>
             <source>键盘数据同步中</source>
-            <translation type="unfinished">Dữ liệu bàn phím vẫn đang được đồng bộ</translation>
+            <translation>Đang đồng bộ dữ liệu bàn phím</translation>
         </message>
         <message>
             <source>导出配置中......</source>

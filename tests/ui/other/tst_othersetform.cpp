@@ -15,6 +15,8 @@
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"
+#include "protocol/firmwaretransfer.h"
+#include "protocol/usbcommunicateutil.h"
 #include "sim/simkeyboard.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
@@ -43,11 +45,15 @@ private slots:
     void firmwareDataFileRefusals_data();
     void firmwareDataFileRefusals();
     void factoryReset();
+    void firmwareOfAnotherProductIsRefused();
+    void jobsEndWhenTheKeyboardGoesAway_data();
+    void jobsEndWhenTheKeyboardGoesAway();
 
 private:
     OtherSetForm* form() { return page<OtherSetForm>(); }
     QList<QByteArray> sent(uchar request) { return requests(sim().writtenReports(), request); }
     static bool toastShown(const QString& text);
+    static int toastsStartingWith(const QString& text);
     // Answers the box that follows the offer's question (the page asks it
     // from the same signal, after the first answer was used).
     void answerAfterOffer(QMessageBox::StandardButton answer);
@@ -89,6 +95,15 @@ bool TestOtherSetForm::toastShown(const QString& text) {
         if (toast && toast->text() == text) return true;
     }
     return false;
+}
+
+int TestOtherSetForm::toastsStartingWith(const QString& text) {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* toast = qobject_cast<QToastBox*>(w);
+        if (toast && toast->isVisible() && toast->text().startsWith(text)) ++n;
+    }
+    return n;
 }
 
 void TestOtherSetForm::answerAfterOffer(QMessageBox::StandardButton answer) {
@@ -273,6 +288,108 @@ void TestOtherSetForm::factoryReset() {
     QVERIFY(!form()->isResetting());
     // Back on the device page, which reads the keyboard again.
     QTRY_VERIFY(mainWindow()->currentPageIndex() != PageOther);
+}
+
+void TestOtherSetForm::firmwareOfAnotherProductIsRefused() {
+    // A sound file with the right MD5, made for the next product number.
+    QByteArray bytes(40, '\0');
+    const quint16 other = quint16(keyboard().state().serialNumber + 1);
+    bytes[0] = char(other & 0xFF);
+    bytes[1] = char(other >> 8);
+    bytes += QByteArray(500, '\x5A');
+    QVERIFY(mServer->write(QStringLiteral("/normal/%1/other.bin").arg(mProduct), bytes));
+    const QString md5 =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    answerAfterOffer(QMessageBox::Yes);
+    offer(firmversion(QStringLiteral("0.1.0.7"), md5, QStringLiteral("other.bin")),
+          QMessageBox::Yes);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        toastShown(QStringLiteral("这个固件不适用于当前键盘，没有发送任何数据")), 20000);
+    QTest::qWait(100);
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboard).isEmpty());
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboardEnd).isEmpty());
+    QVERIFY(!form()->progressDialog());
+    QVERIFY(downloadFolderEmpty());
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0105));
+    MessageBox::setNextAnswer(QMessageBox::NoButton);
+}
+
+void TestOtherSetForm::jobsEndWhenTheKeyboardGoesAway_data() {
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("toast");
+    QTest::newRow("firmware, unplugged") << "firmware"
+                                         << "unplug" << QStringLiteral("下载固件失败！");
+    QTest::newRow("data, unplugged") << "data"
+                                     << "unplug" << QStringLiteral("下载固件数据失败！");
+    QTest::newRow("data, silent") << "data"
+                                  << "silent" << QStringLiteral("下载固件数据失败！：键盘没有应答");
+    QTest::newRow("reset, unplugged")
+        << "reset"
+        << "unplug" << QStringLiteral("恢复出厂设置失败！：键盘连接已断开");
+    QTest::newRow("reset, silent")
+        << "reset"
+        << "silent" << QStringLiteral("恢复出厂设置失败！：键盘没有应答");
+    QTest::newRow("reset, another command")
+        << "reset"
+        << "supersede" << QStringLiteral("恢复出厂设置失败！：被另一个操作打断");
+}
+
+void TestOtherSetForm::jobsEndWhenTheKeyboardGoesAway() {
+    QFETCH(QString, job);
+    QFETCH(QString, fault);
+    QFETCH(QString, toast);
+    // Shorter than the engine's own give-up: the page's watchdog is what ends
+    // a keyboard that stays silent even when the engine says nothing.
+    form()->setSilenceMs(400);
+    auto strike = [this, fault] {
+        if (fault == QLatin1String("unplug")) sim().unplug();
+        if (fault == QLatin1String("silent")) sim().dropNextAnswers(1000);
+        if (fault == QLatin1String("supersede"))
+            UsbCommunicateUtil::instance()->getProductInfo(UsbProtocol::SourceMainWindow, true);
+    };
+    if (job == QLatin1String("reset")) {
+        // The reset waits while the fault strikes; an answer is decided when
+        // the request arrives, so silence must come first.
+        sim().setLatencyMs(200);
+        if (fault == QLatin1String("silent")) strike();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        click(QStringLiteral("resetBtn"));
+        QVERIFY(form()->isResetting());
+        if (fault != QLatin1String("silent")) strike();
+    } else {
+        // The fault strikes once the first frame was confirmed.
+        connect(
+            form()->transfer(), &FirmwareTransfer::progress, this,
+            [strike] { QTimer::singleShot(0, strike); }, Qt::SingleShotConnection);
+        if (job == QLatin1String("data")) {
+            FileDialog::setNextFileName(dataFile(dataBytes(QByteArray(3000, '\x21'))));
+            click(QStringLiteral("fireDataBtn"));
+        } else {
+            answerAfterOffer(QMessageBox::Yes);
+            offer(QByteArray(), QMessageBox::Yes);
+        }
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(toastsStartingWith(toast) == 1, 20000);
+    QVERIFY(!form()->progressDialog());
+    QVERIFY(!form()->isResetting() && !form()->isDataTransferring() &&
+            !form()->isFirmwareTransferring());
+    QVERIFY(!QApplication::activeModalWidget());
+    QTest::qWait(200);
+    QCOMPARE(toastsStartingWith(toast), 1);
+
+    // The page takes the next job once the keyboard is back.
+    sim().setLatencyMs(0);
+    if (fault == QLatin1String("unplug")) {
+        sim().plug();
+        QVERIFY(waitForPage(PageKey, 20000));
+        showPage(PageOther);
+    }
+    QVERIFY(waitForEngineIdle(10000));
+    sim().dropNextAnswers(0);
+    FileDialog::setNextFileName(dataFile(dataBytes("abc")));
+    click(QStringLiteral("fireDataBtn"));
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("固件数据下载成功！")), 10000);
 }
 
 QTEST_MAIN(TestOtherSetForm)

@@ -1,11 +1,10 @@
 #include "ui/pages/other/othersetform.h"
 
-#include <QCryptographicHash>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
-#include <QStackedWidget>
+#include <QTimer>
 
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
@@ -25,11 +24,6 @@ namespace {
 
 UsbCommunicateUtil* engine() {
     return UsbCommunicateUtil::instance();
-}
-
-int percent(qint64 done, qint64 whole) {
-    if (whole <= 0) return 0;
-    return int(qMin<qint64>(99, done * 100 / whole));
 }
 
 }  // namespace
@@ -57,7 +51,23 @@ OtherSetForm::OtherSetForm(QWidget* parent)
                 &OtherSetForm::usb_receive_download_fireware_data);
         connect(e, &UsbCommunicateUtil::usb_receive_reset_keyboard, this,
                 &OtherSetForm::usb_receive_reset_keyboard);
+        connect(e, &UsbCommunicateUtil::protocol_device_disconnected, this, [this] {
+            if (mJob == Job::Reset) endReset(UsbProtocol::ErrorLinkClosed);
+        });
     }
+    // Frames, answers and every way a transfer can end are the transfer's.
+    mTransfer = new FirmwareTransfer(engine(), source(), this);
+    connect(mTransfer, &FirmwareTransfer::progress, this, [this](int percent) {
+        if (mDialog) mDialog->setProgressValue(percent);
+    });
+    connect(mTransfer, &FirmwareTransfer::finished, this, &OtherSetForm::transferFinished);
+    mResetWatchdog = new QTimer(this);
+    mResetWatchdog->setSingleShot(true);
+    mResetWatchdog->setInterval(kResetSilenceMs);
+    connect(mResetWatchdog, &QTimer::timeout, this, [this] {
+        qInfo().noquote() << QStringLiteral("=== OtherSetForm 恢复出厂设置无应答 ===");
+        endReset(UsbProtocol::ErrorNoAnswer);
+    });
     mChecker = new UpdateChecker(this);
     connect(mChecker, &UpdateChecker::updateAvailable, this, &OtherSetForm::onUpdateAvailable);
     connect(mChecker, &UpdateChecker::checkError, this, &OtherSetForm::onUpdateError);
@@ -69,6 +79,7 @@ OtherSetForm::OtherSetForm(QWidget* parent)
 }
 
 OtherSetForm::~OtherSetForm() {
+    mTransfer->disconnect(this);
     closeDialog();
     logLine(QStringLiteral("其他设置页面销毁"));
 }
@@ -95,13 +106,44 @@ void OtherSetForm::refreshVersion() {
     ui->versionFireLabel->setText(versionText(version));
 }
 
+quint16 OtherSetForm::productNumber() const {
+    const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    return model && model->keyboardProductInfo ? quint16(model->keyboardProductInfo->serialNumber)
+                                               : 0;
+}
+
+void OtherSetForm::setSilenceMs(int ms) {
+    mTransfer->setSilenceMs(ms);
+    mResetWatchdog->setInterval(ms);
+}
+
+QString OtherSetForm::failureText(const QString& text, int error) const {
+    QString reason;
+    switch (error) {
+        case UsbProtocol::ErrorLinkClosed:
+            reason = tr("键盘连接已断开");
+            break;
+        case UsbProtocol::ErrorNoAnswer:
+            reason = tr("键盘没有应答");
+            break;
+        case UsbProtocol::ErrorSuperseded:
+            reason = tr("被另一个操作打断");
+            break;
+        case UsbProtocol::ErrorWrite:
+            reason = tr("无法写入键盘");
+            break;
+        default:
+            return text;
+    }
+    return tr("%1：%2").arg(text, reason);
+}
+
 // ------------------------------------------------------------ dialogs
 
 void OtherSetForm::openDialog(const QString& text, bool cancellable) {
     closeDialog();
     mDialog = QCustomProgressDialog::open(window(), text, QString(), 0, 100, true);
     if (cancellable) {
-        // Only a download can be given up: nothing has reached the keyboard.
         connect(mDialog, &QProgressDialog::canceled, this, [this] {
             if (mDownloader->isBusy()) mDownloader->abort();
             closeDialog();
@@ -151,7 +193,7 @@ void OtherSetForm::onUpdateAvailable(VersionInfo info) {
 }
 
 void OtherSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal) {
-    if (!mDialog) return;
+    if (!mDialog || mJob != Job::None) return;
     if (bytesTotal > 0) {
         // The dialog counts in int: scale large files down to per mille.
         mDialog->setMaximum(1000);
@@ -160,175 +202,90 @@ void OtherSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTo
 }
 
 void OtherSetForm::onUpdateError(QString error) {
-    closeDialog();
+    // Only the download's own dialog: a job's dialog ends with the job.
+    if (mJob == Job::None) closeDialog();
     toast(tr("更新错误: ") + error);
 }
 
 void OtherSetForm::onDownloadFinished(QString filePath) {
-    // What was verified is exactly what will be sent: the file is read once,
-    // hashed from memory and transferred from memory. A file that cannot be
-    // read fails the check like a wrong checksum.
+    // Read once: what is verified is exactly what will be sent, from memory.
     FirmwareFile firmware;
-    const FirmwareFile::Status status = firmware.load(filePath, FirmwareFile::KeyboardFirmware);
-    const QString md5 = QString::fromLatin1(
-        QCryptographicHash::hash(firmware.bytes(), QCryptographicHash::Md5).toHex().toUpper());
-    if (status == FirmwareFile::CannotOpen || md5 != mOffered.md5.toUpper()) {
-        closeDialog();
-        toast(tr("下载文件校验失败"));
-        QFile::remove(filePath);
-        return;
-    }
+    firmware.load(filePath, FirmwareFile::KeyboardFirmware);
+    QFile::remove(filePath);
     closeDialog();
-    QFile::remove(filePath);  // verified and held in memory from here on
-    UsbCommunicateUtil* e = engine();
-    if (!firmware.isValid() || !e || !e->isConnected()) {
-        // No image behind the header (or no keyboard): refused before any frame.
-        qInfo().noquote() << QStringLiteral("=== OtherSetForm 固件文件无效 size={%1};%2 ===")
-                                 .arg(firmware.size())
-                                 .arg(FirmwareFile::statusText(status));
-        MessageBox::information(window(), tr("提示"), tr("下载固件失败！"));
-        return;
+    switch (FirmwareTransfer::verify(firmware, productNumber(), mOffered.md5)) {
+        case FirmwareTransfer::Accepted:
+            break;
+        case FirmwareTransfer::Unreadable:
+        case FirmwareTransfer::WrongMd5:
+            toast(tr("下载文件校验失败"));
+            return;
+        case FirmwareTransfer::OtherProduct:
+            qInfo().noquote() << QStringLiteral(
+                                     "=== OtherSetForm 固件产品不匹配 file={%1};keyboard={%2} ===")
+                                     .arg(firmware.identifier())
+                                     .arg(productNumber());
+            toast(tr("这个固件不适用于当前键盘，没有发送任何数据"));
+            return;
+        case FirmwareTransfer::Damaged:
+            // No image behind the header: refused before any frame.
+            qInfo().noquote() << QStringLiteral("=== OtherSetForm 固件文件无效 size={%1};%2 ===")
+                                     .arg(firmware.size())
+                                     .arg(FirmwareFile::statusText(firmware.status()));
+            MessageBox::information(window(), tr("提示"), tr("下载固件失败！"));
+            return;
     }
     const auto answer =
         MessageBox::question(window(), tr("同步"), tr("下载完成，是否同步键盘固件..."));
     if (answer != QMessageBox::Yes) return;
-    mFirmware = firmware;
-    mFirmwarePayload = gUsbDataMaxsize;
-    mFirmwareTotal = quint16(mFirmware.frameCount(mFirmwarePayload));
-    mFirmwareFrame = 1;
-    mFirmwareOpen = true;
-    openDialog(tr("下载键盘固件中，请不要执行其他操作"), false);
-    sendFirmwareFrame();
+    startTransfer(firmware, Job::Firmware, mOffered.md5);
 }
 
-void OtherSetForm::sendFirmwareFrame() {
-    const QByteArray block = mFirmware.frame(mFirmwareFrame, mFirmwarePayload);
-    if (UsbCommunicateUtil* e = engine())
-        e->downloadFirewareKeyboard(source(), true, mFirmwareFrame, int(block.size()), block);
+// ------------------------------------------------------------ transfers
+
+void OtherSetForm::startTransfer(const FirmwareFile& file, Job job, const QString& md5) {
+    if (mJob != Job::None) return;
+    mJob = job;
+    openDialog(job == Job::Firmware ? tr("下载键盘固件中，请不要执行其他操作")
+                                    : tr("下载固件数据中，请不要执行其他操作"),
+               false);
+    // Checked again on the way in; a refusal sends nothing and ends here.
+    if (mTransfer->start(file, productNumber(), md5) != FirmwareTransfer::Accepted) {
+        mJob = Job::None;
+        closeDialog();
+        toast(job == Job::Firmware ? tr("下载固件失败！") : tr("下载固件数据失败！"));
+    }
+}
+
+void OtherSetForm::transferFinished(int error) {
+    const Job job = mJob;
+    mJob = Job::None;
+    if (mDialog && error == 0) mDialog->setProgressValue(100);
+    closeDialog();
+    if (job == Job::Firmware)
+        toast(error == 0 ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！")
+                         : failureText(tr("下载固件失败！"), error));
+    else if (job == Job::Data)
+        toast(error == 0 ? tr("固件数据下载成功！") : failureText(tr("下载固件数据失败！"), error));
 }
 
 void OtherSetForm::usb_receive_download_fireware_keyboard(uchar source, int current, int total) {
     Q_UNUSED(current)
     Q_UNUSED(total)
-    if (!acceptSource(source, "usb_receive_download_fireware_keyboard")) return;
-    if (!mFirmwareOpen) return;
-    if (mDialog)
-        mDialog->setProgressValue(percent(
-            mFirmware.bytesSentAfter(mFirmwareFrame, mFirmwarePayload), mFirmware.imageSize()));
-    ++mFirmwareFrame;
-    if (mFirmwareFrame <= mFirmwareTotal) {
-        sendFirmwareFrame();
-        return;
-    }
-    // The engine puts its second argument on the wire first: the header
-    // value at offset 4 leads, as the keyboard expects.
-    if (UsbCommunicateUtil* e = engine())
-        e->downloadFirewareKeyboardEnd(this->source(), true, mFirmware.secondEndValue(),
-                                       mFirmware.firstEndValue());
+    acceptSource(source, "usb_receive_download_fireware_keyboard");
 }
 
 void OtherSetForm::usb_receive_download_fireware_keyboard_end(uchar source, int current,
                                                               int total) {
     Q_UNUSED(current)
     Q_UNUSED(total)
-    if (!acceptSource(source, "usb_receive_download_fireware_keyboard_end")) return;
-    if (!mFirmwareOpen) return;
-    if (mDialog) mDialog->setProgressValue(100);
-    closeDialog();
-    releaseFirmware();
-    toast(tr("固件升级成功，如果没连上设备，请重新拔插USB线！"));
-}
-
-void OtherSetForm::releaseFirmware() {
-    mFirmwareOpen = false;
-    mFirmware = FirmwareFile();
-    mFirmwareFrame = 1;
-    mFirmwareTotal = 0;
-}
-
-// ------------------------------------------------------------ factory reset
-
-void OtherSetForm::on_resetBtn_clicked() {
-    const auto answer =
-        MessageBox::question(window(), tr("恢复出厂设置"), tr("你确定要恢复出厂设置吗？"),
-                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer != QMessageBox::Ok) return;
-    UsbCommunicateUtil* e = engine();
-    if (!e) return;
-    openDialog(tr("恢复出厂设置中，请不要执行其他操作"), false);
-    mResetting = true;
-    e->resetKeyboard(source(), true);
-}
-
-void OtherSetForm::usb_receive_reset_keyboard(uchar source, int current, int total) {
-    Q_UNUSED(current)
-    Q_UNUSED(total)
-    if (!acceptSource(source, "usb_receive_reset_keyboard")) return;
-    if (!mResetting) {
-        qInfo().noquote() << QStringLiteral(
-            "=== OtherSetForm usb_receive_reset_keyboard 未在恢复出厂设置 ===");
-        return;
-    }
-    closeDialog();
-    mResetting = false;
-    MessageBox::information(window(), tr("提示"), tr("恢复出厂设置成功！"));
-    // The keyboard's configuration is new: go back to the device page, which
-    // reads it again.
-    emit navigateRequested(PageDevice);
-}
-
-// ------------------------------------------------------------ firmware data
-
-void OtherSetForm::on_fireDataBtn_clicked() {
-    const QString path = FileDialog::getOpenFileName(window(), tr("选择固件数据文件"), QString(),
-                                                     tr("固件数据文件(*.bin);;所有文件(*)"));
-    if (path.isEmpty()) return;
-    FirmwareFile data;
-    const FirmwareFile::Status status = data.load(path, FirmwareFile::FirmwareData);
-    if (status == FirmwareFile::CannotOpen) {
-        MessageBox::information(window(), tr("提示"), tr("打开文件失败！"));
-        return;
-    }
-    UsbCommunicateUtil* e = engine();
-    if (status != FirmwareFile::Ok || !e) {
-        qInfo().noquote() << QStringLiteral("=== OtherSetForm 固件数据不匹配 size={%1};%2 ===")
-                                 .arg(data.size())
-                                 .arg(FirmwareFile::statusText(status));
-        MessageBox::information(window(), tr("提示"), tr("固件数据不匹配！"));
-        return;
-    }
-    mData = data;
-    mDataPayload = gUsbDataMaxsize;
-    mDataTotal = quint16(mData.frameCount(mDataPayload));
-    mDataFrame = 1;
-    mDataOpen = true;
-    openDialog(tr("下载固件数据中，请不要执行其他操作"), false);
-    sendDataFrame();
-}
-
-void OtherSetForm::sendDataFrame() {
-    const QByteArray block = mData.frame(mDataFrame, mDataPayload);
-    if (UsbCommunicateUtil* e = engine())
-        e->downloadFirewareData(source(), true, mDataFrame, int(block.size()), block);
+    acceptSource(source, "usb_receive_download_fireware_keyboard_end");
 }
 
 void OtherSetForm::usb_receive_download_fireware_data(uchar source, int current, int total) {
     Q_UNUSED(current)
     Q_UNUSED(total)
-    if (!acceptSource(source, "usb_receive_download_fireware_data")) return;
-    if (!mDataOpen) return;
-    if (mDialog)
-        mDialog->setProgressValue(
-            percent(mData.bytesSentAfter(mDataFrame, mDataPayload), mData.size()));
-    ++mDataFrame;
-    if (mDataFrame <= mDataTotal) {
-        sendDataFrame();
-        return;
-    }
-    if (mDialog) mDialog->setProgressValue(100);
-    closeDialog();
-    releaseData();
-    toast(tr("固件数据下载成功！"));
+    acceptSource(source, "usb_receive_download_fireware_data");
 }
 
 void OtherSetForm::usb_receive_download_fireware_data_end(uchar source, int current, int total) {
@@ -338,11 +295,75 @@ void OtherSetForm::usb_receive_download_fireware_data_end(uchar source, int curr
     acceptSource(source, "usb_receive_download_fireware_data_end");
 }
 
-void OtherSetForm::releaseData() {
-    mDataOpen = false;
-    mData = FirmwareFile();
-    mDataFrame = 1;
-    mDataTotal = 0;
+// ------------------------------------------------------------ factory reset
+
+void OtherSetForm::on_resetBtn_clicked() {
+    if (mJob != Job::None) return;
+    const auto answer =
+        MessageBox::question(window(), tr("恢复出厂设置"), tr("你确定要恢复出厂设置吗？"),
+                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok) return;
+    UsbCommunicateUtil* e = engine();
+    if (!e) return;
+    openDialog(tr("恢复出厂设置中，请不要执行其他操作"), false);
+    mJob = Job::Reset;
+    mResetWatchdog->start();
+    e->resetKeyboard(source(), true);
+}
+
+void OtherSetForm::usb_receive_reset_keyboard(uchar source, int current, int total) {
+    Q_UNUSED(current)
+    Q_UNUSED(total)
+    if (!acceptSource(source, "usb_receive_reset_keyboard")) return;
+    if (mJob != Job::Reset) {
+        qInfo().noquote() << QStringLiteral(
+            "=== OtherSetForm usb_receive_reset_keyboard 未在恢复出厂设置 ===");
+        return;
+    }
+    endReset(0);
+}
+
+void OtherSetForm::endReset(int error) {
+    if (mJob != Job::Reset) return;
+    mJob = Job::None;
+    mResetWatchdog->stop();
+    closeDialog();
+    if (error != 0) {
+        toast(failureText(tr("恢复出厂设置失败！"), error));
+        return;
+    }
+    // Out of the engine's signal: the box runs its own event loop, in which
+    // the link may close and open again.
+    QTimer::singleShot(0, this, [this] {
+        QPointer<OtherSetForm> self(this);
+        MessageBox::information(window(), tr("提示"), tr("恢复出厂设置成功！"));
+        // The keyboard's configuration is new: back to the device page,
+        // which reads it again.
+        if (self) emit navigateRequested(PageDevice);
+    });
+}
+
+// ------------------------------------------------------------ firmware data
+
+void OtherSetForm::on_fireDataBtn_clicked() {
+    if (mJob != Job::None) return;
+    const QString path = FileDialog::getOpenFileName(window(), tr("选择固件数据文件"), QString(),
+                                                     tr("固件数据文件(*.bin);;所有文件(*)"));
+    if (path.isEmpty()) return;
+    FirmwareFile data;
+    const FirmwareFile::Status status = data.load(path, FirmwareFile::FirmwareData);
+    if (status == FirmwareFile::CannotOpen) {
+        MessageBox::information(window(), tr("提示"), tr("打开文件失败！"));
+        return;
+    }
+    if (status != FirmwareFile::Ok) {
+        qInfo().noquote() << QStringLiteral("=== OtherSetForm 固件数据不匹配 size={%1};%2 ===")
+                                 .arg(data.size())
+                                 .arg(FirmwareFile::statusText(status));
+        MessageBox::information(window(), tr("提示"), tr("固件数据不匹配！"));
+        return;
+    }
+    startTransfer(data, Job::Data, QString());
 }
 
 // ------------------------------------------------------------ errors
@@ -350,24 +371,6 @@ void OtherSetForm::releaseData() {
 void OtherSetForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
     if (source != this->source()) return;
-    closeDialog();
-    switch (order) {
-        case UsbProtocol::answerOf(UsbProtocol::ResetKeyboard):
-            mResetting = false;
-            MessageBox::information(window(), tr("提示"), tr("恢复出厂设置失败！"));
-            break;
-        case UsbProtocol::answerOf(UsbProtocol::DownloadFirewareKeyboard):
-        case UsbProtocol::answerOf(UsbProtocol::DownloadFirewareKeyboardEnd):
-            if (!mFirmwareOpen) break;
-            releaseFirmware();
-            MessageBox::information(window(), tr("提示"), tr("下载固件失败！"));
-            break;
-        case UsbProtocol::answerOf(UsbProtocol::DownloadFirewareData):
-            if (!mDataOpen) break;
-            releaseData();
-            MessageBox::information(window(), tr("提示"), tr("下载固件数据失败！"));
-            break;
-        default:
-            break;
-    }
+    // Transfer errors end the transfer through its own road.
+    if (order == UsbProtocol::answerOf(UsbProtocol::ResetKeyboard)) endReset(error);
 }

@@ -1,13 +1,14 @@
 #pragma once
 // The other page: the keyboard's firmware version, firmware update from the
 // download server, factory reset, and writing a firmware data file. Every
-// transfer runs frame by frame through the command engine behind a modal
-// progress dialog; the next frame goes only when the last one is confirmed.
+// job runs behind a modal progress dialog and ends, whatever happens to the
+// keyboard, with the dialog closed and one toast saying how it ended.
 
 #include <QPointer>
 #include <memory>
 
 #include "protocol/firmwarefile.h"
+#include "protocol/firmwaretransfer.h"
 #include "ui/pages/settingpage.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "update/versioninfo.h"
@@ -17,6 +18,7 @@ class OtherSetForm;
 }
 
 class DownloadManager;
+class QTimer;
 class UpdateChecker;
 
 class OtherSetForm : public SettingPage {
@@ -30,11 +32,17 @@ public:
     // "键盘固件版本：V" and the formatted version.
     static QString versionText(quint16 version);
 
-    // The transfers in progress (tests, the main window's close rules).
-    bool isFirmwareTransferring() const { return mFirmwareOpen; }
-    bool isDataTransferring() const { return mDataOpen; }
-    bool isResetting() const { return mResetting; }
+    // The jobs in progress (tests, the main window's close rules).
+    bool isFirmwareTransferring() const { return mJob == Job::Firmware; }
+    bool isDataTransferring() const { return mJob == Job::Data; }
+    bool isResetting() const { return mJob == Job::Reset; }
     QCustomProgressDialog* progressDialog() const { return mDialog; }
+    FirmwareTransfer* transfer() const { return mTransfer; }
+
+    // A factory reset that hears nothing for this long ends as failed
+    // (longer than the engine's own three sends).
+    static constexpr int kResetSilenceMs = FirmwareTransfer::kSilenceMs;
+    void setSilenceMs(int ms);
 
 public slots:
     void refreshLanguageUi() override;
@@ -54,34 +62,29 @@ public slots:
     void onUpdateError(QString error);
 
 private:
-    // Replaces the progress dialog by a new one (value 0). Transfers offer
-    // no cancel: a keyboard left with half a firmware is worse than waiting.
+    enum class Job { None, Firmware, Data, Reset };
+
+    // Replaces the progress dialog by a new one (value 0). Only a download
+    // offers Cancel: nothing has reached the keyboard yet. A transfer or a
+    // reset cannot be taken back halfway; they end by the keyboard's answer,
+    // its error, an unplug or their watchdog.
     void openDialog(const QString& text, bool cancellable);
     void closeDialog();
-    void sendFirmwareFrame();
-    void sendDataFrame();
-    void releaseFirmware();
-    void releaseData();
+    // Verified by the transfer itself; a refusal sends nothing.
+    void startTransfer(const FirmwareFile& file, Job job, const QString& md5);
+    void transferFinished(int error);
+    // The end of a factory reset: 0 success, else why it failed.
+    void endReset(int error);
+    QString failureText(const QString& text, int error) const;
     void refreshVersion();
+    quint16 productNumber() const;
 
     std::unique_ptr<Ui::OtherSetForm> ui;
     UpdateChecker* mChecker = nullptr;
     DownloadManager* mDownloader = nullptr;
     VersionInfo mOffered;
     QPointer<QCustomProgressDialog> mDialog;
-    bool mResetting = false;
-
-    // Keyboard firmware transfer: the verified file in memory.
-    FirmwareFile mFirmware;
-    bool mFirmwareOpen = false;
-    quint16 mFirmwareFrame = 1;
-    quint16 mFirmwareTotal = 0;
-    int mFirmwarePayload = 0;
-
-    // Firmware data transfer.
-    FirmwareFile mData;
-    bool mDataOpen = false;
-    quint16 mDataFrame = 1;
-    quint16 mDataTotal = 0;
-    int mDataPayload = 0;
+    FirmwareTransfer* mTransfer = nullptr;
+    QTimer* mResetWatchdog = nullptr;
+    Job mJob = Job::None;
 };

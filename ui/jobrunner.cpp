@@ -119,3 +119,26 @@ void JobRunner::onImportResult(bool status, int value) {
     if (!finishStep(mImporter, status, value)) return;
     emit importEnded(status, status ? 0 : value, mismatch);
 }
+
+QString JobRunner::failureText(const QString& text, int error) {
+    QString reason;
+    switch (error) {
+        case UsbProtocol::ErrorLinkClosed:
+            reason = tr("键盘连接已断开");
+            break;
+        case UsbProtocol::ErrorNoAnswer:
+            reason = tr("键盘没有应答");
+            break;
+        case UsbProtocol::ErrorSuperseded:
+            reason = tr("被另一个操作打断");
+            break;
+        case UsbProtocol::ErrorWrite:
+            reason = tr("无法写入键盘");
+            break;
+        default:
+            return text;
+    }
+    QString what = text;
+    if (what.endsWith(QChar(0xFF01)) || what.endsWith(QLatin1Char('!'))) what.chop(1);
+    return tr("%1：%2").arg(what, reason);
+}

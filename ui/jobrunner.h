@@ -27,6 +27,9 @@ public:
     ~JobRunner() override;
 
     bool isRunning() const;
+    // `text`, followed by why a job or command failed when the engine's
+    // error code says more than that it failed.
+    static QString failureText(const QString& text, int error);
     // The progress dialog of the job running now, if any.
     QProgressDialog* progressDialog() const { return mProgress; }
     void setSilenceMs(int ms);

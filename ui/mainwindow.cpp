@@ -26,6 +26,7 @@
 #include "model/keyboardconfigutil.h"
 #include "model/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "ui/configtablepanel.h"
 #include "ui/device/devicemanageform.h"
 #include "ui/jobrunner.h"
 #include "ui/pages/align/alignsetform.h"
@@ -116,27 +117,15 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
             connect(config, &SystemConfigUtil::languageChanged, page, &BasePage::refreshLanguageUi);
     }
 
-    mConfigModel = new QStandardItemModel(this);
-    ui->configListView->setModel(mConfigModel);
-    connect(ui->configListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::onSelectionChanged);
     ui->configListView->setItemDelegate(new QConfigListDelegate(ui->configListView));
-    ui->configListView->setEditTriggers(QAbstractItemView::DoubleClicked |
-                                        QAbstractItemView::EditKeyPressed);
-    ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(mConfigModel, &QStandardItemModel::dataChanged, this, &MainWindow::onConfigItemChanged);
-
     mJobs = new JobRunner(this);
     connect(mJobs, &JobRunner::syncEnded, this, &MainWindow::onSyncEnded);
     connect(mJobs, &JobRunner::exportEnded, this, &MainWindow::onExportEnded);
     connect(mJobs, &JobRunner::importEnded, this, &MainWindow::onImportEnded);
-    mTableWatchdog = new QTimer(this);
-    mTableWatchdog->setSingleShot(true);
-    mTableWatchdog->setInterval(kJobSilenceMs);
-    connect(mTableWatchdog, &QTimer::timeout, this, [this] {
-        // No answer at all to a command sent without the engine's time-out.
-        usb_communicate_error(kSource, mTableOrder, UsbProtocol::ErrorNoAnswer);
-    });
+    mTables = new ConfigTablePanel(
+        ui->configListView, ui->optWidget, ui->deButton, mJobs,
+        [this](std::function<void()> then) { afterLeavingCalibration(std::move(then)); }, this);
+    connect(mTables, &ConfigTablePanel::toastRequested, this, &MainWindow::toast);
 
     mHidWatcher = std::make_shared<HidWatcher>();
     connect(mHidWatcher.get(), &HidWatcher::deviceConnected, this, &MainWindow::deviceConnected);
@@ -161,18 +150,6 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
     }
 
     if (UsbCommunicateUtil* e = engine()) {
-        connect(e, &UsbCommunicateUtil::usb_communicate_error, this,
-                &MainWindow::usb_communicate_error);
-        connect(e, &UsbCommunicateUtil::usb_receive_switch_config_table, this,
-                &MainWindow::usb_receive_switch_config_table);
-        connect(e, &UsbCommunicateUtil::usb_receive_add_config_table, this,
-                &MainWindow::usb_receive_add_config_table);
-        connect(e, &UsbCommunicateUtil::usb_receive_del_config_table, this,
-                &MainWindow::usb_receive_del_config_table);
-        connect(e, &UsbCommunicateUtil::usb_receive_set_config_info, this,
-                &MainWindow::usb_receive_set_config_info);
-        connect(e, &UsbCommunicateUtil::usb_receive_config_change, this,
-                &MainWindow::usb_receive_config_change);
         connect(e, &UsbCommunicateUtil::protocol_device_disconnected, this,
                 &MainWindow::protocol_device_disconnected);
     }
@@ -201,7 +178,6 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    mTableWatchdog->stop();
     // Jobs report into this window; they go before it.
     delete mJobs;
     if (mTrayIcon) mTrayIcon->hide();
@@ -240,7 +216,7 @@ void MainWindow::setFirewarePageUnlocked(bool unlocked) {
 }
 
 bool MainWindow::isListBlocked() const {
-    return mListBlocked;
+    return mTables->isBlocked();
 }
 
 QProgressDialog* MainWindow::progressDialog() const {
@@ -249,7 +225,7 @@ QProgressDialog* MainWindow::progressDialog() const {
 
 void MainWindow::setJobSilenceMs(int ms) {
     mJobs->setSilenceMs(ms);
-    mTableWatchdog->setInterval(ms);
+    mTables->setSilenceMs(ms);
 }
 
 // ------------------------------------------------------------ page change
@@ -302,6 +278,7 @@ void MainWindow::applyLeftColumn(int index) {
           static_cast<QWidget*>(ui->optWidget)})
         w->setVisible(setting);
     ui->deButton->setVisible(false);
+    mTables->setPlace(setting, index != PageDevice && index != PageFireware);
     if (!setting) return;
     KeyboardConfigUtil* m = model();
     ui->productNameLabel->setText(m && m->keyboardProduct ? m->keyboardProduct->productName
@@ -387,73 +364,6 @@ void MainWindow::leaveCalibration(bool tellKeyboard) {
 
 // ------------------------------------------------------------ configuration tables
 
-int MainWindow::rowOfTable(int tableIndex) const {
-    KeyboardConfigUtil* m = model();
-    if (!m) return -1;
-    for (int row = 0; row < m->keyboardConfigList.size(); ++row)
-        if (m->keyboardConfigList.at(row) && m->keyboardConfigList.at(row)->index == tableIndex)
-            return row;
-    return -1;
-}
-
-int MainWindow::tableAt(int row) const {
-    KeyboardConfigUtil* m = model();
-    if (!m || row < 0 || row >= m->keyboardConfigList.size() || !m->keyboardConfigList.at(row))
-        return row;
-    return m->keyboardConfigList.at(row)->index;
-}
-
-int MainWindow::freeTableIndex() const {
-    KeyboardConfigUtil* m = model();
-    int index = 0;
-    if (!m) return index;
-    while (rowOfTable(index) >= 0) ++index;
-    return index;
-}
-
-void MainWindow::rebuildConfigList() {
-    KeyboardConfigUtil* m = model();
-    mRebuilding = true;
-    const int active = m ? rowOfTable(m->keyboardConfigIndex) : -1;
-    mSelectedRow = active >= 0 ? active : 0;
-    mConfigModel->clear();
-    if (m) {
-        for (const ConfigTableEntryPtr& entry : m->keyboardConfigList) {
-            auto* item = new QStandardItem(entry ? entry->configName : QString());
-            item->setEditable(true);
-            mConfigModel->appendRow(item);
-        }
-    }
-    if (!mListBlocked) ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    selectRow(mSelectedRow);
-    mRebuilding = false;
-    const bool setting = currentPageIndex() >= PageKey && currentPageIndex() <= PageOther;
-    ui->deButton->setVisible(setting && m && m->keyboardConfigList.size() > 1);
-}
-
-void MainWindow::selectRow(int row) {
-    if (row < 0 || row >= mConfigModel->rowCount()) return;
-    const bool rebuilding = mRebuilding;
-    mRebuilding = true;
-    const QAbstractItemView::SelectionMode mode = ui->configListView->selectionMode();
-    if (mode == QAbstractItemView::NoSelection)
-        ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ui->configListView->selectionModel()->setCurrentIndex(mConfigModel->index(row, 0),
-                                                          QItemSelectionModel::ClearAndSelect);
-    ui->configListView->setSelectionMode(mode);
-    mRebuilding = rebuilding;
-}
-
-void MainWindow::setListBlocked(bool blocked) {
-    mListBlocked = blocked;
-    ui->configListView->setSelectionMode(blocked ? QAbstractItemView::NoSelection
-                                                 : QAbstractItemView::SingleSelection);
-    ui->configListView->setEditTriggers(blocked ? QAbstractItemView::NoEditTriggers
-                                                : QAbstractItemView::DoubleClicked |
-                                                      QAbstractItemView::EditKeyPressed);
-    ui->optWidget->setEnabled(!blocked);
-}
-
 void MainWindow::afterLeavingCalibration(std::function<void()> then) {
     leaveCalibration(true);
     // Gives the keyboard time to end calibration before the next command;
@@ -461,218 +371,34 @@ void MainWindow::afterLeavingCalibration(std::function<void()> then) {
     QTimer::singleShot(100, this, [then = std::move(then)] { then(); });
 }
 
-void MainWindow::onSelectionChanged(const QItemSelection& selected, const QItemSelection&) {
-    if (mRebuilding || mListBlocked || selected.indexes().isEmpty()) return;
-    const int row = selected.indexes().first().row();
-    mSelectedRow = row;
-    KeyboardConfigUtil* m = model();
-    if (!m) return;
-    const int table = tableAt(row);
-    if (table == m->keyboardConfigIndex) return;
-    logLine(QStringLiteral("=== MainWindow onSelectionChanged item:{ %1 };configIndex:{ %2 } ===")
-                .arg(row)
-                .arg(m->keyboardConfigIndex));
-    setListBlocked(true);
-    afterLeavingCalibration([this, table] {
-        mTableOrder = UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable);
-        mTablePending = true;
-        if (UsbCommunicateUtil* e = engine()) e->switchConfigTable(kSource, true, uchar(table));
-    });
-}
-
 void MainWindow::on_addButton_clicked() {
-    if (mListBlocked) return;
-    KeyboardConfigUtil* m = model();
-    // A new table gets a number no table has yet; naming an existing one
-    // would leave the keyboard unchanged.
-    const int table = freeTableIndex();
-    if (!m || table > 255) return;
-    setListBlocked(true);
-    afterLeavingCalibration([this, table] {
-        if (UsbCommunicateUtil* e = engine()) e->addConfigTable(kSource, false, uchar(table));
-        armTableWatchdog(UsbProtocol::answerOf(UsbProtocol::AddConfigTable));
-    });
+    mTables->add();
 }
 
 void MainWindow::on_deButton_clicked() {
-    KeyboardConfigUtil* m = model();
-    if (mListBlocked || !m || m->keyboardConfigList.size() < 2) return;
-    const int table = tableAt(mSelectedRow);
-    setListBlocked(true);
-    afterLeavingCalibration([this, table] {
-        if (UsbCommunicateUtil* e = engine()) e->delConfigTable(kSource, false, uchar(table));
-        armTableWatchdog(UsbProtocol::answerOf(UsbProtocol::DelConfigTable));
-    });
+    mTables->removeSelected();
 }
 
-void MainWindow::onConfigItemChanged(const QModelIndex& topLeft, const QModelIndex&) {
-    if (mRebuilding || mListBlocked || !topLeft.isValid()) return;
-    mPendingName = topLeft.data(Qt::DisplayRole).toString();
-    // The table that was edited is renamed, whatever row it sits in.
-    const int table = tableAt(topLeft.row());
-    setListBlocked(true);
-    afterLeavingCalibration([this, table] {
-        if (UsbCommunicateUtil* e = engine())
-            e->setConfigInfo(kSource, false, uchar(table), mPendingName);
-        armTableWatchdog(UsbProtocol::answerOf(UsbProtocol::SetConfigInfo));
-    });
+void MainWindow::setListBlocked(bool blocked) {
+    mTables->setBlocked(blocked);
 }
 
-void MainWindow::armTableWatchdog(uchar order) {
-    mTableOrder = order;
-    mTablePending = true;
-    mTableWatchdog->start();
-}
-
-bool MainWindow::acceptSource(uchar source, const char* slot) const {
-    if (source == kSource) return true;
-    logLine(QStringLiteral("=== MainWindow %1 数据来源不匹配 source:{ %2 } ===")
-                .arg(QString::fromLatin1(slot))
-                .arg(source));
-    return false;
-}
-
-void MainWindow::usb_receive_switch_config_table(uchar source, int, int) {
-    if (!acceptSource(source, "usb_receive_switch_config_table")) return;
-    mTablePending = false;
-    startFullSync();
-}
-
-void MainWindow::usb_receive_add_config_table(uchar source, int, int) {
-    if (!acceptSource(source, "usb_receive_add_config_table")) return;
-    mTablePending = false;
-    mTableWatchdog->stop();
-    startFullSync();
-}
-
-void MainWindow::usb_receive_del_config_table(uchar source, int, int) {
-    if (!acceptSource(source, "usb_receive_del_config_table")) return;
-    mTablePending = false;
-    mTableWatchdog->stop();
-    startFullSync();
-}
-
-void MainWindow::usb_receive_set_config_info(uchar source, int, int) {
-    if (!acceptSource(source, "usb_receive_set_config_info")) return;
-    mTablePending = false;
-    mTableWatchdog->stop();
-    startFullSync();
-}
-
-void MainWindow::usb_receive_config_change(uchar source, uchar type, uchar item) {
-    if (!acceptSource(source, "usb_receive_config_change")) return;
-    KeyboardConfigUtil* m = model();
-    UsbCommunicateUtil* e = engine();
-    if (type != 0 || !m || !e || !e->isConnected()) return;
-    if (item == m->keyboardConfigIndex && !jobRunning()) return;
-    // A sync started now would replace the command of the job that runs, and
-    // an import would stay half written: the switch waits for the job's end.
-    const int row = rowOfTable(item);
-    if (row >= 0) mSelectedRow = row;
-    mSwitchWaiting = true;
-    logLine(QStringLiteral("=== MainWindow 键盘切换配置表 item:{ %1 };busy:{ %2 } ===")
-                .arg(item)
-                .arg(jobRunning() ? 1 : 0));
-    runDeferredSwitch();
-}
-
-bool MainWindow::jobRunning() const {
-    return mListBlocked || mJobs->isRunning();
-}
-
-void MainWindow::runDeferredSwitch() {
-    if (!mSwitchWaiting || jobRunning()) return;
-    const int shown = currentPageIndex();
-    // The device and firmware pages close the link and read everything anew.
-    if (shown == PageDevice || shown == PageFireware) {
-        mSwitchWaiting = false;
-        return;
-    }
-    UsbCommunicateUtil* e = engine();
-    if (!e || !e->isConnected() || !model()) {
-        mSwitchWaiting = false;
-        return;
-    }
-    mSwitchWaiting = false;
-    setListBlocked(true);
-    afterLeavingCalibration([this] { startFullSync(); });
-}
-
-QString MainWindow::failureText(const QString& text, int error) {
-    QString reason;
-    switch (error) {
-        case UsbProtocol::ErrorLinkClosed:
-            reason = tr("键盘连接已断开");
-            break;
-        case UsbProtocol::ErrorNoAnswer:
-            reason = tr("键盘没有应答");
-            break;
-        case UsbProtocol::ErrorSuperseded:
-            reason = tr("被另一个操作打断");
-            break;
-        case UsbProtocol::ErrorWrite:
-            reason = tr("无法写入键盘");
-            break;
-        default:
-            return text;
-    }
-    QString what = text;
-    if (what.endsWith(QChar(0xFF01)) || what.endsWith(QLatin1Char('!'))) what.chop(1);
-    return tr("%1：%2").arg(what, reason);
-}
-
-void MainWindow::usb_communicate_error(uchar source, uchar order, int error) {
-    logLine(QStringLiteral("=== MainWindow usb错误 source={%1};order={0x%2};error={%3}===")
-                .arg(source)
-                .arg(QString::number(order, 16).rightJustified(2, QLatin1Char('0')).toUpper())
-                .arg(error));
-    if (source != kSource) {
-        logLine(
-            QStringLiteral("=== MainWindow usb_communicate_error 数据来源不匹配 source:{ %1 } ===")
-                .arg(source));
-        return;
-    }
-    // Only the command this window waits for: one it gave up on (its
-    // watchdog ended it) may still end later, when a job replaces it.
-    if (!mTablePending || order != mTableOrder) return;
-    mTablePending = false;
-    mTableWatchdog->stop();
-    KeyboardConfigUtil* m = model();
-    if (order == UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable)) {
-        // Stays on the table the keyboard uses.
-        if (error == UsbProtocol::ErrorLinkClosed || error == UsbProtocol::ErrorNoAnswer)
-            toast(failureText(tr("切换配置表失败"), error));
-    } else if (order == UsbProtocol::answerOf(UsbProtocol::SetConfigInfo)) {
-        toast(failureText(tr("设置配置表信息失败！"), error));
-    } else if (order == UsbProtocol::answerOf(UsbProtocol::AddConfigTable)) {
-        toast(failureText(tr("增加配置表失败！"), error));
-    } else if (order == UsbProtocol::answerOf(UsbProtocol::DelConfigTable)) {
-        toast(failureText(tr("删除配置表失败！"), error));
-    }
-    setListBlocked(false);
-    // The list shows what the keyboard holds again (an edited name included).
-    rebuildConfigList();
-    if (m) selectRow(rowOfTable(m->keyboardConfigIndex));
-    runDeferredSwitch();
+void MainWindow::rebuildConfigList() {
+    mTables->rebuild();
 }
 
 // ------------------------------------------------------------ sync, export, import
 
-void MainWindow::startFullSync() {
-    setListBlocked(true);
-    mJobs->startSync();
-}
-
 void MainWindow::onSyncEnded(bool ok, int error) {
     setListBlocked(false);
     if (!ok) {
-        toast(failureText(tr("读取配置失败"), error));
+        toast(JobRunner::failureText(tr("读取配置失败"), error));
         rebuildConfigList();
     } else {
         if (BasePage* light = page(PageLight)) light->update();
         refreshAfterSync();
     }
-    runDeferredSwitch();
+    mTables->runDeferredSwitch();
 }
 
 void MainWindow::refreshAfterSync() {
@@ -694,8 +420,8 @@ void MainWindow::on_exportButton_clicked() {
 
 void MainWindow::onExportEnded(bool ok, int error) {
     setListBlocked(false);
-    toast(ok ? tr("写入配置成功") : failureText(tr("写入配置失败"), error));
-    runDeferredSwitch();
+    toast(ok ? tr("写入配置成功") : JobRunner::failureText(tr("写入配置失败"), error));
+    mTables->runDeferredSwitch();
 }
 
 void MainWindow::on_importButton_clicked() {
@@ -714,13 +440,13 @@ void MainWindow::onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMi
         else if (error == ImportConfigUtil::ErrorHighKeySlots)
             toast(tr("导入配置失败：此文件的高级键多于本键盘能保存的数量"));
         else
-            toast(failureText(tr("导入配置失败"), error));
+            toast(JobRunner::failureText(tr("导入配置失败"), error));
         rebuildConfigList();
     } else {
         toast(tr("导入配置成功"));
         refreshAfterSync();
     }
-    runDeferredSwitch();
+    mTables->runDeferredSwitch();
 }
 
 void MainWindow::toast(const QString& text) {

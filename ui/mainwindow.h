@@ -22,7 +22,7 @@ class HidWatcher;
 class QLocalServer;
 class QMenu;
 
-class QStandardItemModel;
+class ConfigTablePanel;
 class QTimer;
 
 namespace Ui {
@@ -32,6 +32,7 @@ class MainWindow;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The requester code of the window's own commands (the table list's).
     static constexpr uchar kSource = 2;
     // A sync, export or import that hears nothing for this long has failed.
     static constexpr int kJobSilenceMs = JobRunner::kSilenceMs;
@@ -88,7 +89,6 @@ public slots:
     void on_minButton_clicked();
     void on_maxButton_clicked();
     void on_exitButton_clicked();
-    void onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void on_deviceButton_clicked();
     void on_settingButton_clicked();
     void on_addButton_clicked();
@@ -100,12 +100,6 @@ public slots:
     void onNewConnection();
     void deviceConnected(QString deviceInfo);
     void deviceDisconnected(QString deviceInfo);
-    void usb_communicate_error(uchar source, uchar order, int error);
-    void usb_receive_switch_config_table(uchar source, int current, int total);
-    void usb_receive_add_config_table(uchar source, int current, int total);
-    void usb_receive_del_config_table(uchar source, int current, int total);
-    void usb_receive_set_config_info(uchar source, int current, int total);
-    void usb_receive_config_change(uchar source, uchar type, uchar item);
     void protocol_device_disconnected();
     void on_main_ble_radio_clicked();
     void on_main_usb_radio_clicked();
@@ -137,31 +131,15 @@ private:
     void applyLeftColumn(int index);
     void rebuildConfigList();
     void setListBlocked(bool blocked);
-    void selectRow(int row);
-    int rowOfTable(int tableIndex) const;
-    int tableAt(int row) const;
-    int freeTableIndex() const;
-    void onConfigItemChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     // Leaves calibration (telling the keyboard) and runs `then` 100 ms later.
     void afterLeavingCalibration(std::function<void()> then);
     void leaveCalibration(bool tellKeyboard);
     void refreshDevicePage(bool autoOpen);
-    void startFullSync();
     void refreshAfterSync();
     void onSyncEnded(bool ok, int error);
     void onExportEnded(bool ok, int error);
     void onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMismatch& mismatch);
-    void armTableWatchdog(uchar order);
     void toast(const QString& text);
-    // `text`, followed by why a job or command failed when the engine's
-    // error code says more than that it failed.
-    static QString failureText(const QString& text, int error);
-    bool acceptSource(uchar source, const char* slot) const;
-    // A sync, import, export or table command is running.
-    bool jobRunning() const;
-    // Runs the sync a keyboard-side table switch asked for once nothing else
-    // runs and the keyboard is shown.
-    void runDeferredSwitch();
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::vector<BasePage*> mPages;
@@ -169,23 +147,13 @@ private:
     QSystemTrayIcon* mTrayIcon = nullptr;
     QMenu* mTrayMenu = nullptr;
     QLocalServer* mLocalServer = nullptr;
-    QStandardItemModel* mConfigModel = nullptr;
 
     int mShownIndex = PageDevice;
     int mPreviousPageIndex = PageNone;
-    int mSelectedRow = 0;
     bool mUsbPresent = false;
-    bool mRebuilding = false;
-    bool mListBlocked = false;
-    QString mPendingName;
 
     JobRunner* mJobs = nullptr;
-    QTimer* mTableWatchdog = nullptr;
-    uchar mTableOrder = 0;
-    // A table command of this window waits for its answer (mTableOrder).
-    bool mTablePending = false;
-    // The keyboard switched its table while a job ran: a sync follows it.
-    bool mSwitchWaiting = false;
+    ConfigTablePanel* mTables = nullptr;
 
     // Dragging the frameless window by its title bar.
     bool mDragging = false;

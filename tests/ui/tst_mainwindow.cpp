@@ -173,7 +173,7 @@ private slots:
         const int writes = sim().writeCount();
         QTest::ignoreMessage(
             QtInfoMsg,
-            "=== MainWindow usb_receive_add_config_table 数据来源不匹配 source:{ 4 } ===");
+            "=== ConfigTablePanel usb_receive_add_config_table 数据来源不匹配 source:{ 4 } ===");
         emit UsbCommunicateUtil::instance()->usb_receive_add_config_table(4, 1, 1);
         QVERIFY(waitForEngineIdle());
         QCOMPARE(sim().writeCount(), writes);

@@ -31,6 +31,25 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
     </context>
     <context>
+        <name>ConfigTablePanel</name>
+        <message>
+            <source>切换配置表失败</source>
+            <translation>Failed to switch profile</translation>
+        </message>
+        <message>
+            <source>设置配置表信息失败！</source>
+            <translation>Failed to set configuration profile data!</translation>
+        </message>
+        <message>
+            <source>增加配置表失败！</source>
+            <translation>Failed to add profile table!</translation>
+        </message>
+        <message>
+            <source>删除配置表失败！</source>
+            <translation>Failed to delete profile table!</translation>
+        </message>
+    </context>
+    <context>
         <name>DeviceManageForm</name>
         <message>
             <source>打开设备</source>
@@ -140,6 +159,26 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>导入配置中......</source>
             <translation>Importing profile......</translation>
+        </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>the keyboard was disconnected</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>the keyboard did not respond</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>interrupted by another operation</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>could not write to the keyboard</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
         </message>
     </context>
     <context>

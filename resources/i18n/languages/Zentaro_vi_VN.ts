@@ -31,6 +31,25 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
     </context>
     <context>
+        <name>ConfigTablePanel</name>
+        <message>
+            <source>切换配置表失败</source>
+            <translation>Chuyển cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>设置配置表信息失败！</source>
+            <translation>Thiết lập thông tin cấu hình thất bại!</translation>
+        </message>
+        <message>
+            <source>增加配置表失败！</source>
+            <translation>Thêm cấu hình thất bại!</translation>
+        </message>
+        <message>
+            <source>删除配置表失败！</source>
+            <translation>Xóa cấu hình thất bại!</translation>
+        </message>
+    </context>
+    <context>
         <name>DeviceManageForm</name>
         <message>
             <source>打开设备</source>
@@ -140,6 +159,26 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>导入配置中......</source>
             <translation>Đang nhập cấu hình......</translation>
+        </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>bàn phím đã bị ngắt kết nối</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>bàn phím không phản hồi</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>bị một thao tác khác cắt ngang</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>không thể ghi vào bàn phím</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
         </message>
     </context>
     <context>

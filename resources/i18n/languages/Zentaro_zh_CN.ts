@@ -31,6 +31,25 @@
         </message>
     </context>
     <context>
+        <name>ConfigTablePanel</name>
+        <message>
+            <source>切换配置表失败</source>
+            <translation>切换配置表失败</translation>
+        </message>
+        <message>
+            <source>设置配置表信息失败！</source>
+            <translation>设置配置表信息失败！</translation>
+        </message>
+        <message>
+            <source>增加配置表失败！</source>
+            <translation>增加配置表失败！</translation>
+        </message>
+        <message>
+            <source>删除配置表失败！</source>
+            <translation>删除配置表失败！</translation>
+        </message>
+    </context>
+    <context>
         <name>DeviceManageForm</name>
         <message>
             <source>打开设备</source>
@@ -140,6 +159,26 @@
         <message>
             <source>导入配置中......</source>
             <translation>导入配置中......</translation>
+        </message>
+        <message>
+            <source>键盘连接已断开</source>
+            <translation>键盘连接已断开</translation>
+        </message>
+        <message>
+            <source>键盘没有应答</source>
+            <translation>键盘没有应答</translation>
+        </message>
+        <message>
+            <source>被另一个操作打断</source>
+            <translation>被另一个操作打断</translation>
+        </message>
+        <message>
+            <source>无法写入键盘</source>
+            <translation>无法写入键盘</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1：%2</translation>
         </message>
     </context>
     <context>

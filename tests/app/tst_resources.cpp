@@ -16,31 +16,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "app/customtooltip.h"
+#include "ui/pages/align/qadjustkeylabel.h"
+
 namespace {
-
-// Stand-ins with the class names and properties the style sheets address;
-// local to this file so that they never meet the real widgets.
-class CustomToolTip : public QWidget {
-    Q_OBJECT
-    Q_PROPERTY(int rightOffset MEMBER rightOffset)
-    Q_PROPERTY(int bottomOffset MEMBER bottomOffset)
-public:
-    int rightOffset = 99;
-    int bottomOffset = 99;
-    QLabel* label = new QLabel(this);
-};
-
-class QAdjustKeyLabel : public QLabel {
-    Q_OBJECT
-    Q_PROPERTY(QColor passColor MEMBER passColor)
-    Q_PROPERTY(QColor failColor MEMBER failColor)
-    Q_PROPERTY(QColor adjustColor MEMBER adjustColor)
-    Q_PROPERTY(QColor backColor MEMBER backColor)
-    Q_PROPERTY(int borderRadius MEMBER borderRadius)
-public:
-    QColor passColor, failColor, adjustColor, backColor;
-    int borderRadius = 0;
-};
 
 QString binDir() {
     return qEnvironmentVariable("ZENTARO_BIN_DIR");
@@ -238,19 +217,21 @@ private slots:
         }
 
         qApp->setStyleSheet(sheet);
+        // The real widgets: a property the sheet sets but the class does not
+        // declare would stay at its default here.
         CustomToolTip tip;
         tip.ensurePolished();
-        QCOMPARE(tip.bottomOffset, -10);
+        QCOMPARE(tip.bottomOffset(), -10);
         QCOMPARE(tip.minimumSize(), QSize(240, 30));
         QCOMPARE(tip.maximumSize(), QSize(240, 30));
 
-        QAdjustKeyLabel key;
+        QAdjustKeyLabel key(0, 400);
         key.ensurePolished();
-        QCOMPARE(key.passColor, QColor(59, 167, 118));
-        QCOMPARE(key.failColor, failColor);
-        QCOMPARE(key.adjustColor, QColor(204, 153, 102));
-        QCOMPARE(key.borderRadius, 8);
-        QVERIFY(key.backColor.isValid());
+        QCOMPARE(key.passColor(), QColor(59, 167, 118));
+        QCOMPARE(key.failColor(), failColor);
+        QCOMPARE(key.adjustColor(), QColor(204, 153, 102));
+        QCOMPARE(key.borderRadius(), 8);
+        QVERIFY(key.backColor().isValid());
         qApp->setStyleSheet(QString());
     }
 

@@ -31,6 +31,10 @@ private slots:
     void noKeySelectedShowsAPromptAndSendsNothing();
     void globalParameters();
     void hiddenRowsByProductFlag();
+    void wheelAndArrowKeysSendAndShowTheValue();
+    void editsMadeWhileOneIsOnItsWayAllArrive();
+    void failedChangeShowsTheKeyboardAgainAndTheNextOneWorks();
+    void unplugMidEditThenReplugLeavesThePageWorking();
 
 private:
     // Starts the window with the keyboard's triggers prepared, on this page.
@@ -207,6 +211,113 @@ void TestPerformanceSetForm::hiddenRowsByProductFlag() {
     QVERIFY(!widget(QStringLiteral("rateWidget"))->isVisible());
     QVERIFY(!widget(QStringLiteral("shakeWidget"))->isVisible());
     QVERIFY(widget(QStringLiteral("deadDownSlider"))->isVisible());
+}
+
+void TestPerformanceSetForm::wheelAndArrowKeysSendAndShowTheValue() {
+    start([](SimKeyboardState& s) {
+        s.activeProfile()->triggers[20] = {120, true, false, 20, 40};
+    });
+    clickKey(20);
+    auto* trigger = qobject_cast<QCustomSlider*>(widget(QStringLiteral("triggerSlider")));
+    trigger->setFocus();
+    QTest::keyClick(trigger, Qt::Key_Right);
+    QCOMPARE(qobject_cast<QLabel*>(widget(QStringLiteral("triggerValueLabel")))->text(),
+             QStringLiteral("1.21mm"));
+    auto* press = qobject_cast<QCustomSlider*>(widget(QStringLiteral("quickSlider")));
+    press->setFocus();
+    QTest::keyClick(press, Qt::Key_Left);
+    QCOMPARE(qobject_cast<QLabel*>(widget(QStringLiteral("quickValueLabel")))->text(),
+             QStringLiteral("0.19mm"));
+    auto* dead = qobject_cast<QCustomSlider*>(widget(QStringLiteral("deadDownSlider")));
+    const QPoint centre = dead->rect().center();
+    QWheelEvent wheel(centre, dead->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(dead, &wheel);
+    const int deadDown = dead->value();
+    QVERIFY(deadDown > 0);
+    QCOMPARE(qobject_cast<QLabel*>(widget(QStringLiteral("deadDownValueLabel")))->text(),
+             PerformanceSetForm::distanceText(deadDown));
+
+    QVERIFY(waitForEngineIdle());
+    QCOMPARE(int(profile().triggers[20].trigger), 121);
+    QCOMPARE(int(profile().triggers[20].quickTrigger), 19);
+    QCOMPARE(int(quint8(profile().wholeParam[2])), deadDown);
+    const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    QCOMPARE(int(model->triggerConfig(20)->trigger), 121);
+    QCOMPARE(int(model->triggerConfig(20)->quickTrigger), 19);
+    QCOMPARE(int(model->keyboardWholeParam->deadDown), deadDown);
+}
+
+void TestPerformanceSetForm::editsMadeWhileOneIsOnItsWayAllArrive() {
+    start([this](SimKeyboardState& s) {
+        for (quint8 key : someKeys()) s.activeProfile()->triggers[key] = {120, true, false, 20, 40};
+    });
+    clickKey(someKeys()[0]);
+    sim().setLatencyMs(150);
+    // Two rapid-trigger fields, and two global parameters, each pair
+    // changed before the keyboard answered the first.
+    click(QStringLiteral("continueCheckBox"));
+    click(QStringLiteral("resetAddBtn"));
+    click(QStringLiteral("resetAddBtn"));
+    click(QStringLiteral("rate2Btn"));
+    click(QStringLiteral("shakeHighBtn"));
+    QVERIFY(form()->isBusy());
+    QVERIFY(waitForEngineIdle());
+    QVERIFY(!form()->isBusy());
+
+    const SimTrigger& held = profile().triggers[someKeys()[0]];
+    QVERIFY(held.quick);
+    QCOMPARE(int(held.resetTrigger), 42);
+    const TriggerSettingPtr t = KeyboardConfigUtil::instance()->triggerConfig(someKeys()[0]);
+    QVERIFY(t->quick);
+    QCOMPARE(int(t->resetTrigger), 42);
+    QCOMPARE(int(profile().wholeParam[6]), 2);
+    QCOMPARE(int(profile().wholeParam[7]), 2);
+    const WholeParam& model = *KeyboardConfigUtil::instance()->keyboardWholeParam;
+    QCOMPARE(int(model.pollingRate), 2);
+    QCOMPARE(int(model.shakeLevel), 2);
+    QVERIFY(qobject_cast<QAbstractButton*>(widget(QStringLiteral("rate2Btn")))->isChecked());
+}
+
+void TestPerformanceSetForm::failedChangeShowsTheKeyboardAgainAndTheNextOneWorks() {
+    start([](SimKeyboardState& s) {
+        s.activeProfile()->triggers[20] = {120, true, false, 20, 40};
+    });
+    clickKey(20);
+    sim().dropNextAnswers(3);  // a keyboard that stays silent for one request
+    click(QStringLiteral("triggerAddBtn"));
+    click(QStringLiteral("rate4Btn"));
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBusy(), 6000);
+    QVERIFY(toastShown(QStringLiteral("修改没有保存到键盘，页面已恢复为键盘上的设置")));
+    QCOMPARE(qobject_cast<QCustomSlider*>(widget(QStringLiteral("triggerSlider")))->value(), 120);
+    QCOMPARE(int(KeyboardConfigUtil::instance()->triggerConfig(20)->trigger), 120);
+    // The change waiting behind the failed one went nowhere.
+    QVERIFY(sent(UsbProtocol::SetWholeParam).isEmpty());
+    QVERIFY(qobject_cast<QAbstractButton*>(widget(QStringLiteral("rate8Btn")))->isChecked());
+
+    click(QStringLiteral("triggerDecBtn"));
+    QVERIFY(waitForEngineIdle());
+    QCOMPARE(int(profile().triggers[20].trigger), 119);
+    QCOMPARE(int(KeyboardConfigUtil::instance()->triggerConfig(20)->trigger), 119);
+}
+
+void TestPerformanceSetForm::unplugMidEditThenReplugLeavesThePageWorking() {
+    start();
+    sim().setLatencyMs(300);
+    click(QStringLiteral("rate2Btn"));
+    sim().unplug();
+    QVERIFY(waitForPage(PageDevice));
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBusy(), 5000);
+    QCOMPARE(int(KeyboardConfigUtil::instance()->keyboardWholeParam->pollingRate), 0);
+
+    sim().setLatencyMs(0);
+    sim().plug();
+    QVERIFY(session().reachKeyPage());
+    showPage(PagePerformance);
+    click(QStringLiteral("rate4Btn"));
+    QVERIFY(waitForEngineIdle());
+    QCOMPARE(int(profile().wholeParam[6]), 1);
+    QCOMPARE(int(KeyboardConfigUtil::instance()->keyboardWholeParam->pollingRate), 1);
 }
 
 QTEST_MAIN(TestPerformanceSetForm)

@@ -8,6 +8,7 @@
 #include "app/systemconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/navigationbar.h"
@@ -51,6 +52,7 @@ PerformanceSetForm::PerformanceSetForm(QWidget* parent)
     for (QWidget* area :
          {ui->triggerArea, ui->quickCheckArea, ui->quickArea, ui->resetArea, ui->continueArea})
         area->installEventFilter(this);
+    mRequests = new RequestQueue(engine(), source(), this);
     connectControls();
     setPerKeyEnabled(false);
     logLine(QStringLiteral("性能设置页面初始化"));
@@ -100,6 +102,20 @@ void PerformanceSetForm::connectControls() {
             &PerformanceSetForm::deadDownSliderClicked);
     connect(ui->deadUpSlider, &QCustomSlider::customSliderClicked, this,
             &PerformanceSetForm::deadUpSliderClicked);
+    // The wheel and the arrow keys move a slider too: such a step counts as a
+    // release at the position it reaches.
+    auto stepped = [this](QCustomSlider* slider, void (PerformanceSetForm::*slot)(int, int)) {
+        connect(slider, &QAbstractSlider::actionTriggered, this, [this, slider, slot] {
+            if (slider->isSliderDown()) return;  // a drag acts on release
+            // The position is already moved; the value follows after this signal.
+            (this->*slot)(QCustomSlider::Release, slider->sliderPosition());
+        });
+    };
+    stepped(ui->triggerSlider, &PerformanceSetForm::triggerSliderClicked);
+    stepped(ui->quickSlider, &PerformanceSetForm::quickSliderClicked);
+    stepped(ui->resetSlider, &PerformanceSetForm::resetSliderClicked);
+    stepped(ui->deadDownSlider, &PerformanceSetForm::deadDownSliderClicked);
+    stepped(ui->deadUpSlider, &PerformanceSetForm::deadUpSliderClicked);
 
     if (UsbCommunicateUtil* e = engine()) {
         connect(e, &UsbCommunicateUtil::usb_communicate_error, this,
@@ -310,11 +326,25 @@ void PerformanceSetForm::on_quickDisplayBtn_clicked() {
 
 void PerformanceSetForm::sendTrigger(int value) {
     const QByteArray keys = selectedKeys();
-    UsbCommunicateUtil* e = engine();
-    if (keys.isEmpty() || !e) return;
+    if (keys.isEmpty()) return;
     TriggerSetting setting;
     setting.trigger = quint16(value);
-    e->setTriggerConfig(source(), true, setting, keys);
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetTriggerConfig),
+        [from, setting, keys] {
+            UsbCommunicateUtil* e = engine();
+            if (e) e->setTriggerConfig(from, true, setting, keys);
+            return e != nullptr;
+        },
+        [this](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            UsbCommunicateUtil* e = engine();
+            KeyboardConfigUtil* m = model();
+            if (e && m) e->commitSetTriggerConfig(m);
+            restoreAfterConfirmation();
+        },
+        QStringLiteral("trigger/") + QString::fromLatin1(keys.toHex()));
 }
 
 void PerformanceSetForm::triggerSliderClicked(int type, int value) {
@@ -338,26 +368,44 @@ void PerformanceSetForm::on_triggerAddBtn_clicked() {
 
 // ------------------------------------------------------------ rapid trigger
 
-void PerformanceSetForm::sendQuick(const std::function<void(QuickTriggerEntry&)>& change) {
+void PerformanceSetForm::sendQuick(const QString& field,
+                                   const std::function<void(QuickTriggerEntry&)>& change) {
     const QByteArray keys = selectedKeys();
-    UsbCommunicateUtil* e = engine();
-    const KeyboardConfigUtil* m = model();
-    if (keys.isEmpty() || !e || !m) return;
-    QuickTriggerList list;
-    for (char c : keys) {
-        const TriggerSettingPtr t = m->triggerConfig(quint8(c));
-        auto entry = QuickTriggerPtr::create();
-        entry->keyItem = quint8(c);
-        if (t) {
-            entry->model = t->model;
-            entry->quick = t->quick;
-            entry->quickTrigger = t->quickTrigger;
-            entry->resetTrigger = t->resetTrigger;
-        }
-        change(*entry);
-        list.append(entry);
-    }
-    e->setQuickTriggerConfig(source(), true, list);
+    if (keys.isEmpty()) return;
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetQuickTriggerConfig),
+        [from, keys, change] {
+            // Built when it goes out, from what the keyboard confirmed by
+            // then: a change sent just before this one is kept.
+            UsbCommunicateUtil* e = engine();
+            const KeyboardConfigUtil* m = model();
+            if (!e || !m) return false;
+            QuickTriggerList list;
+            for (char c : keys) {
+                const TriggerSettingPtr t = m->triggerConfig(quint8(c));
+                auto entry = QuickTriggerPtr::create();
+                entry->keyItem = quint8(c);
+                if (t) {
+                    entry->model = t->model;
+                    entry->quick = t->quick;
+                    entry->quickTrigger = t->quickTrigger;
+                    entry->resetTrigger = t->resetTrigger;
+                }
+                change(*entry);
+                list.append(entry);
+            }
+            e->setQuickTriggerConfig(from, true, list);
+            return true;
+        },
+        [this](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            UsbCommunicateUtil* e = engine();
+            KeyboardConfigUtil* m = model();
+            if (e && m) e->commitSetQuickTriggerConfig(m);
+            restoreAfterConfirmation();
+        },
+        QStringLiteral("quick/%1/").arg(field) + QString::fromLatin1(keys.toHex()));
 }
 
 void PerformanceSetForm::on_quickCheckBox_clicked(bool checked) {
@@ -367,11 +415,11 @@ void PerformanceSetForm::on_quickCheckBox_clicked(bool checked) {
         ui->quickValueLabel->setText(distanceText(ui->quickSlider->value()));
         ui->resetValueLabel->setText(distanceText(ui->resetSlider->value()));
     }
-    sendQuick([checked](QuickTriggerEntry& q) { q.model = checked; });
+    sendQuick(QStringLiteral("model"), [checked](QuickTriggerEntry& q) { q.model = checked; });
 }
 
 void PerformanceSetForm::on_continueCheckBox_clicked(bool checked) {
-    sendQuick([checked](QuickTriggerEntry& q) { q.quick = checked; });
+    sendQuick(QStringLiteral("quick"), [checked](QuickTriggerEntry& q) { q.quick = checked; });
 }
 
 void PerformanceSetForm::stepSlider(QCustomSlider* slider, int delta) {
@@ -381,13 +429,15 @@ void PerformanceSetForm::stepSlider(QCustomSlider* slider, int delta) {
 void PerformanceSetForm::quickSliderClicked(int type, int value) {
     ui->quickValueLabel->setText(distanceText(value));
     if (type != QCustomSlider::Release) return;
-    sendQuick([value](QuickTriggerEntry& q) { q.quickTrigger = quint16(value); });
+    sendQuick(QStringLiteral("press"),
+              [value](QuickTriggerEntry& q) { q.quickTrigger = quint16(value); });
 }
 
 void PerformanceSetForm::resetSliderClicked(int type, int value) {
     ui->resetValueLabel->setText(distanceText(value));
     if (type != QCustomSlider::Release) return;
-    sendQuick([value](QuickTriggerEntry& q) { q.resetTrigger = quint16(value); });
+    sendQuick(QStringLiteral("release"),
+              [value](QuickTriggerEntry& q) { q.resetTrigger = quint16(value); });
 }
 
 void PerformanceSetForm::on_quickDecBtn_clicked() {
@@ -414,7 +464,28 @@ void PerformanceSetForm::on_resetAddBtn_clicked() {
 
 void PerformanceSetForm::sendWholeParam() {
     showWholeParam();
-    if (UsbCommunicateUtil* e = engine()) e->setWholeParam(source(), true, mParam);
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetWholeParam),
+        [this, from] {
+            // The page's parameters as they are when the request goes out:
+            // every change made while an earlier one was on its way.
+            UsbCommunicateUtil* e = engine();
+            if (e) e->setWholeParam(from, true, mParam);
+            return e != nullptr;
+        },
+        [this](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            UsbCommunicateUtil* e = engine();
+            KeyboardConfigUtil* m = model();
+            if (!e || !m || !m->keyboardWholeParam) return;
+            e->commitWholeParam(m);
+            // Changes still waiting stay on the page until they are answered.
+            if (mRequests->pending() > 0) return;
+            mParam = *m->keyboardWholeParam;
+            showWholeParam();
+        },
+        QStringLiteral("param"));
 }
 
 void PerformanceSetForm::setRate(qint8 rate) {
@@ -483,6 +554,10 @@ void PerformanceSetForm::deadUpSliderClicked(int type, int value) {
     sendWholeParam();
 }
 
+bool PerformanceSetForm::isBusy() const {
+    return mRequests->busy();
+}
+
 // ------------------------------------------------------------ confirmations
 
 void PerformanceSetForm::restoreAfterConfirmation() {
@@ -493,38 +568,42 @@ void PerformanceSetForm::restoreAfterConfirmation() {
     applyDisplaySwitches();
 }
 
+// The model takes a change when its request ends answered (see the
+// callbacks above); these slots keep the log of whose answer came.
 void PerformanceSetForm::usb_receive_set_trigger_config(uchar source, int current, int total) {
+    Q_UNUSED(current);
+    Q_UNUSED(total);
     if (!acceptSource(source, "usb_receive_set_trigger_config")) return;
-    if (current < total) return;
-    UsbCommunicateUtil* e = engine();
-    KeyboardConfigUtil* m = model();
-    if (e && m) e->commitSetTriggerConfig(m);
-    restoreAfterConfirmation();
+    mRequests->progress();
 }
 
 void PerformanceSetForm::usb_receive_set_quick_trigger_config(uchar source, int current,
                                                               int total) {
+    Q_UNUSED(current);
+    Q_UNUSED(total);
     if (!acceptSource(source, "usb_receive_set_quick_trigger_config")) return;
-    if (current < total) return;
-    UsbCommunicateUtil* e = engine();
-    KeyboardConfigUtil* m = model();
-    if (e && m) e->commitSetQuickTriggerConfig(m);
-    restoreAfterConfirmation();
+    mRequests->progress();
 }
 
 void PerformanceSetForm::usb_receive_set_whole_param(uchar source, int current, int total) {
-    if (!acceptSource(source, "usb_receive_set_whole_param")) return;
-    if (current < total) return;
-    UsbCommunicateUtil* e = engine();
-    KeyboardConfigUtil* m = model();
-    if (!e || !m || !m->keyboardWholeParam) return;
-    e->commitWholeParam(m);
-    mParam = *m->keyboardWholeParam;
-    showWholeParam();
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    acceptSource(source, "usb_receive_set_whole_param");
 }
 
 void PerformanceSetForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
-    // The model keeps what the keyboard holds; the controls keep what the
-    // user set until the page is shown again.
+}
+
+void PerformanceSetForm::requestFailed(int error) {
+    if (error == RequestQueue::ErrorCleared) return;
+    // What waited was meant on top of the change that failed.
+    mRequests->clear();
+    // Back to what the keyboard holds.
+    const KeyboardConfigUtil* m = model();
+    mParam = m && m->keyboardWholeParam ? *m->keyboardWholeParam : WholeParam();
+    showWholeParam();
+    restoreAfterConfirmation();
+    keyboard_select();
+    toast(tr("修改没有保存到键盘，页面已恢复为键盘上的设置"));
 }

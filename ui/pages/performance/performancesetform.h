@@ -22,6 +22,7 @@ class PerformanceSetForm;
 class QCustomSlider;
 class QLabel;
 class QPushButton;
+class RequestQueue;
 
 class PerformanceSetForm : public SettingPage {
     Q_OBJECT
@@ -35,6 +36,8 @@ public:
     const WholeParam& pageParam() const { return mParam; }
     bool isTriggerDisplayed() const { return mTriggerDisplay; }
     bool isQuickDisplayed() const { return mQuickDisplay; }
+    // A change is on its way to the keyboard or waits to go.
+    bool isBusy() const;
 
     // How far the actuation indicator sits below its top position, 0..25.
     static int indicatorOffset(int value, int minimum, int maximum);
@@ -88,17 +91,22 @@ private:
     void setQuickControlsEnabled(bool enabled);
     void showActuation(int value);
     void sendTrigger(int value);
-    // One record per selected key from its own setting, one field changed.
-    void sendQuick(const std::function<void(QuickTriggerEntry&)>& change);
+    // One record per selected key from its own setting, one field changed;
+    // a newer change of the same field and keys replaces one still waiting.
+    void sendQuick(const QString& field, const std::function<void(QuickTriggerEntry&)>& change);
     void stepSlider(QCustomSlider* slider, int delta);
     void setRate(qint8 rate);
     void setShake(qint8 level);
     void sendWholeParam();
     void restoreAfterConfirmation();
+    // A change did not reach the keyboard: the rest is dropped and the page
+    // shows the model again.
+    void requestFailed(int error);
     QByteArray selectedKeys() const;
 
     std::unique_ptr<Ui::PerformanceSetForm> ui;
     QPointer<QNatureKeyboardWidget> mKeyboardWidget;
+    RequestQueue* mRequests = nullptr;
     WholeParam mParam;
     bool mTriggerDisplay = true;
     bool mQuickDisplay = true;

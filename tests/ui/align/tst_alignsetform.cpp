@@ -32,6 +32,8 @@ private slots:
     void saveStopsWaitsForTheAnswerThenSaves();
     void leavingStopsOnceAndDoesNotSave();
     void failedSwitchInvertsTheState();
+    void silentKeyboardNeverStartsCalibration();
+    void unplugWhileSavingLeavesNothingSet();
 
 private:
     AlignSetForm* form() { return page<AlignSetForm>(); }
@@ -223,6 +225,40 @@ void TestAlignSetForm::failedSwitchInvertsTheState() {
     QTRY_VERIFY(!form()->isCalibrating());
     QVERIFY(toastShown(QStringLiteral("打开校准失败")));
     QVERIFY(widget(QStringLiteral("alignStartButton"))->isVisible());
+}
+
+void TestAlignSetForm::silentKeyboardNeverStartsCalibration() {
+    sim().dropNextAnswers(1000);
+    click(QStringLiteral("alignStartButton"));
+    QVERIFY(form()->isCalibrating());
+    // The state request goes unanswered: the page ends where it began.
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isCalibrating(), 10000);
+    QVERIFY(toastShown(QStringLiteral("打开校准失败")));
+    QVERIFY(widget(QStringLiteral("alignStartButton"))->isVisible());
+    QVERIFY(!widget(QStringLiteral("describeLabel"))->isVisible());
+    sim().dropNextAnswers(0);
+}
+
+void TestAlignSetForm::unplugWhileSavingLeavesNothingSet() {
+    startCalibration();
+    QVERIFY(waitForEngineIdle());
+    // The stop of the save waits for its answer when the keyboard goes.
+    sim().setLatencyMs(300);
+    click(QStringLiteral("alignSaveButton"));
+    sim().unplug();
+    QVERIFY(waitForPage(PageDevice));
+    QTRY_VERIFY(toastShown(QStringLiteral("保存校准失败")));
+    GuiSession::settle(AlignSetForm::kSaveDelayMs + 300);
+    QVERIFY(!form()->isCalibrating());
+
+    sim().setLatencyMs(0);
+    sim().clearWrittenReports();
+    sim().plug();
+    QVERIFY(waitForPage(PageKey, 20000));
+    showPage(PageAlign);
+    QVERIFY(!form()->isCalibrating());
+    QVERIFY(widget(QStringLiteral("alignStartButton"))->isVisible());
+    QVERIFY(sent(UsbProtocol::SaveCalibration).isEmpty());
 }
 
 QTEST_MAIN(TestAlignSetForm)

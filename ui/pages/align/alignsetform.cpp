@@ -58,6 +58,9 @@ AlignSetForm::AlignSetForm(QWidget* parent)
                 &AlignSetForm::usb_receive_get_calibration_state);
         connect(e, &UsbCommunicateUtil::usb_receive_save_calibration, this,
                 &AlignSetForm::usb_receive_save_calibration);
+        // Whoever else hears of the unplug, this page ends its calibration.
+        connect(e, &UsbCommunicateUtil::protocol_device_disconnected, this,
+                [this] { endCalibration(); });
     }
     applyState();
     logLine(QStringLiteral("校准设置页面初始化"));
@@ -153,7 +156,20 @@ void AlignSetForm::sendStop() {
     if (UsbCommunicateUtil* e = engine()) e->setReportCalibration(source(), true, 0);
 }
 
+void AlignSetForm::endCalibration() {
+    // A save on its way (stop sent, or the pause before the save command)
+    // goes with it, and the user hears that it did not happen.
+    const bool saving = mSavePending || mSaveTimer->isActive();
+    mSaveTimer->stop();
+    mSavePending = false;
+    if (saving) toast(tr("保存校准失败"));
+    if (!mCalibrating) return;
+    mCalibrating = false;
+    applyState();
+}
+
 void AlignSetForm::leaveCalibration(bool tellKeyboard) {
+    // A save already under way goes on: it is what the user asked for.
     if (!mCalibrating) return;
     mCalibrating = false;
     mSavePending = false;
@@ -162,11 +178,7 @@ void AlignSetForm::leaveCalibration(bool tellKeyboard) {
 }
 
 void AlignSetForm::leave() {
-    if (!mCalibrating) return;
-    mCalibrating = false;
-    mSavePending = false;
-    applyState();
-    sendStop();
+    leaveCalibration(true);
 }
 
 void AlignSetForm::on_openAdcButton_clicked() {}
@@ -249,8 +261,28 @@ void AlignSetForm::usb_receive_save_calibration(uchar source, int current, int t
 void AlignSetForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
     if (source != this->source()) return;
-    if (order == UsbProtocol::answerOf(UsbProtocol::SetReportCalibration)) {
-        mSavePending = false;
-        invertState();
+    using namespace UsbProtocol;
+    if (order == answerOf(GetCalibrationState)) {
+        // The keyboard never entered calibration mode.
+        endCalibration();
+        toast(tr("打开校准失败"));
+        return;
     }
+    if (order == answerOf(SaveCalibration)) {
+        toast(tr("保存校准失败"));
+        return;
+    }
+    if (order != answerOf(SetReportCalibration)) return;
+    // A switch cut off by the next command was written all the same (most
+    // often the start, cut off by the stop of a save): nothing to undo.
+    if (error == ErrorSuperseded) return;
+    const UsbCommunicateUtil* e = engine();
+    if (error == ErrorLinkClosed || !e || !e->isConnected()) {
+        // No keyboard to be calibrating any more.
+        endCalibration();
+        return;
+    }
+    // The keyboard did not take the switch: it stays as it was.
+    mSavePending = false;
+    invertState();
 }

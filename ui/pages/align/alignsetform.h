@@ -69,6 +69,9 @@ private:
     void applyState();
     void invertState();
     void sendStop();
+    // The keyboard is gone or never started: idle, and a save under way is
+    // dropped.
+    void endCalibration();
 
     std::unique_ptr<Ui::AlignSetForm> ui;
     bool mCalibrating = false;

@@ -33,6 +33,7 @@ private slots:
     void remapFreesTheAdvancedKeyAndPairKeysStayLocked();
     void twoKeyNumbersDrawnAsOneKeyChangeTogether();
     void pressToSelectSearchAndUndo();
+    void editsWhileOneIsOnItsWayAndAfterAFailure();
 
 private:
     KeySetForm* form() { return page<KeySetForm>(); }
@@ -45,6 +46,14 @@ private:
     void clickPickerButton(const char* name);
     int requestCount(uchar request) {
         return testsupport::requests(sim().writtenReports(), request).size();
+    }
+    static int toastsShown(const QString& text) {
+        int shown = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* toast = qobject_cast<QToastBox*>(w);
+            shown += toast && toast->isVisible() && toast->text() == text;
+        }
+        return shown;
     }
 };
 
@@ -303,6 +312,35 @@ void TestKeySetForm::pressToSelectSearchAndUndo() {
     QCOMPARE(page->undoDepth(0), 0);
     QVERIFY(!page->undo());
     QVERIFY(!page->picture()->isKeySelected());
+}
+
+void TestKeySetForm::editsWhileOneIsOnItsWayAndAfterAFailure() {
+    const quint8 a = keyOf(0x04), s = keyOf(0x16);
+    // A second key chosen and changed before the keyboard answered the first.
+    sim().setLatencyMs(200);
+    selectOnPicture(a);
+    pick(1, 0, 0x05);
+    QTest::mouseClick(form()->picture(), Qt::LeftButton, {},
+                      form()->picture()->labelOf(a)->geometry().center());  // let go of A
+    selectOnPicture(s);
+    pick(1, 0, 0x06);
+    QVERIFY(form()->isBusy());
+    COMPARE_HELD(0, a, 1, 0, 0x05);
+    COMPARE_HELD(0, s, 1, 0, 0x06);
+    sim().setLatencyMs(0);
+
+    // A keyboard that takes the change but never answers: it fails once, the
+    // model keeps the key, the key stays chosen and the next change goes
+    // through.
+    sim().dropNextAnswers(3);
+    selectOnPicture(a);
+    pick(1, 0, 0x07);
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBusy(), 6000);
+    QCOMPARE(toastsShown(QStringLiteral("修改没有保存到键盘，页面已恢复为键盘上的设置")), 1);
+    QCOMPARE(int(model()->keyConfig(0, a)->lValue), 0x05);
+    QCOMPARE(form()->picture()->selectedKeyItem(), a);
+    pick(1, 0, 0x08);
+    COMPARE_HELD(0, a, 1, 0, 0x08);
 }
 
 QTEST_MAIN(TestKeySetForm)

@@ -2,12 +2,14 @@
 
 #include <QDebug>
 #include <QKeyEvent>
+#include <memory>
 
 #include "app/systemconfigutil.h"
 #include "app/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/mainwindow.h"
 #include "ui/pageindex.h"
@@ -56,6 +58,7 @@ KeySetForm::KeySetForm(QWidget* parent)
     // Keys of the computer keyboard select keys on the picture.
     setFocusPolicy(Qt::StrongFocus);
     mTabButtons = {ui->keyboardBtn, ui->systemBtn, ui->macroBtn, ui->lightBtn, ui->extendBtn};
+    mRequests = new RequestQueue(engine(), source(), this);
 
     connect(ui->normalLayerButton, &QPushButton::clicked, this,
             &KeySetForm::on_normalLayerButton_clicked);
@@ -250,94 +253,164 @@ void KeySetForm::input_keyboard_select(uchar type, uchar hValue, uchar lValue) {
 
 void KeySetForm::input_keyboard_button(uchar type) {
     log(QStringLiteral("=== KeySetForm input_keyboard_button type:( %1 } ===").arg(type));
-    UsbCommunicateUtil* e = engine();
-    if (!e) return;
+    if (!engine()) return;
     const bool selected = mPicture && mPicture->isKeySelected();
     switch (type) {
-        case 0: {
-            if (!selected || !beginChange(mPicture->selectedKeyItem(), false)) return;
-            // Every key number of the position, two at most (one request);
-            // each comes back with its own factory binding.
-            QByteArray keys;
-            for (quint8 key : keysAtPosition(mLayer, mPending.keyItem).mid(0, 2))
-                keys.append(char(key));
-            if (keys.size() < 2) keys.append(char(0xFF));
-            e->setKeyboardDefault(source(), true, uchar(mLayer), keys);
+        case 0:
+            if (selected) restoreDefault(mPicture->selectedKeyItem());
             break;
-        }
         case 1:
             if (selected)
                 sendBinding(mPicture->selectedKeyItem(), KeyCatalogue::TypeNone, 0xFF, 0xFF, false);
             break;
         case 2:
-            // The whole layer: no key of it is meant.
-            if (!beginChange(255, false)) return;
-            if (const KeyboardConfigUtil* m = model())
-                mLayerRecords = m->highKeysOnlyInLayer(mLayer);
-            e->setKeyboardDefault(source(), true, uchar(mLayer), QByteArray(2, char(0xFF)));
+            resetLayer();  // the whole layer: no key of it is meant
             break;
         default:
             break;
     }
 }
 
-bool KeySetForm::beginChange(quint8 keyItem, bool undo) {
-    if (!engine()) return false;
-    // One change at a time: the confirmation of the one in flight must meet
-    // the key and layer it was sent for.
-    if (mPending.active) {
-        log(QStringLiteral("=== KeySetForm 上一次修改尚未确认 ==="));
-        return false;
-    }
-    mPending = Pending();
-    mPending.active = true;
-    mPending.layer = mLayer;
-    mPending.keyItem = keyItem;
-    mPending.before = bindingOf(mLayer, keyItem);
-    mPending.after = mPending.before;
-    mPending.undo = undo;
-    return true;
+bool KeySetForm::isBusy() const {
+    return mRequests->busy();
 }
 
 bool KeySetForm::sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue, bool undo) {
-    if (!beginChange(keyItem, undo)) return false;
-    mPending.after = KeyBinding{keyItem, type, hValue, lValue};
-    auto map = QSharedPointer<KeyBindingMap>::create();
-    for (quint8 key : keysAtPosition(mLayer, keyItem))
-        map->insert(key, KeyBindingPtr::create(KeyBinding{key, type, hValue, lValue}));
-    engine()->setKeyboardConfig(source(), true, uchar(mLayer), map);
+    if (!engine()) return false;
+    auto change = std::make_shared<Change>();
+    change->layer = mLayer;
+    change->keyItem = keyItem;
+    change->after = KeyBinding{keyItem, type, hValue, lValue};
+    change->undo = undo;
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetKeyboardConfig),
+        [change, from] {
+            UsbCommunicateUtil* e = engine();
+            if (!e) return false;
+            // The binding it replaces as confirmed when it goes out.
+            change->before = bindingOf(change->layer, change->keyItem);
+            auto map = QSharedPointer<KeyBindingMap>::create();
+            for (quint8 key : keysAtPosition(change->layer, change->keyItem))
+                map->insert(
+                    key, KeyBindingPtr::create(KeyBinding{
+                             key, change->after.type, change->after.hValue, change->after.lValue}));
+            e->setKeyboardConfig(from, true, uchar(change->layer), map);
+            return true;
+        },
+        [this, change](bool ok, int error) {
+            if (ok)
+                bindingConfirmed(*change);
+            else
+                requestFailed(error);
+        });
     return true;
+}
+
+void KeySetForm::restoreDefault(quint8 keyItem) {
+    auto change = std::make_shared<Change>();
+    change->layer = mLayer;
+    change->keyItem = keyItem;
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetKeyboardDefault),
+        [change, from] {
+            UsbCommunicateUtil* e = engine();
+            if (!e) return false;
+            change->before = bindingOf(change->layer, change->keyItem);
+            // Every key number of the position, two at most (one request);
+            // each comes back with its own factory binding.
+            QByteArray keys;
+            for (quint8 key : keysAtPosition(change->layer, change->keyItem).mid(0, 2))
+                keys.append(char(key));
+            if (keys.size() < 2) keys.append(char(0xFF));
+            e->setKeyboardDefault(from, true, uchar(change->layer), keys);
+            return true;
+        },
+        [this, change](bool ok, int error) {
+            if (ok)
+                defaultConfirmed(*change);
+            else
+                requestFailed(error);
+        });
+}
+
+void KeySetForm::resetLayer() {
+    auto change = std::make_shared<Change>();
+    change->layer = mLayer;
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetKeyboardDefault),
+        [this, change, from] {
+            UsbCommunicateUtil* e = engine();
+            if (!e) return false;
+            if (const KeyboardConfigUtil* m = model())
+                mLayerRecords = m->highKeysOnlyInLayer(change->layer);
+            e->setKeyboardDefault(from, true, uchar(change->layer), QByteArray(2, char(0xFF)));
+            return true;
+        },
+        [this, change](bool ok, int error) {
+            if (ok) {
+                defaultConfirmed(*change);
+                return;
+            }
+            mLayerRecords.clear();
+            requestFailed(error);
+        });
+}
+
+void KeySetForm::rebuildKeepingOtherSelection(quint8 changedKey) {
+    // A key chosen meanwhile stays chosen; the key just changed does not.
+    const quint8 kept = mPicture && mPicture->isKeySelected() ? mPicture->selectedKeyItem() : 255;
+    rebuildPicture();
+    if (kept != 255 && kept != changedKey && mPicture) mPicture->selectKey(kept);
+}
+
+void KeySetForm::requestFailed(int error) {
+    if (error == RequestQueue::ErrorCleared) return;
+    // What waited was meant on top of the change that failed. The model and
+    // the picture stay as the keyboard confirmed them; the selection stays so
+    // that the user can try again.
+    mRequests->clear();
+    updateUndoButton();
+    toast(tr("修改没有保存到键盘，页面已恢复为键盘上的设置"));
 }
 
 void KeySetForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
-    if (!acceptSource(source, "usb_communicate_error")) return;
-    // Nothing changes: the selection stays so that the user can try again.
-    mPending = Pending();
-    if (mLayerReset) {
-        // The layer itself was reset: records not freed stay until the next
-        // reset, and the keyboard is read again as after any layer reset.
-        finishLayerReset();
-        return;
-    }
-    mLayerRecords.clear();
+    acceptSource(source, "usb_communicate_error");
 }
 
+// The model takes a change when its request ends answered (the callbacks
+// given to the queue); these slots keep the log of whose answer came.
 void KeySetForm::usb_receive_set_keyboard_config(uchar source, int current, int total,
                                                  uchar layer) {
+    Q_UNUSED(layer);
     if (!acceptSource(source, "usb_receive_set_keyboard_config")) return;
+    if (current < total) mRequests->progress();
+}
+
+void KeySetForm::usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer,
+                                                  bool flag) {
+    Q_UNUSED(layer);
+    if (!acceptSource(source, "usb_receive_set_keyboard_default")) return;
     if (current < total) return;
-    const Pending done = mPending;
-    mPending = Pending();
-    if (!done.active || done.keyItem == 255) {
-        rebuildPicture();
-        return;
-    }
+    // Whether the keyboard reset the whole layer: its request's end needs it.
+    if (mRequests->awaits(UsbProtocol::answerOf(UsbProtocol::SetKeyboardDefault)))
+        mWholeLayerAnswer = flag;
+}
+
+void KeySetForm::usb_receive_del_high_key(uchar source, int current, int total,
+                                          HIGH_KEY_INFO keyboardHighKey) {
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    Q_UNUSED(keyboardHighKey);
+    acceptSource(source, "usb_receive_del_high_key");
+}
+
+void KeySetForm::bindingConfirmed(const Change& done) {
     KeyboardConfigUtil* m = model();
     if (!m) return;
-    if (layer != done.layer)
-        log(QStringLiteral("=== KeySetForm usb_receive_set_keyboard_config layer:{ %1 } ===")
-                .arg(layer));
     m->setKeyConfig(done.layer, done.keyItem, done.after.type, done.after.hValue,
                     done.after.lValue);
     releaseAdvancedKey(done.before);
@@ -349,20 +422,16 @@ void KeySetForm::usb_receive_set_keyboard_config(uchar source, int current, int 
         // An advanced key cannot come back: its record is freed.
         stack.append(UndoEntry{done.keyItem, done.before, m->keyConfig(done.layer, done.keyItem)});
     }
-    rebuildPicture();
+    rebuildKeepingOtherSelection(done.keyItem);
     updateUndoButton();
 }
 
-void KeySetForm::usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer,
-                                                  bool flag) {
-    if (!acceptSource(source, "usb_receive_set_keyboard_default")) return;
-    if (current < total) return;
-    const Pending done = mPending;
-    mPending = Pending();
-    if (flag) {
+void KeySetForm::defaultConfirmed(const Change& done) {
+    const bool wholeLayer = mWholeLayerAnswer;
+    mWholeLayerAnswer = false;
+    if (wholeLayer) {
         // The layer's keys lost their advanced keys: free those records on
         // the keyboard before it is read again.
-        mLayerReset = true;
         freeNextLayerRecord();
         return;
     }
@@ -370,70 +439,80 @@ void KeySetForm::usb_receive_set_keyboard_default(uchar source, int current, int
     KeyboardConfigUtil* m = model();
     UsbCommunicateUtil* e = engine();
     if (!m || !e) return;
-    e->commitSetKeyboardDefault(m, layer);
-    if (done.active && done.keyItem != 255) {
+    e->commitSetKeyboardDefault(m, uchar(done.layer));
+    if (done.keyItem != 255) {
         releaseAdvancedKey(done.before);
         const KeyBinding now = bindingOf(done.layer, done.keyItem);
         if (!sameFunction(done.before, now) && done.before.type != KeyCatalogue::TypeAdvanced)
             mUndo[done.layer].append(
                 UndoEntry{done.keyItem, done.before, m->keyConfig(done.layer, done.keyItem)});
     }
-    rebuildPicture();
+    rebuildKeepingOtherSelection(done.keyItem);
     updateUndoButton();
 }
 
 void KeySetForm::releaseAdvancedKey(const KeyBinding& before) {
     if (before.type != KeyCatalogue::TypeAdvanced) return;
     KeyboardConfigUtil* m = model();
-    UsbCommunicateUtil* e = engine();
-    if (!m || !e) return;
+    if (!m || !engine()) return;
     const quint8 kind = m->highKeyAttribute(before.lValue);
     if (kind > 2) return;  // RS, OKS and SOCD keys are never remapped here
     for (const HighKeyPtr& slot : std::as_const(m->keyboardHighKeyList)) {
         if (slot && slot->item == before.lValue) {
             // The keyboard frees the record too; the model follows its answer.
-            // Until then no other change may start (it would cut this one off).
-            mPending = Pending();
-            mPending.active = true;
-            e->delHighKey(source(), true, *slot);
+            freeRecord(*slot, [this](bool ok, int error) {
+                if (!ok) requestFailed(error);
+            });
             return;
         }
     }
 }
 
-void KeySetForm::usb_receive_del_high_key(uchar source, int current, int total,
-                                          HIGH_KEY_INFO keyboardHighKey) {
-    if (!acceptSource(source, "usb_receive_del_high_key")) return;
-    if (current < total) return;
-    mPending = Pending();
-    if (KeyboardConfigUtil* m = model()) {
-        for (int slot = 0; slot < m->keyboardHighKeyList.size(); ++slot) {
-            const HighKeyPtr& record = m->keyboardHighKeyList.at(slot);
-            if (record && record->item == keyboardHighKey.item) {
-                m->clearHighKey(slot);
-                break;
+void KeySetForm::freeRecord(const HIGH_KEY_INFO& record,
+                            const std::function<void(bool, int)>& then) {
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::DelHighKey),
+        [record, from] {
+            UsbCommunicateUtil* e = engine();
+            if (e) e->delHighKey(from, true, record);
+            return e != nullptr;
+        },
+        [record, then](bool ok, int error) {
+            if (ok) {
+                if (KeyboardConfigUtil* m = model()) {
+                    for (int slot = 0; slot < m->keyboardHighKeyList.size(); ++slot) {
+                        const HighKeyPtr& r = m->keyboardHighKeyList.at(slot);
+                        if (r && r->item == record.item) {
+                            m->clearHighKey(slot);
+                            break;
+                        }
+                    }
+                }
             }
-        }
-    }
-    if (mLayerReset) freeNextLayerRecord();
+            then(ok, error);
+        });
 }
 
 void KeySetForm::freeNextLayerRecord() {
-    UsbCommunicateUtil* e = engine();
-    if (mLayerRecords.isEmpty() || !e) {
+    if (mLayerRecords.isEmpty() || !engine()) {
         finishLayerReset();
         return;
     }
-    // No other change may start while the keyboard frees the records.
-    mPending = Pending();
-    mPending.active = true;
-    e->delHighKey(source(), true, mLayerRecords.takeFirst());
+    freeRecord(mLayerRecords.takeFirst(), [this](bool ok, int error) {
+        if (ok) {
+            freeNextLayerRecord();
+            return;
+        }
+        // The layer itself was reset: records not freed stay until the next
+        // reset, and the keyboard is read again as after any layer reset.
+        if (error != RequestQueue::ErrorCleared) mRequests->clear();
+        finishLayerReset();
+    });
 }
 
 void KeySetForm::finishLayerReset() {
-    mLayerReset = false;
     mLayerRecords.clear();
-    mPending = Pending();
     toast(tr("重置键盘数据成功！"));
     clearUndo();
     emit navigateRequested(PageDevice);
@@ -466,7 +545,7 @@ void KeySetForm::forgetStaleUndo() {
 bool KeySetForm::undo() {
     mLastPressedKey = 0;  // Ctrl of Ctrl+Z selects nothing
     forgetStaleUndo();
-    if (mUndo[mLayer].isEmpty() || mPending.active) return false;
+    if (mUndo[mLayer].isEmpty() || mRequests->busy()) return false;
     const UndoEntry entry = mUndo[mLayer].last();
     return sendBinding(entry.keyItem, entry.before.type, entry.before.hValue, entry.before.lValue,
                        true);

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "model/keyboardtypes.h"
@@ -20,6 +21,7 @@ class KeySetForm;
 class QInputKeyboardWidget;
 class QKeyKeyboardWidget;
 class QPushButton;
+class RequestQueue;
 
 class KeySetForm : public SettingPage {
     Q_OBJECT
@@ -38,6 +40,8 @@ public:
     int undoDepth(int layer) const;
     // Forgets every change Ctrl+Z could send back (another keyboard or table).
     void clearUndo();
+    // A change is on its way to the keyboard or waits to go.
+    bool isBusy() const;
 
 public slots:
     void refreshLanguageUi() override;
@@ -66,12 +70,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // A change sent and not yet confirmed.
-    struct Pending {
-        bool active = false;
+    // A change of one key (keyItem 255: the whole layer) for the keyboard.
+    struct Change {
         int layer = 0;
         quint8 keyItem = 255;
-        KeyBinding before;  // the key's binding when the change was sent
+        KeyBinding before;  // the key's binding when the change went out
         KeyBinding after;   // the binding sent (unused for a restored default)
         bool undo = false;  // sent by undo: not recorded again
     };
@@ -90,12 +93,20 @@ private:
     void onSearchChanged(const QString& text);
     void onSearchEntered();
     bool sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue, bool undo);
-    bool beginChange(quint8 keyItem, bool undo);
+    void restoreDefault(quint8 keyItem);
+    void resetLayer();
+    // The keyboard confirmed a change: the model and the picture follow.
+    void bindingConfirmed(const Change& done);
+    void defaultConfirmed(const Change& done);
+    void requestFailed(int error);
+    void rebuildKeepingOtherSelection(quint8 changedKey);
     // The key the factory layer-0 map gives a computer key, 255 when none.
     quint8 keyOfComputerKey(const QKeyEvent* event) const;
     bool handleComputerKey(QKeyEvent* event);
     // Frees the advanced key a confirmed change took off a key (TGL, MT, DKS).
     void releaseAdvancedKey(const KeyBinding& before);
+    // Deletes the record on the keyboard, then in the model.
+    void freeRecord(const HIGH_KEY_INFO& record, const std::function<void(bool, int)>& then);
     // After a confirmed layer reset: frees the next of those records on the
     // keyboard, or ends the reset when none is left.
     void freeNextLayerRecord();
@@ -108,11 +119,11 @@ private:
     QList<QPushButton*> mTabButtons;
     int mLayer = 0;
     int mTab = 0;
-    Pending mPending;
-    // Records to free once the keyboard confirmed the layer reset, and
-    // whether that confirmation came (the deletes then belong to the reset).
+    RequestQueue* mRequests = nullptr;
+    // Records to free once the keyboard confirmed the layer reset.
     QList<HIGH_KEY_INFO> mLayerRecords;
-    bool mLayerReset = false;
+    // The answer of the SetKeyboardDefault in flight said the whole layer.
+    bool mWholeLayerAnswer = false;
     std::array<QList<UndoEntry>, 2> mUndo;
     bool mWindowConnected = false;
     int mLastPressedKey = 0;

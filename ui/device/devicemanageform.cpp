@@ -69,12 +69,7 @@ DeviceManageForm::DeviceManageForm(QWidget* parent)
     mSyncWatchdog->setInterval(kSyncSilenceMs);
     connect(mSyncWatchdog, &QTimer::timeout, this, &DeviceManageForm::onSyncSilent);
 
-    connect(mDownloader.get(), &FileDownloadUtil::download_progress, this,
-            &DeviceManageForm::onDownloadProgress);
-    connect(mDownloader.get(), &FileDownloadUtil::download_finished, this,
-            &DeviceManageForm::onDownloadFinished);
-    connect(mDownloader.get(), &FileDownloadUtil::download_error, this,
-            &DeviceManageForm::onUpdateError);
+    connectDownloader();
     if (BluetoothManager* bluetooth = BluetoothManager::instance())
         connect(bluetooth, &BluetoothManager::ble_discovery_finished, this,
                 &DeviceManageForm::ble_discovery_finished);
@@ -97,6 +92,27 @@ DeviceManageForm::~DeviceManageForm() {
     discardDialog();
     mDownloader->disconnect(this);
     logLine(QStringLiteral("设备管理页面销毁"));
+}
+
+void DeviceManageForm::connectDownloader() {
+    connect(mDownloader.get(), &FileDownloadUtil::download_progress, this,
+            &DeviceManageForm::onDownloadProgress);
+    connect(mDownloader.get(), &FileDownloadUtil::download_finished, this,
+            &DeviceManageForm::onDownloadFinished);
+    connect(mDownloader.get(), &FileDownloadUtil::download_error, this,
+            &DeviceManageForm::onUpdateError);
+}
+
+void DeviceManageForm::cancelDownload() {
+    qInfo().noquote() << QStringLiteral("=== DeviceManageForm 取消下载 ===");
+    discardDialog();
+    mPackageFolder.clear();
+    // The downloader goes with its transfer: it aborts the reply, drops the
+    // unfinished file and reports nothing, so nothing is unpacked and the
+    // page stays where it is. The next download gets a fresh one.
+    mDownloader->disconnect(this);
+    mDownloader = std::make_shared<FileDownloadUtil>();
+    connectDownloader();
 }
 
 void DeviceManageForm::setFirmwareMode(bool on) {
@@ -306,7 +322,7 @@ void DeviceManageForm::downloadPackage() {
     mPackageFolder = dataFolderName();
     const QString name = m->keyboardProduct->productData.toLower();
     openProgressDialog(tr("键盘数据同步中"), true);
-    connect(mDialog, &QProgressDialog::canceled, this, &DeviceManageForm::discardDialog);
+    connect(mDialog, &QProgressDialog::canceled, this, &DeviceManageForm::cancelDownload);
     mDownloader->download(
         FileDownloadUtil::Package, UpdateServer::url(UpdateServer::packagePath(name)),
         DownloadFolder::filePath(QFileInfo(name).fileName() + QStringLiteral(".zip")));
@@ -314,7 +330,7 @@ void DeviceManageForm::downloadPackage() {
 
 void DeviceManageForm::downloadCatalogue() {
     openProgressDialog(tr("键盘数据同步中"), true);
-    connect(mDialog, &QProgressDialog::canceled, this, &DeviceManageForm::discardDialog);
+    connect(mDialog, &QProgressDialog::canceled, this, &DeviceManageForm::cancelDownload);
     mDownloader->download(FileDownloadUtil::Catalogue,
                           UpdateServer::url(UpdateServer::cataloguePath()),
                           DownloadFolder::filePath(QStringLiteral("velmora.db3")));

@@ -74,6 +74,9 @@ private:
     void downloadPackage();
     void downloadCatalogue();
     void noMatchingProduct();
+    void connectDownloader();
+    // Cancel of a catalogue or package download: stops it, leaves no file.
+    void cancelDownload();
     void openProgressDialog(const QString& label, bool showBar);
     void discardDialog();
     void showPermissionHint(bool show);

@@ -1,14 +1,17 @@
 // The device page through the real main window on the simulated keyboard:
 // the road to the key page, a second connect that downloads nothing, a
 // missing picture package fetched from the local download server, a hostile
-// package refused without a trace, a keyboard the user may not open, and a
-// keyboard that stops answering during the read.
+// package refused without a trace, a cancelled download, a keyboard the user
+// may not open, and a keyboard that stops answering during the read.
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,6 +57,7 @@ private slots:
     void unknownKeyboardFetchesTheCatalogueOnceInThreeDays();
     void deniedKeyboardNamesTheUdevRule();
     void silentKeyboardEndsTheRead();
+    void cancelledDownloadLeavesNothing();
 
 private:
     // A private application folder, download folder and server for the
@@ -225,6 +229,53 @@ void TestDeviceManageForm::silentKeyboardEndsTheRead() {
     QVERIFY(!devicePage()->progressDialog());
     QCOMPARE(mainWindow()->currentPageIndex(), int(PageDevice));
     sim().dropNextAnswers(0);
+}
+
+void TestDeviceManageForm::cancelledDownloadLeavesNothing() {
+    useOwnFolders();
+    // A server that sends half of the real package and holds the rest back
+    // until told, so Cancel comes while the download runs.
+    QFile zip(mServer->file(QStringLiteral("/normal/pim65/pim65.zip")));
+    QVERIFY(zip.open(QIODevice::ReadOnly));
+    const QByteArray package = zip.readAll();
+    QTcpServer slow;
+    QVERIFY(slow.listen(QHostAddress::LocalHost));
+    QPointer<QTcpSocket> client;
+    connect(&slow, &QTcpServer::newConnection, this, [&] {
+        client = slow.nextPendingConnection();
+        connect(client, &QTcpSocket::readyRead, client, [&, socket = client.data()] {
+            socket->readAll();
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\nContent-Length: " +
+                          QByteArray::number(package.size()) + "\r\n\r\n" +
+                          package.left(package.size() / 2));
+        });
+    });
+    UpdateServer::setBaseUrl(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(slow.serverPort())));
+
+    GuiSession::Options options;
+    options.product = kCompactProduct;
+    QVERIFY(startWindow(options, false));
+    // The download's dialog, with half the package received.
+    QTRY_VERIFY_WITH_TIMEOUT(client && devicePage()->downloader()->isBusy(), 20000);
+    GuiSession::settle(200);
+    QVERIFY(devicePage()->progressDialog());
+    QTest::mouseClick(devicePage()->progressDialog()->cancelButton(), Qt::LeftButton);
+    QVERIFY(!devicePage()->progressDialog());
+    // Whatever the server sends now reaches no one.
+    if (client) client->write(package.mid(package.size() / 2));
+    GuiSession::settle(500);
+    QCOMPARE(mainWindow()->currentPageIndex(), int(PageDevice));
+    QVERIFY(!devicePage()->downloader()->isBusy());
+    QCOMPARE(QDir(DownloadFolder::path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    QVERIFY(!QFile::exists(mAppDir->filePath(QStringLiteral("data/Pim65"))));
+
+    // The next connect downloads the package again, to its end.
+    UpdateServer::setBaseUrl(mServer->base());
+    click(QStringLiteral("deviceAddWidget"));
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(QFile::exists(mAppDir->filePath(QStringLiteral("data/Pim65/firmware.bin"))));
 }
 
 QTEST_MAIN(TestDeviceManageForm)

@@ -34,6 +34,7 @@ private slots:
     void fourProductsGiveTwoRows();
     void tileWritesTheProductsFirmware();
     void productWithoutFirmwareEndsInTheFailureToast();
+    void unplugDuringTheTransferEndsIt();
 
 private:
     FirewareManageForm* form() { return page<FirewareManageForm>(); }
@@ -138,6 +139,29 @@ void TestFirewareManageForm::productWithoutFirmwareEndsInTheFailureToast() {
     QVERIFY(!form()->progressDialog());
     QVERIFY(!form()->isTransferring());
     QVERIFY(keyboard().firmwareImage().isEmpty());
+}
+
+void TestFirewareManageForm::unplugDuringTheTransferEndsIt() {
+    enter();
+    QFirewareItemWidget* tile = tileOf(QStringLiteral("Lusk75"));
+    QVERIFY(tile);
+    sim().setLatencyMs(20);
+    QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+    QTRY_VERIFY(form()->progressDialog() && form()->progressDialog()->value() > 0);
+    sim().unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("下载固件失败")), 15000);
+    QVERIFY(!form()->isTransferring());
+    QVERIFY(!QApplication::activeModalWidget());
+
+    // The page takes the next transfer once the keyboard is back.
+    sim().setLatencyMs(0);
+    sim().plug();
+    showPage(PageFireware);
+    tile = tileOf(QStringLiteral("Lusk75"));
+    QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+    QVERIFY(form()->isTransferring());
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isTransferring(), 30000);
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0106));
 }
 
 QTEST_MAIN(TestFirewareManageForm)

@@ -1,5 +1,8 @@
 #include "cli/cliinput.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -204,5 +207,80 @@ bool CliInput::onOff(const QString& text, const QString& what, bool* value, QStr
         *why = QStringLiteral("%1 takes on or off, not \"%2\"").arg(what, text);
         return false;
     }
+    return true;
+}
+
+bool CliInput::macroEvents(const QByteArray& json, const QString& path, MacroEventList* events,
+                           QString* why) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        *why = QStringLiteral("%1 is no JSON: %2 at byte %3")
+                   .arg(path, error.errorString())
+                   .arg(error.offset);
+        return false;
+    }
+    const QJsonArray list = doc.isArray() ? doc.array() : doc.object().value("events").toArray();
+    if (!doc.isArray() && !doc.object().value("events").isArray()) {
+        *why = QStringLiteral("%1 holds no \"events\" list").arg(path);
+        return false;
+    }
+    if (list.isEmpty()) {
+        *why = QStringLiteral("%1 holds no events (\"macro clear\" empties a macro)").arg(path);
+        return false;
+    }
+    if (list.size() > MaxMacroEvents) {
+        *why = QStringLiteral("%1 holds %2 events; a macro takes at most %3")
+                   .arg(path)
+                   .arg(list.size())
+                   .arg(MaxMacroEvents);
+        return false;
+    }
+    MacroEventList parsed;
+    static const QSet<QString> known{QStringLiteral("key"), QStringLiteral("action"),
+                                     QStringLiteral("time")};
+    for (int i = 0; i < list.size(); ++i) {
+        const QString at = QStringLiteral("event %1").arg(i + 1);
+        const QJsonObject o = list.at(i).toObject();
+        if (!list.at(i).isObject()) {
+            *why = at + QStringLiteral(" is no object");
+            return false;
+        }
+        for (const QString& field : o.keys()) {
+            if (!known.contains(field)) {
+                *why =
+                    QStringLiteral("%1: unknown field \"%2\" (key, action, time)").arg(at, field);
+                return false;
+            }
+        }
+        auto e = MacroEventPtr::create();
+        QString reason;
+        if (!CliInput::binding(o.value("key").toString(), &e->type, &e->hValue, &e->lValue,
+                               &reason)) {
+            *why = at + QStringLiteral(": ") + reason;
+            return false;
+        }
+        if (e->type != KeyCatalogue::TypeKey && e->type != KeyCatalogue::TypeModifier) {
+            *why = QStringLiteral("%1: a macro plays keys and modifiers only, not \"%2\"")
+                       .arg(at, o.value("key").toString());
+            return false;
+        }
+        const QString action = o.value("action").toString();
+        if (action != QLatin1String("down") && action != QLatin1String("up")) {
+            *why = at + QStringLiteral(": action is down or up");
+            return false;
+        }
+        e->state = action == QLatin1String("down") ? 1 : 0;
+        const QJsonValue time = o.value("time");
+        const double t = time.toDouble(-1);
+        if (!time.isDouble() || t < 0 || t > 65535 || t != double(qint64(t))) {
+            *why = at + QStringLiteral(": time is a whole number of milliseconds, 0 to 65535");
+            return false;
+        }
+        e->time = quint16(t);
+        parsed.append(e);
+    }
+    // Nothing of a refused list reaches the caller.
+    events->append(parsed);
     return true;
 }

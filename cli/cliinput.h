@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "model/keyboardtypes.h"
+
 class KeyboardConfigUtil;
 
 class CliInput {
@@ -42,4 +44,12 @@ public:
                        QString* why);
     // "on" or "off".
     static bool onOff(const QString& text, const QString& what, bool* value, QString* why);
+
+    // Events a macro takes, at most.
+    static constexpr int MaxMacroEvents = 20;
+    // A macro's events as "macro get --json" writes them (a list, or an
+    // object with an "events" list), read from `json` that came from `path`:
+    // every field is checked, nothing is guessed. Appends to `events`.
+    static bool macroEvents(const QByteArray& json, const QString& path, MacroEventList* events,
+                            QString* why);
 };

@@ -17,8 +17,6 @@
 namespace {
 
 constexpr uchar kSource = 7;  // the macro page's source
-constexpr int kMaxEvents = 20;
-
 // "3" or "M3": macro 3, index 2.
 bool macroNumber(const QString& text, int* index, QString* why) {
     QString t = text.trimmed();
@@ -62,74 +60,7 @@ bool readEvents(const QString& path, MacroEventList* events, QString* why) {
         *why = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        *why = QStringLiteral("%1 is no JSON: %2 at byte %3")
-                   .arg(path, error.errorString())
-                   .arg(error.offset);
-        return false;
-    }
-    const QJsonArray list = doc.isArray() ? doc.array() : doc.object().value("events").toArray();
-    if (!doc.isArray() && !doc.object().value("events").isArray()) {
-        *why = QStringLiteral("%1 holds no \"events\" list").arg(path);
-        return false;
-    }
-    if (list.isEmpty()) {
-        *why = QStringLiteral("%1 holds no events (\"macro clear\" empties a macro)").arg(path);
-        return false;
-    }
-    if (list.size() > kMaxEvents) {
-        *why = QStringLiteral("%1 holds %2 events; a macro takes at most %3")
-                   .arg(path)
-                   .arg(list.size())
-                   .arg(kMaxEvents);
-        return false;
-    }
-    static const QSet<QString> known{QStringLiteral("key"), QStringLiteral("action"),
-                                     QStringLiteral("time")};
-    for (int i = 0; i < list.size(); ++i) {
-        const QString at = QStringLiteral("event %1").arg(i + 1);
-        const QJsonObject o = list.at(i).toObject();
-        if (!list.at(i).isObject()) {
-            *why = at + QStringLiteral(" is no object");
-            return false;
-        }
-        for (const QString& field : o.keys()) {
-            if (!known.contains(field)) {
-                *why =
-                    QStringLiteral("%1: unknown field \"%2\" (key, action, time)").arg(at, field);
-                return false;
-            }
-        }
-        auto e = MacroEventPtr::create();
-        QString reason;
-        if (!CliInput::binding(o.value("key").toString(), &e->type, &e->hValue, &e->lValue,
-                               &reason)) {
-            *why = at + QStringLiteral(": ") + reason;
-            return false;
-        }
-        if (e->type != KeyCatalogue::TypeKey && e->type != KeyCatalogue::TypeModifier) {
-            *why = QStringLiteral("%1: a macro plays keys and modifiers only, not \"%2\"")
-                       .arg(at, o.value("key").toString());
-            return false;
-        }
-        const QString action = o.value("action").toString();
-        if (action != QLatin1String("down") && action != QLatin1String("up")) {
-            *why = at + QStringLiteral(": action is down or up");
-            return false;
-        }
-        e->state = action == QLatin1String("down") ? 1 : 0;
-        const QJsonValue time = o.value("time");
-        const double t = time.toDouble(-1);
-        if (!time.isDouble() || t < 0 || t > 65535 || t != double(qint64(t))) {
-            *why = at + QStringLiteral(": time is a whole number of milliseconds, 0 to 65535");
-            return false;
-        }
-        e->time = quint16(t);
-        events->append(e);
-    }
-    return true;
+    return CliInput::macroEvents(file.readAll(), path, events, why);
 }
 
 QString eventsText(const MacroEventList& events) {

@@ -29,6 +29,10 @@ Warning: save the calibration before closing the software or leaving the calibra
             <source>打开校准失败</source>
             <translation>Failed to open calibration</translation>
         </message>
+        <message>
+            <source>保存校准失败</source>
+            <translation>Failed to save the calibration</translation>
+        </message>
     </context>
     <context>
         <name>ConfigTablePanel</name>
@@ -690,7 +694,7 @@ Download the update now?</translation>
         </message>
         <message>
             <source>这个固件不适用于当前键盘，没有发送任何数据</source>
-            <translation type="unfinished" />
+            <translation>This firmware is for another keyboard; nothing was sent</translation>
         </message>
     </context>
     <context>

@@ -29,6 +29,10 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <source>打开校准失败</source>
             <translation>Mở hiệu chỉnh thất bại</translation>
         </message>
+        <message>
+            <source>保存校准失败</source>
+            <translation>Không lưu được hiệu chuẩn</translation>
+        </message>
     </context>
     <context>
         <name>ConfigTablePanel</name>
@@ -690,7 +694,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>这个固件不适用于当前键盘，没有发送任何数据</source>
-            <translation type="unfinished" />
+            <translation>Phần mềm cơ sở này dành cho bàn phím khác; không có gì được gửi</translation>
         </message>
     </context>
     <context>

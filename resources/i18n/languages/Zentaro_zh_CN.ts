@@ -29,6 +29,10 @@
             <source>打开校准失败</source>
             <translation>打开校准失败</translation>
         </message>
+        <message>
+            <source>保存校准失败</source>
+            <translation>保存校准失败</translation>
+        </message>
     </context>
     <context>
         <name>ConfigTablePanel</name>

@@ -5,6 +5,7 @@
 
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestersource.h"
 #include "protocol/usbcommunicateutil.h"
 
 namespace {
@@ -240,12 +241,7 @@ void ImportConfigUtil::startPush() {
 }
 
 bool ImportConfigUtil::accept(const char* signal, uchar source, Step step) {
-    if (source != Source) {
-        log(QStringLiteral("=== ImportConfigUtil %1 数据来源不匹配 source:{ %2 } ===")
-                .arg(QLatin1String(signal))
-                .arg(source));
-        return false;
-    }
+    if (!RequesterSource::accept(this, Source, source, signal)) return false;
     // A repeated answer of a step already done must not run the sequence twice.
     if (m_step != step || !m_engine) return false;
     progress(5);
@@ -255,11 +251,10 @@ bool ImportConfigUtil::accept(const char* signal, uchar source, Step step) {
 void ImportConfigUtil::onCommunicateError(uchar source, uchar order, int error) {
     // Errors of other requesters (a command the import's first one replaced
     // included) are not the import's.
-    if (m_step == StepReading || m_step == StepFinished || source != Source) return;
-    log(QStringLiteral("=== ImportConfigUtil usb错误 source={%1};order={%2};error={%3}===")
-            .arg(source)
-            .arg(UsbProtocol::hex(order))
-            .arg(error));
+    RequesterSource::logError(this, source, order, error);
+    if (m_step == StepReading || m_step == StepFinished ||
+        !RequesterSource::accept(this, Source, source, "onCommunicateError"))
+        return;
     finish(false, error);
 }
 

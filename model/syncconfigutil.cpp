@@ -4,6 +4,7 @@
 
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestersource.h"
 #include "protocol/usbcommunicateutil.h"
 
 SyncConfigUtil::SyncConfigUtil(uchar type, uchar scope, int progress, const QString& fileName,
@@ -63,28 +64,17 @@ void SyncConfigUtil::disconnectEngine() {
 }
 
 bool SyncConfigUtil::accept(const char* signal, uchar source) {
-    if (source != kSource) {
-        qDebug().noquote() << QStringLiteral(
-                                  "=== SyncConfigUtil %1 数据来源不匹配 source:{ %2 } ===")
-                                  .arg(QLatin1String(signal))
-                                  .arg(source);
-        return false;
-    }
-    if (mFinished) return false;
+    if (!RequesterSource::accept(this, kSource, source, signal) || mFinished) return false;
     mProgress = qBound(0, mProgress + 5, 99);
     emit sync_config_result(true, mProgress);
     return true;
 }
 
 void SyncConfigUtil::onError(uchar source, uchar order, int error) {
-    qDebug().noquote() << QStringLiteral(
-                              "=== SyncConfigUtil usb错误 source={%1};order={%2};error={%3}===")
-                              .arg(source)
-                              .arg(UsbProtocol::hex(order))
-                              .arg(error);
+    RequesterSource::logError(this, source, order, error);
     // Another requester's command that the sync's own first command replaced
     // ends with an error too: it is not the sync's.
-    if (mFinished || source != kSource) return;
+    if (mFinished || !RequesterSource::accept(this, kSource, source, "onError")) return;
     mFinished = true;
     emit sync_config_result(false, error);
 }

@@ -8,6 +8,7 @@
 
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestersource.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/jobrunner.h"
 
@@ -26,7 +27,7 @@ void log(const QString& text) {
 }  // namespace
 
 ConfigTablePanel::ConfigTablePanel(QListView* view, QWidget* controls, QWidget* deleteButton,
-                                 JobRunner* jobs, Deferred beforeCommand, QObject* parent)
+                                   JobRunner* jobs, Deferred beforeCommand, QObject* parent)
     : QObject(parent),
       mView(view),
       mControls(controls),
@@ -203,11 +204,7 @@ void ConfigTablePanel::armTableWatchdog(uchar order) {
 }
 
 bool ConfigTablePanel::acceptSource(uchar source, const char* slot) const {
-    if (source == kSource) return true;
-    log(QStringLiteral("=== ConfigTablePanel %1 数据来源不匹配 source:{ %2 } ===")
-            .arg(QString::fromLatin1(slot))
-            .arg(source));
-    return false;
+    return RequesterSource::accept(this, kSource, source, slot);
 }
 
 void ConfigTablePanel::usb_receive_switch_config_table(uchar source, int, int) {
@@ -286,16 +283,8 @@ void ConfigTablePanel::runDeferredSwitch() {
 }
 
 void ConfigTablePanel::usb_communicate_error(uchar source, uchar order, int error) {
-    log(QStringLiteral("=== ConfigTablePanel usb错误 source={%1};order={0x%2};error={%3}===")
-            .arg(source)
-            .arg(QString::number(order, 16).rightJustified(2, QLatin1Char('0')).toUpper())
-            .arg(error));
-    if (source != kSource) {
-        log(QStringLiteral(
-                "=== ConfigTablePanel usb_communicate_error 数据来源不匹配 source:{ %1 } ===")
-                .arg(source));
-        return;
-    }
+    RequesterSource::logError(this, source, order, error);
+    if (!acceptSource(source, "usb_communicate_error")) return;
     // Only the command this window waits for: one it gave up on (its
     // watchdog ended it) may still end later, when a job replaces it.
     if (!mTablePending || order != mTableOrder) return;

@@ -191,6 +191,9 @@ void MainWindow::createPages() {
         BasePage* page = mPages[size_t(index)];
         ui->stackedWidget->insertWidget(index, page);
         connect(page, &BasePage::navigateRequested, this, &MainWindow::showPage);
+        if (auto* system = qobject_cast<SystemSetForm*>(page))
+            connect(system, &SystemSetForm::firewarePageUnlocked, this,
+                    [] { setFirewarePageUnlocked(true); });
     }
 }
 

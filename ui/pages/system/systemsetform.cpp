@@ -10,7 +10,6 @@
 #include "app/autostartentry.h"
 #include "app/restarter.h"
 #include "app/systemconfigutil.h"
-#include "ui/mainwindow.h"
 #include "ui/pageindex.h"
 #include "ui/pages/system/desktopopener.h"
 #include "ui/widgets/messagebox.h"
@@ -244,7 +243,7 @@ void SystemSetForm::closeProgress() {
 
 void SystemSetForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == kServiceKey) {
-        MainWindow::setFirewarePageUnlocked(true);
+        emit firewarePageUnlocked();
         emit navigateRequested(PageFireware);
         event->accept();
         return;

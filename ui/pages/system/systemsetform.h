@@ -53,6 +53,11 @@ public slots:
     void onDownloadFinished(QString filePath);
     void onUpdateError(QString error);
 
+signals:
+    // The service key was pressed: the firmware page's button stays shown
+    // until the program ends.
+    void firewarePageUnlocked();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -29,6 +29,7 @@ private slots:
     void leftAndRightModifiers();
     void editingAStep();
     void emptyListSavesNothingAndClearEmptiesTheKeyboard();
+    void savesMadeWhileOneIsOnItsWayAllArrive();
 
 private:
     MacroSetForm* form() { return page<MacroSetForm>(); }
@@ -244,6 +245,46 @@ void TestMacroSetForm::emptyListSavesNothingAndClearEmptiesTheKeyboard() {
     QVERIFY(form()->rows().isEmpty());
     QVERIFY(profile().macros[0].isEmpty());
     QVERIFY(KeyboardConfigUtil::instance()->keyboardMacroList[0].isEmpty());
+}
+
+void TestMacroSetForm::savesMadeWhileOneIsOnItsWayAllArrive() {
+    auto recordTap = [this](int index, int qtKey) {
+        chooseMacro(index);
+        click(QStringLiteral("startRecordBtn"));
+        tap(qtKey);
+        click(QStringLiteral("stopRecordBtn"));
+    };
+    sim().setLatencyMs(150);
+    recordTap(5, Qt::Key_A);
+    click(QStringLiteral("saveRecordBtn"));
+    recordTap(6, Qt::Key_B);
+    click(QStringLiteral("saveRecordBtn"));
+    QVERIFY(form()->isBusy());
+    QVERIFY(waitForEngineIdle());
+    QVERIFY(!form()->isBusy());
+    const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    for (int index : {5, 6}) {
+        const quint8 usage = index == 5 ? 0x04 : 0x05;
+        QCOMPARE(profile().macros[index].size(), 2);
+        QCOMPARE(int(profile().macros[index][0].lValue), int(usage));
+        QCOMPARE(model->keyboardMacroList[size_t(index)].size(), 2);
+        QCOMPARE(int(model->keyboardMacroList[size_t(index)][0]->lValue), int(usage));
+    }
+    sim().setLatencyMs(0);
+
+    // A failed save keeps the steps on the page; saving again works.
+    sim().setFailWrites(true);
+    recordTap(7, Qt::Key_C);
+    click(QStringLiteral("saveRecordBtn"));
+    QTRY_VERIFY(!form()->isBusy());
+    sim().setFailWrites(false);
+    QVERIFY(toastShown(QStringLiteral("修改没有写入键盘，请再试一次")));
+    QVERIFY(model->keyboardMacroList[7].isEmpty());
+    QCOMPARE(form()->rows().size(), 2);
+    click(QStringLiteral("saveRecordBtn"));
+    QVERIFY(waitForEngineIdle());
+    QCOMPARE(profile().macros[7].size(), 2);
+    QCOMPARE(model->keyboardMacroList[7].size(), 2);
 }
 
 QTEST_MAIN(TestMacroSetForm)

@@ -9,6 +9,7 @@
 #include "app/tooltiputil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/pageindex.h"
 #include "ui/pages/macro/qmacroitemwidget.h"
@@ -53,6 +54,7 @@ MacroSetForm::MacroSetForm(QWidget* parent)
     ui->editWidget->setSizePolicy(keep);
     ui->editWidget->hide();
     ui->macroListWidget->setSelectionMode(QAbstractItemView::SingleSelection);
+    mRequests = new RequestQueue(UsbCommunicateUtil::instance(), source(), this);
 
     if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance()) {
         connect(engine, &UsbCommunicateUtil::usb_communicate_error, this,
@@ -408,48 +410,88 @@ void MacroSetForm::on_saveRecordBtn_clicked() {
     if (mRecorder.isRecording() || mRows.isEmpty()) return;
     MacroEventList events;
     for (const MacroEvent& e : mRows) events.append(MacroEventPtr::create(e));
-    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    if (!engine) return;
-    engine->setMacroConfig(source(), true, uchar(mSelectMacroIndex), events);
+    const uchar index = uchar(mSelectMacroIndex);
+    const uchar from = source();
+    // A newer save or clear of the same macro replaces one still waiting.
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetMacroConfig),
+        [from, index, events] {
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            if (engine) engine->setMacroConfig(from, true, index, events);
+            return engine != nullptr;
+        },
+        [this, index](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            // The keyboard holds these steps now, whichever macro is shown.
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+            if (engine && model) engine->commitMacro(model, index);
+            if (index != mSelectMacroIndex) {
+                qInfo().noquote() << QStringLiteral(
+                                         "=== MacroSetForm usb_receive_set_macro_config "
+                                         "index不匹配 index={%1};mSelectMacroIndex={%2} ===")
+                                         .arg(index)
+                                         .arg(mSelectMacroIndex);
+                return;
+            }
+            toast(tr("宏数据同步成功!"));
+        },
+        QStringLiteral("macro/%1").arg(index));
 }
 
 void MacroSetForm::on_clearRecordBtn_clicked() {
     if (mRecorder.isRecording()) return;
-    if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
-        engine->delMacroConfig(source(), true, uchar(mSelectMacroIndex));
+    const uchar index = uchar(mSelectMacroIndex);
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::DelMacroConfig),
+        [from, index] {
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            if (engine) engine->delMacroConfig(from, true, index);
+            return engine != nullptr;
+        },
+        [this, index](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            // The engine emptied the model's macro with the answer. Another
+            // macro chosen meanwhile keeps its list.
+            if (index != mSelectMacroIndex) return;
+            setKeyEditArmed(false);
+            mRows.clear();
+            ui->macroListWidget->clear();
+            setListSelectable(true);
+            hideEditor();
+        },
+        QStringLiteral("macro/%1").arg(index));
 }
 
+bool MacroSetForm::isBusy() const {
+    return mRequests->busy();
+}
+
+void MacroSetForm::requestFailed(int error) {
+    if (error == RequestQueue::ErrorCleared) return;
+    // The steps on the page stay as the user left them, to be saved again;
+    // what waited behind the failed change is dropped with it.
+    mRequests->clear();
+    toast(tr("修改没有写入键盘，请再试一次"));
+}
+
+// The model takes a change when its request ends answered (see the callbacks
+// above); these slots keep the log of whose answer came.
 void MacroSetForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
     acceptSource(source, "usb_communicate_error");
 }
 
 void MacroSetForm::usb_receive_set_macro_config(uchar source, int current, int total, uchar index) {
+    Q_UNUSED(index);
     if (!acceptSource(source, "usb_receive_set_macro_config")) return;
-    if (current < total) return;
-    // The keyboard holds these steps now, whichever macro is shown meanwhile.
-    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-    if (engine && model) engine->commitMacro(model, index);
-    if (index != mSelectMacroIndex) {
-        qInfo().noquote() << QStringLiteral(
-                                 "=== MacroSetForm usb_receive_set_macro_config index不匹配 "
-                                 "index={%1};mSelectMacroIndex={%2} ===")
-                                 .arg(index)
-                                 .arg(mSelectMacroIndex);
-        return;
-    }
-    toast(tr("宏数据同步成功!"));
+    if (current < total) mRequests->progress();
 }
 
 void MacroSetForm::usb_receive_del_macro_config(uchar source, int current, int total, uchar index) {
-    if (!acceptSource(source, "usb_receive_del_macro_config")) return;
-    if (current < total) return;
-    // Another macro chosen meanwhile keeps its list; the model is emptied already.
-    if (index != mSelectMacroIndex) return;
-    setKeyEditArmed(false);
-    mRows.clear();
-    ui->macroListWidget->clear();
-    setListSelectable(true);
-    hideEditor();
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    Q_UNUSED(index);
+    acceptSource(source, "usb_receive_del_macro_config");
 }

@@ -17,6 +17,7 @@ class MacroSetForm;
 class QListWidgetItem;
 class QPushButton;
 class QMacroItemWidget;
+class RequestQueue;
 
 class MacroSetForm : public SettingPage {
     Q_OBJECT
@@ -34,6 +35,8 @@ public:
     const QList<MacroEvent>& rows() const { return mRows; }
     QMacroItemWidget* rowWidget(int row) const;
     MacroRecorder& recorder() { return mRecorder; }
+    // A save or clear is on its way to the keyboard or waits to go.
+    bool isBusy() const;
 
 public slots:
     void refreshLanguageUi() override;
@@ -79,6 +82,8 @@ private:
     void setKeyEditArmed(bool armed);
     void setState(quint8 state);
     QList<QPushButton*> macroButtons() const;
+    // A save or clear did not reach the keyboard.
+    void requestFailed(int error);
 
     std::unique_ptr<Ui::MacroSetForm> ui;
     int mSelectMacroIndex = 0;
@@ -87,4 +92,5 @@ private:
     int mEditRow = -1;
     bool mKeyEditArmed = false;
     bool mSettingTime = false;
+    RequestQueue* mRequests = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "app/systemconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
 #include "sim/simkeyboard.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
@@ -39,6 +40,7 @@ private slots:
     void changesThatSendNothing();
     void failedChangeLeavesModelAndControls();
     void changesMadeWhileOneIsOnItsWayAllArrive();
+    void changeCutOffByAnotherRequesterLeavesThePageReady();
     void effectNamesFollowTheLanguage();
     void effectButtonsFitTheirCard();
 
@@ -312,6 +314,26 @@ void TestLightSetForm::changesMadeWhileOneIsOnItsWayAllArrive() {
     const SimEffect& s = profile().effects[kFullEffect];
     QCOMPARE(QList<int>({s.speed, s.light, s.r, s.g, s.b}), QList<int>({70, 30, 0, 0, 255}));
     QCOMPARE(qobject_cast<QCustomSlider*>(widget(QStringLiteral("speedSlider")))->value(), 70);
+}
+
+void TestLightSetForm::changeCutOffByAnotherRequesterLeavesThePageReady() {
+    chooseEffect(kFullEffect);
+    const int speed = model()->effectLight(kFullEffect)->speed;
+    sim().setLatencyMs(200);
+    releaseSlider(QStringLiteral("speedSlider"), 80, false);
+    releaseSlider(QStringLiteral("lightSlider"), 20, false);
+    QVERIFY(form()->isBusy());
+    UsbCommunicateUtil::instance()->getWholeParam(UsbProtocol::SourceOther, true);
+    QTRY_VERIFY(!form()->isBusy());
+    QVERIFY(toastShown(QStringLiteral("修改没有保存到键盘，页面已恢复为键盘上的设置")));
+    QCOMPARE(qobject_cast<QCustomSlider*>(widget(QStringLiteral("speedSlider")))->value(), speed);
+    QCOMPARE(int(model()->effectLight(kFullEffect)->speed), speed);
+    QCOMPARE(sent(UsbProtocol::SetEffectLight).size(), 1);  // the waiting one went nowhere
+
+    sim().setLatencyMs(0);
+    releaseSlider(QStringLiteral("speedSlider"), 80);
+    QCOMPARE(int(profile().effects[kFullEffect].speed), 80);
+    QCOMPARE(int(model()->effectLight(kFullEffect)->speed), 80);
 }
 
 void TestLightSetForm::effectNamesFollowTheLanguage() {

@@ -8,12 +8,12 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QToolButton>
-#include <algorithm>
 
 #include "app/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/navigationbar.h"
@@ -44,9 +44,6 @@ constexpr quint8 kFlagFullColor = 0x08;
 
 constexpr int kEffectColumns = 4;
 constexpr int kEffectRowsShown = 4;
-// The engine answers or gives up within three tries of one second; a change
-// still unanswered after this was dropped by another requester's command.
-constexpr int kAnswerWatchdogMs = 5000;
 
 const QColor kPurple(217, 26, 217);
 const QColor kPink(245, 49, 157);
@@ -85,10 +82,7 @@ LightSetForm::LightSetForm(QWidget* parent)
         {ui->blueColorBtn, kBlue},           {ui->hblueColorBtn, kViolet}};
     for (const auto& preset : presets) preset.first->setStyleSheet(paintedWith(preset.second));
 
-    mAnswerWatchdog = new QTimer(this);
-    mAnswerWatchdog->setSingleShot(true);
-    mAnswerWatchdog->setInterval(kAnswerWatchdogMs);
-    connect(mAnswerWatchdog, &QTimer::timeout, this, &LightSetForm::lostAnswer);
+    mRequests = new RequestQueue(engine(), source(), this);
 
     connectControls();
     refreshLanguageUi();
@@ -596,189 +590,176 @@ void LightSetForm::applyChange(Field field, int value, const QColor& color) {
 
 void LightSetForm::enqueue(const Change& change) {
     // A newer value of the same parameter replaces one not yet sent.
-    auto same = [&change](const Change& waiting) {
-        if (waiting.kind != change.kind) return false;
-        switch (change.kind) {
-            case Kind::Select:
-            case Kind::Names:
-                return true;
-            case Kind::EffectLight:
-                return waiting.effect == change.effect && waiting.field == change.field;
-            case Kind::CustomLight:
-                return waiting.keys == change.keys;
-        }
-        return false;
-    };
-    mWaiting.erase(std::remove_if(mWaiting.begin(), mWaiting.end(), same), mWaiting.end());
-    mWaiting.append(change);
-    sendNext();
-}
-
-void LightSetForm::sendNext() {
-    UsbCommunicateUtil* e = engine();
-    while (!mInFlight && !mWaiting.isEmpty()) {
-        if (!e) {
-            mWaiting.clear();
-            return;
-        }
-        const Change next = mWaiting.takeFirst();
-        EffectLightEntry entry;
-        if (next.kind == Kind::EffectLight) {
-            // The model's entry with only the changed field replaced.
-            const KeyboardConfigUtil* m = model();
-            const EffectLightPtr known = m ? m->effectLight(quint8(next.effect)) : nullptr;
-            if (!known) {
-                log(QStringLiteral("=== LightSetForm 未知的灯效 item={%1} ===").arg(next.effect));
-                continue;
-            }
-            entry = *known;
-            switch (next.field) {
-                case Field::Light:
-                    entry.light = quint8(next.value);
-                    break;
-                case Field::Speed:
-                    entry.speed = quint8(next.value);
-                    break;
-                case Field::FullColor:
-                    entry.fullColor = quint8(next.value);
-                    break;
-                case Field::Color:
-                    entry.colorR = quint8(next.color.red());
-                    entry.colorG = quint8(next.color.green());
-                    entry.colorB = quint8(next.color.blue());
-                    break;
-            }
-        } else if (next.kind == Kind::CustomLight) {
-            entry.light = quint8(next.light);
-            entry.colorR = quint8(next.color.red());
-            entry.colorG = quint8(next.color.green());
-            entry.colorB = quint8(next.color.blue());
-        }
-        // Marked before sending: an answer may come back at once.
-        mInFlight = true;
-        mSent = next;
-        mAnswerWatchdog->start();
-        switch (next.kind) {
-            case Kind::Select:
-                e->selectEffectLight(source(), true, uchar(next.effect));
-                break;
-            case Kind::CustomLight:
-                e->setCustomLight(source(), true, entry, next.keys);
-                break;
-            case Kind::EffectLight:
-                e->setEffectLight(source(), true, entry);
-                break;
-            case Kind::Names:
-                e->getEffectLightName(source(), true);
-                break;
-        }
+    QString key;
+    uchar order = 0;
+    switch (change.kind) {
+        case Kind::Select:
+            key = QStringLiteral("select");
+            order = UsbProtocol::answerOf(UsbProtocol::SelectEffectLight);
+            break;
+        case Kind::Names:
+            key = QStringLiteral("names");
+            order = UsbProtocol::answerOf(UsbProtocol::GetEffectLightName);
+            break;
+        case Kind::EffectLight:
+            key = QStringLiteral("effect/%1/%2").arg(change.effect).arg(int(change.field));
+            order = UsbProtocol::answerOf(UsbProtocol::SetEffectLight);
+            break;
+        case Kind::CustomLight:
+            key = QStringLiteral("custom/") + QString::fromLatin1(change.keys.toHex());
+            order = UsbProtocol::answerOf(UsbProtocol::SetCustomLight);
+            break;
     }
+    mRequests->enqueue(
+        order, [this, change] { return startChange(change); },
+        [this, change](bool ok, int error) {
+            if (ok)
+                changeConfirmed(change);
+            else
+                changeFailed(change, error);
+        },
+        key);
 }
 
-bool LightSetForm::finish(Kind kind, Change* done) {
-    if (!mInFlight || mSent.kind != kind) return false;
-    mInFlight = false;
-    mAnswerWatchdog->stop();
-    *done = mSent;
+bool LightSetForm::startChange(const Change& change) {
+    UsbCommunicateUtil* e = engine();
+    if (!e) return false;
+    EffectLightEntry entry;
+    if (change.kind == Kind::EffectLight) {
+        // The model's entry as confirmed by now, only the changed field
+        // replaced: each change builds on the one answered before it.
+        const KeyboardConfigUtil* m = model();
+        const EffectLightPtr known = m ? m->effectLight(quint8(change.effect)) : nullptr;
+        if (!known) {
+            log(QStringLiteral("=== LightSetForm 未知的灯效 item={%1} ===").arg(change.effect));
+            return false;
+        }
+        entry = *known;
+        switch (change.field) {
+            case Field::Light:
+                entry.light = quint8(change.value);
+                break;
+            case Field::Speed:
+                entry.speed = quint8(change.value);
+                break;
+            case Field::FullColor:
+                entry.fullColor = quint8(change.value);
+                break;
+            case Field::Color:
+                entry.colorR = quint8(change.color.red());
+                entry.colorG = quint8(change.color.green());
+                entry.colorB = quint8(change.color.blue());
+                break;
+        }
+    } else if (change.kind == Kind::CustomLight) {
+        entry.light = quint8(change.light);
+        entry.colorR = quint8(change.color.red());
+        entry.colorG = quint8(change.color.green());
+        entry.colorB = quint8(change.color.blue());
+    }
+    switch (change.kind) {
+        case Kind::Select:
+            e->selectEffectLight(source(), true, uchar(change.effect));
+            break;
+        case Kind::CustomLight:
+            e->setCustomLight(source(), true, entry, change.keys);
+            break;
+        case Kind::EffectLight:
+            e->setEffectLight(source(), true, entry);
+            break;
+        case Kind::Names:
+            e->getEffectLightName(source(), true);
+            break;
+    }
     return true;
 }
 
-void LightSetForm::abandonChanges() {
-    const bool custom = mInFlight && mSent.kind == Kind::CustomLight;
-    mInFlight = false;
-    mAnswerWatchdog->stop();
-    // What waited was meant on top of the change that failed.
-    mWaiting.clear();
-    if (custom) {
-        mLight = mConfirmedLight;
-        mColor = mConfirmedColor;
+void LightSetForm::changeConfirmed(const Change& done) {
+    KeyboardConfigUtil* m = model();
+    UsbCommunicateUtil* e = engine();
+    switch (done.kind) {
+        case Kind::Select:
+            mCurrent = done.effect;
+            if (mPicture) mPicture->setLabelsEnabled(false);
+            markCurrentEffect();
+            showParameters();
+            break;
+        case Kind::CustomLight:
+            if (m && e) e->commitSetCustomLight(m);
+            mConfirmedLight = done.light;
+            mConfirmedColor = done.color;
+            // The keys the keyboard took, whatever is selected by now.
+            if (mPicture) {
+                for (char key : std::as_const(done.keys))
+                    if (auto* label = qobject_cast<QLightKeyLabel*>(mPicture->labelOf(quint8(key))))
+                        label->setColor(done.color);
+            }
+            break;
+        case Kind::EffectLight:
+            if (m && e) e->commitSetEffectLight(m);
+            markCurrentEffect();
+            // A change still waiting redraws when its own answer comes.
+            if (mRequests->pending() == 0) showParameters();
+            break;
+        case Kind::Names:
+            if (m && e) e->commitEffectName(m);
+            relabelEffectButtons();
+            break;
     }
+}
+
+void LightSetForm::changeFailed(const Change& change, int error) {
+    // Dropped together with a change that failed before it; or nothing to
+    // send for it any more (an effect the keyboard no longer reports).
+    if (error == RequestQueue::ErrorCleared || error == RequestQueue::ErrorNotSent) return;
+    // The names stay as they were; changes waiting behind them still go.
+    if (change.kind == Kind::Names) return;
+    abandonChanges();
+    toast(tr("修改没有保存到键盘，页面已恢复为键盘上的设置"));
+}
+
+void LightSetForm::abandonChanges() {
+    // What waited was meant on top of the change that failed.
+    mRequests->clear();
+    mLight = mConfirmedLight;
+    mColor = mConfirmedColor;
     markCurrentEffect();
     showParameters();
 }
 
-void LightSetForm::lostAnswer() {
-    log(QStringLiteral("=== LightSetForm 等待键盘确认超时 ==="));
-    abandonChanges();
+bool LightSetForm::isBusy() const {
+    return mRequests->busy();
 }
 
 // ------------------------------------------------------------ answers
 
+// The model takes a change when its request ends answered (changeConfirmed);
+// these slots keep the log of whose answer came and keep a long transfer
+// from looking stalled.
 void LightSetForm::usb_communicate_error(uchar source, uchar order, int error) {
     logUsbError(source, order, error);
-    if (!acceptSource(source, "usb_communicate_error")) return;
-    // The model and the current effect stay as they were.
-    abandonChanges();
 }
 
 void LightSetForm::usb_receive_select_effect_light(uchar source, int current, int total,
                                                    int index) {
-    if (!acceptSource(source, "usb_receive_select_effect_light")) return;
-    if (current < total) return;
-    Change done;
-    finish(Kind::Select, &done);
-    mCurrent = index;
-    if (mPicture) mPicture->setLabelsEnabled(false);
-    markCurrentEffect();
-    showParameters();
-    sendNext();
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    Q_UNUSED(index);
+    acceptSource(source, "usb_receive_select_effect_light");
 }
 
 void LightSetForm::usb_receive_set_custom_light(uchar source, int current, int total) {
     if (!acceptSource(source, "usb_receive_set_custom_light")) return;
-    if (current < total) {
-        if (mInFlight) mAnswerWatchdog->start();  // a long key list is still going out
-        return;
-    }
-    // Only this page sends these: the keyboard took the colour even when the
-    // answer came after the page stopped waiting for it.
-    if (KeyboardConfigUtil* m = model()) {
-        if (UsbCommunicateUtil* e = engine()) e->commitSetCustomLight(m);
-    }
-    Change done;
-    if (finish(Kind::CustomLight, &done)) {
-        mConfirmedLight = done.light;
-        mConfirmedColor = done.color;
-        // The keys the keyboard took, whatever is selected by now.
-        if (mPicture) {
-            for (char key : std::as_const(done.keys))
-                if (auto* label = qobject_cast<QLightKeyLabel*>(mPicture->labelOf(quint8(key))))
-                    label->setColor(done.color);
-        }
-    } else if (mPicture) {
-        const QByteArray selected = mPicture->selectedKeys();
-        rebuildPicture();
-        mPicture->setSelectedKeys(selected);
-    }
-    sendNext();
+    if (current < total) mRequests->progress();
 }
 
 void LightSetForm::usb_receive_set_effect_light(uchar source, int current, int total) {
-    if (!acceptSource(source, "usb_receive_set_effect_light")) return;
-    if (current < total) return;
-    if (KeyboardConfigUtil* m = model()) {
-        if (UsbCommunicateUtil* e = engine()) e->commitSetEffectLight(m);
-    }
-    Change done;
-    finish(Kind::EffectLight, &done);
-    markCurrentEffect();
-    // A change still waiting redraws when its own answer comes.
-    if (mWaiting.isEmpty()) showParameters();
-    sendNext();
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    acceptSource(source, "usb_receive_set_effect_light");
 }
 
 void LightSetForm::usb_receive_set_effect_light_language(uchar source, int current, int total) {
     if (!acceptSource(source, "usb_receive_set_effect_light_language")) return;
-    if (current < total) {
-        if (mInFlight) mAnswerWatchdog->start();
-        return;
-    }
-    // Only this page asks for names: take them even after giving up waiting.
-    Change done;
-    finish(Kind::Names, &done);
-    if (KeyboardConfigUtil* m = model()) {
-        if (UsbCommunicateUtil* e = engine()) e->commitEffectName(m);
-    }
-    relabelEffectButtons();
-    sendNext();
+    if (current < total) mRequests->progress();
 }

@@ -22,8 +22,8 @@ namespace Ui {
 class LightSetForm;
 }
 class QLineEdit;
-class QTimer;
 class QToolButton;
+class RequestQueue;
 
 class LightSetForm : public SettingPage {
     Q_OBJECT
@@ -45,6 +45,8 @@ public:
     bool pageFullColor() const { return mFullColor; }
     QColor pageColor() const { return mColor; }
     QLightKeyboardWidget* keyboardWidget() const { return mPicture; }
+    // A change is on its way to the keyboard or waits to go.
+    bool isBusy() const;
     // The button of an effect (EffectCustom for the custom one), or null.
     QToolButton* effectButton(int item) const { return mEffectButtons.value(item); }
     // The selected keys and every key that shares a position with one of them.
@@ -79,7 +81,7 @@ public slots:
 private:
     enum class Field { Light, Speed, FullColor, Color };
     enum class Kind { Select, CustomLight, EffectLight, Names };
-    // One command of this page, sent when the one before it was answered.
+    // One command of this page, sent when the one before it ended.
     struct Change {
         Kind kind = Kind::Select;
         int effect = EffectNone;  // Select and EffectLight
@@ -117,11 +119,11 @@ private:
     void applyChange(Field field, int value, const QColor& color = QColor());
     bool isKnownEffect(int item) const;
     void enqueue(const Change& change);
-    void sendNext();
-    // The change in flight was answered (or failed); false when none was.
-    bool finish(Kind kind, Change* done);
+    // False when there is nothing to send for it.
+    bool startChange(const Change& change);
+    void changeConfirmed(const Change& done);
+    void changeFailed(const Change& change, int error);
     void abandonChanges();
-    void lostAnswer();
 
     std::unique_ptr<Ui::LightSetForm> ui;
     QPointer<QLightKeyboardWidget> mPicture;
@@ -129,7 +131,7 @@ private:
     QByteArray mPictureInputs;  // pictureFingerprint() of the built picture
     QList<int> mEffectItems;    // effectItems() of the built buttons
     QList<QLineEdit*> mChannelEdits;
-    QTimer* mAnswerWatchdog = nullptr;
+    RequestQueue* mRequests = nullptr;
 
     int mCurrent = EffectNone;
     int mLight = DefaultLight;
@@ -140,8 +142,5 @@ private:
     int mConfirmedLight = DefaultLight;
     QColor mConfirmedColor = QColor(255, 255, 255);
 
-    bool mInFlight = false;
-    Change mSent;
-    QList<Change> mWaiting;
     bool mShowing = false;  // controls are being loaded, not changed by the user
 };

@@ -43,6 +43,7 @@ private slots:
     void addTileWithoutSelectedKey();
     void lastFreeSlotAndFullTable();
     void pairTabsEnableOnlyAdvancedOrFactoryKeys();
+    void silentKeyboardLeavesThePageReadyForTheNextChange();
 
 private:
     HighKeyForm* form() { return page<HighKeyForm>(); }
@@ -577,6 +578,25 @@ void TestHighKeyForm::pairTabsEnableOnlyAdvancedOrFactoryKeys() {
     QVERIFY(enabled(advanced));
     form()->on_dksBtn_clicked();
     QVERIFY(enabled(remapped));
+}
+
+void TestHighKeyForm::silentKeyboardLeavesThePageReadyForTheNextChange() {
+    const quint8 key = keyOf(0x0A);  // G
+    const int before = model()->highKeyCount();
+    sim().dropNextAnswers(3);
+    addTglOn(key);
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBusy(), 6000);
+    QVERIFY(toastShown(QStringLiteral("修改没有保存到键盘，页面已恢复为键盘上的设置")));
+    QCOMPARE(model()->highKeyCount(), before);
+    QCOMPARE(int(model()->keyConfig(0, key)->type), int(KeyCatalogue::TypeKey));
+
+    // The same change again goes through: record and key, keyboard and model.
+    addTglOn(key);
+    QCOMPARE(model()->highKeyCount(), before + 1);
+    const quint8 slot = model()->keyConfig(0, key)->lValue;
+    QCOMPARE(int(model()->keyConfig(0, key)->type), int(KeyCatalogue::TypeAdvanced));
+    QCOMPARE(quint8(slotBytes(slot)[0]), slot);
+    sameAsKeyboard({key});
 }
 
 QTEST_MAIN(TestHighKeyForm)

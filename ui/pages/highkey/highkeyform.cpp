@@ -6,6 +6,7 @@
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
+#include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/pageindex.h"
 #include "ui/pages/highkey/qdksadddialog.h"
@@ -57,6 +58,7 @@ HighKeyForm::HighKeyForm(QWidget* parent)
     connect(ui->oksBtn, &QPushButton::clicked, this, &HighKeyForm::on_oksBtn_clicked);
     connect(ui->socdBtn, &QPushButton::clicked, this, &HighKeyForm::on_socdBtn_clicked);
     ui->highKeyGridLayout->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    mRequests = new RequestQueue(UsbCommunicateUtil::instance(), source(), this);
 
     if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance()) {
         connect(engine, &UsbCommunicateUtil::usb_communicate_error, this,
@@ -234,14 +236,14 @@ void HighKeyForm::keyboard_select(uchar mItem) {
 void HighKeyForm::grid_Layout_Clicked(int type, uchar item) {
     qInfo().noquote()
         << QStringLiteral("grid_Layout_Clicked type:{ %1 }; item:{ %2 }").arg(type).arg(item);
-    if (mFollowUp) return;  // the keyboard is still binding or restoring keys
+    // Slots and keys follow each confirmation: one change at a time.
+    if (mRequests->busy()) return;
     if (type == 1) {
         const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
         if (!model) return;
         for (const HighKeyPtr& slot : model->keyboardHighKeyList) {
             if (slot && slot->item == item) {
-                if (UsbCommunicateUtil* engine = UsbCommunicateUtil::instance())
-                    engine->delHighKey(source(), true, *slot);
+                deleteRecord(*slot);
                 return;
             }
         }
@@ -255,7 +257,7 @@ void HighKeyForm::grid_Layout_Clicked(int type, uchar item) {
 }
 
 void HighKeyForm::openDialog(quint8 item) {
-    if (mDialog || mFollowUp) return;  // one dialog at a time, none mid-change
+    if (mDialog || mRequests->busy()) return;  // one dialog at a time, none mid-change
     const quint8 key = selectedKey();
     QHighKeyDialog* d = nullptr;
     switch (mKind) {
@@ -291,12 +293,11 @@ void HighKeyForm::dialogFinished() {
     mDialog = nullptr;
     if (!d) return;
     d->deleteLater();
-    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    if (!engine) return;
+    if (!UsbCommunicateUtil::instance()) return;
     HIGH_KEY_INFO record = d->record();
     switch (d->action()) {
         case QHighKeyDialog::ActionDelete:
-            engine->delHighKey(source(), true, record);
+            deleteRecord(record);
             break;
         case QHighKeyDialog::ActionNew:
             if (!isPairKind(record.attribute)) {
@@ -307,123 +308,190 @@ void HighKeyForm::dialogFinished() {
                 }
                 record.data[0] = key;
             }
-            engine->addHighKey(source(), true, record);
+            addRecord(record, nullptr);
             break;
-        case QHighKeyDialog::ActionEdit:
-            mEditing = false;
-            if (const KeyboardConfigUtil* model = KeyboardConfigUtil::instance()) {
+        case QHighKeyDialog::ActionEdit: {
+            const KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+            HighKeyPtr before;
+            if (model) {
                 for (const HighKeyPtr& slot : model->keyboardHighKeyList) {
                     if (slot && slot->item == record.item) {
-                        mEditedFrom = *slot;
-                        mEditing = true;
+                        before = HighKeyPtr::create(*slot);
                         break;
                     }
                 }
             }
-            engine->addHighKey(source(), true, record);
+            addRecord(record, before);
             break;
+        }
         default:
             break;
     }
 }
 
-// ------------------------------------------------------------ answers
-
-void HighKeyForm::usb_communicate_error(uchar source, uchar order, int error) {
-    logUsbError(source, order, error);
-    if (!acceptSource(source, "usb_communicate_error")) return;
-    // The model keeps what the keyboard confirmed so far.
-    mEditing = false;
-    mFollowUp = false;
-    mBindKeys.clear();
-    mRestoreKeys.clear();
+bool HighKeyForm::isBusy() const {
+    return mRequests->busy();
 }
 
-void HighKeyForm::restoreNextKeys() {
-    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    if (mRestoreKeys.isEmpty() || !engine) {
-        mRestoreKeys.clear();
-        mFollowUp = false;
-        return;
-    }
+// ------------------------------------------------------------ requests
+
+void HighKeyForm::addRecord(const HIGH_KEY_INFO& record, const HighKeyPtr& editedFrom) {
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::AddHighKey),
+        [from, record] {
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            if (engine) engine->addHighKey(from, true, record);
+            return engine != nullptr;
+        },
+        [this, record, editedFrom](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+            const HIGH_KEY_INFO& r = record;
+            const bool inTable = model && r.item < model->keyboardHighKeyList.size();
+            if (inTable) model->keyboardHighKeyList[r.item] = HighKeyPtr::create(r);
+            // The record's keys, with every key number of their positions,
+            // are bound to it on the keyboard, and in the model once the
+            // keyboard confirmed it.
+            const QList<quint8> bound = positionKeysOf(r);
+            // A pair that moved its second key: the keys it left are
+            // ordinary keys again; the keyboard restores them afterwards and
+            // the model takes what it answers.
+            QList<quint8> restore;
+            if (editedFrom && editedFrom->item == r.item) {
+                for (quint8 key : positionKeysOf(*editedFrom))
+                    if (!bound.contains(key)) restore.append(key);
+            }
+            if (!bound.isEmpty() && inTable)
+                bindKeys(r.item, bound, restore);
+            else
+                restoreKeys(restore);
+            refreshAll();
+        });
+}
+
+void HighKeyForm::bindKeys(quint8 item, const QList<quint8>& keys, const QList<quint8>& restore) {
+    auto map = QSharedPointer<KeyBindingMap>::create();
+    for (quint8 key : keys)
+        map->insert(key,
+                    KeyBindingPtr::create(KeyBinding{key, KeyCatalogue::TypeAdvanced, 0, item}));
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetKeyboardConfig),
+        [from, map] {
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            if (engine) engine->setKeyboardConfig(from, true, 0, map);
+            return engine != nullptr;
+        },
+        [this, item, keys, restore](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            if (KeyboardConfigUtil* model = KeyboardConfigUtil::instance())
+                for (quint8 key : keys)
+                    model->setKeyConfig(0, key, KeyCatalogue::TypeAdvanced, 0, item);
+            restoreKeys(restore);
+            refreshAll();
+        });
+}
+
+void HighKeyForm::deleteRecord(const HIGH_KEY_INFO& record) {
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::DelHighKey),
+        [from, record] {
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            if (engine) engine->delHighKey(from, true, record);
+            return engine != nullptr;
+        },
+        [this, record](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+            const HIGH_KEY_INFO& r = record;
+            if (model) {
+                for (int slot = 0; slot < model->keyboardHighKeyList.size(); ++slot) {
+                    const HighKeyPtr& k = model->keyboardHighKeyList[slot];
+                    if (k && k->item == r.item) {
+                        model->clearHighKey(slot);
+                        break;
+                    }
+                }
+            }
+            // The keys get their factory bindings back, each key number of
+            // their positions too (the model had bound the whole position).
+            restoreKeys(r.attribute <= Socd ? positionKeysOf(r) : QList<quint8>());
+            refreshAll();
+        });
+}
+
+void HighKeyForm::restoreKeys(QList<quint8> keys) {
+    if (keys.isEmpty()) return;
     // Two keys a request; a list that starts with 0xFF would ask for the
     // whole layer, and keysOf() never yields one.
-    QByteArray keys;
-    while (keys.size() < 2 && !mRestoreKeys.isEmpty()) keys.append(char(mRestoreKeys.takeFirst()));
-    if (keys.size() < 2) keys.append(char(0xFF));
-    mFollowUp = true;
-    engine->setKeyboardDefault(BasePage::source(), true, 0, keys);
+    QByteArray pair;
+    while (pair.size() < 2 && !keys.isEmpty()) pair.append(char(keys.takeFirst()));
+    if (pair.size() < 2) pair.append(char(0xFF));
+    const uchar from = source();
+    mRequests->enqueue(
+        UsbProtocol::answerOf(UsbProtocol::SetKeyboardDefault),
+        [from, pair] {
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            if (engine) engine->setKeyboardDefault(from, true, 0, pair);
+            return engine != nullptr;
+        },
+        [this, keys](bool ok, int error) {
+            if (!ok) return requestFailed(error);
+            const bool wholeLayer = mWholeLayerAnswer;
+            mWholeLayerAnswer = false;
+            if (wholeLayer) {
+                toast(tr("重置键盘数据成功！"));
+                emit navigateRequested(PageDevice);
+            }
+            UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
+            KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+            if (engine && model) engine->commitSetKeyboardDefault(model, 0);
+            if (!wholeLayer) restoreKeys(keys);  // the whole layer came back otherwise
+            refreshAll();
+        });
+}
+
+void HighKeyForm::requestFailed(int error) {
+    if (error == RequestQueue::ErrorCleared) return;
+    // The model keeps what the keyboard confirmed so far; the rest of the
+    // change is dropped and the page shows the model again.
+    mRequests->clear();
+    refreshAll();
+    toast(tr("修改没有保存到键盘，页面已恢复为键盘上的设置"));
+}
+
+// ------------------------------------------------------------ answers
+
+// The model takes a change when its request ends answered (the callbacks
+// above); these slots keep the log of whose answer came.
+void HighKeyForm::usb_communicate_error(uchar source, uchar order, int error) {
+    logUsbError(source, order, error);
+    acceptSource(source, "usb_communicate_error");
 }
 
 void HighKeyForm::usb_receive_add_high_key(uchar source, int current, int total,
                                            HIGH_KEY_INFO keyboardHighKey) {
-    if (!acceptSource(source, "usb_receive_add_high_key")) return;
-    if (current < total) return;
-    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-    const HIGH_KEY_INFO& r = keyboardHighKey;
-    if (model && r.item < model->keyboardHighKeyList.size())
-        model->keyboardHighKeyList[r.item] = HighKeyPtr::create(r);
-    // The record's keys, with every key number of their positions, are bound
-    // to it on the keyboard, and in the model once the keyboard confirmed it.
-    const QList<quint8> bound = positionKeysOf(r);
-    // A pair that moved its second key: the keys it left are ordinary keys
-    // again; the keyboard restores them afterwards and the model takes what
-    // it answers.
-    mRestoreKeys.clear();
-    if (mEditing && mEditedFrom.item == r.item) {
-        for (quint8 key : positionKeysOf(mEditedFrom))
-            if (!bound.contains(key)) mRestoreKeys.append(key);
-    }
-    mEditing = false;
-    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    if (!bound.isEmpty() && engine && model && r.item < model->keyboardHighKeyList.size()) {
-        mBindItem = r.item;
-        mBindKeys = bound;
-        auto map = QSharedPointer<KeyBindingMap>::create();
-        for (quint8 key : bound)
-            map->insert(
-                key, KeyBindingPtr::create(KeyBinding{key, KeyCatalogue::TypeAdvanced, 0, r.item}));
-        mFollowUp = true;
-        engine->setKeyboardConfig(BasePage::source(), true, 0, map);
-    } else {
-        restoreNextKeys();
-    }
-    refreshAll();
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    Q_UNUSED(keyboardHighKey);
+    acceptSource(source, "usb_receive_add_high_key");
 }
 
 void HighKeyForm::usb_receive_set_keyboard_config(uchar source, int current, int total,
                                                   uchar layer) {
+    Q_UNUSED(layer);
     if (!acceptSource(source, "usb_receive_set_keyboard_config")) return;
-    if (current < total) return;
-    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-    if (model && layer == 0)
-        for (quint8 key : std::as_const(mBindKeys))
-            model->setKeyConfig(0, key, KeyCatalogue::TypeAdvanced, 0, mBindItem);
-    mBindKeys.clear();
-    restoreNextKeys();
-    refreshAll();
+    if (current < total) mRequests->progress();
 }
 
 void HighKeyForm::usb_receive_del_high_key(uchar source, int current, int total,
                                            HIGH_KEY_INFO keyboardHighKey) {
-    if (!acceptSource(source, "usb_receive_del_high_key")) return;
-    if (current < total) return;
-    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-    const HIGH_KEY_INFO& r = keyboardHighKey;
-    if (model) {
-        for (int slot = 0; slot < model->keyboardHighKeyList.size(); ++slot) {
-            const HighKeyPtr& k = model->keyboardHighKeyList[slot];
-            if (k && k->item == r.item) {
-                model->clearHighKey(slot);
-                break;
-            }
-        }
-    }
-    // The keys get their factory bindings back, each key number of their
-    // positions too (the model had bound the whole position).
-    mRestoreKeys = r.attribute <= Socd ? positionKeysOf(r) : QList<quint8>();
-    restoreNextKeys();
-    refreshAll();
+    Q_UNUSED(current);
+    Q_UNUSED(total);
+    Q_UNUSED(keyboardHighKey);
+    acceptSource(source, "usb_receive_del_high_key");
 }
 
 void HighKeyForm::usb_receive_set_keyboard_default(uchar source, int current, int total,
@@ -431,14 +499,7 @@ void HighKeyForm::usb_receive_set_keyboard_default(uchar source, int current, in
     Q_UNUSED(layer);
     if (!acceptSource(source, "usb_receive_set_keyboard_default")) return;
     if (current < total) return;
-    if (flag) {
-        toast(tr("重置键盘数据成功！"));
-        emit navigateRequested(PageDevice);
-    }
-    UsbCommunicateUtil* engine = UsbCommunicateUtil::instance();
-    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
-    if (engine && model) engine->commitSetKeyboardDefault(model, 0);
-    if (flag) mRestoreKeys.clear();  // the whole layer came back
-    restoreNextKeys();
-    refreshAll();
+    // Whether the keyboard reset the whole layer: its request's end needs it.
+    if (mRequests->awaits(UsbProtocol::answerOf(UsbProtocol::SetKeyboardDefault)))
+        mWholeLayerAnswer = flag;
 }

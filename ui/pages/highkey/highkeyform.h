@@ -16,6 +16,7 @@ class HighKeyForm;
 class QHighKeyboardWidget;
 class QHighKeyDialog;
 class QPushButton;
+class RequestQueue;
 
 class HighKeyForm : public SettingPage {
     Q_OBJECT
@@ -34,6 +35,8 @@ public:
     // The dialog being shown, or null.
     QHighKeyDialog* dialog() const;
     QString promptText() const;
+    // A change is on its way to the keyboard or waits to go.
+    bool isBusy() const;
 
 public slots:
     void refreshLanguageUi() override;
@@ -64,25 +67,24 @@ private:
     void openDialog(quint8 item);
     void dialogFinished();
     QList<QPushButton*> kindTabs() const;
-    // Sends the next (at most two) keys waiting for their factory bindings.
-    void restoreNextKeys();
+    // Each change goes to the keyboard first; its confirmation updates the
+    // model and sends what follows from it. editedFrom: the record as the
+    // model held it before an edit (null for a new one): the keys it no
+    // longer names get their factory bindings back.
+    void addRecord(const HIGH_KEY_INFO& record, const HighKeyPtr& editedFrom);
+    void bindKeys(quint8 item, const QList<quint8>& keys, const QList<quint8>& restore);
+    void deleteRecord(const HIGH_KEY_INFO& record);
+    // Gives the keys their factory bindings back, two per request.
+    void restoreKeys(QList<quint8> keys);
+    void requestFailed(int error);
 
     std::unique_ptr<Ui::HighKeyForm> ui;
     int mKind = 2;
     quint8 mLastKey = 255;
     QPointer<QHighKeyboardWidget> mPicture;
     QPointer<QHighKeyDialog> mDialog;
-    // An edited record as the model held it before the edit was sent: the
-    // keys it no longer names get their default bindings back once the
-    // keyboard confirmed it.
-    HIGH_KEY_INFO mEditedFrom;
-    bool mEditing = false;
-    // After a confirmed add or edit: the keys the keyboard is binding to
-    // record mBindItem; after that, or a confirmed delete: the keys still to
-    // restore. While either runs no other change starts (a new command would
-    // abandon the one in flight).
-    quint8 mBindItem = 255;
-    QList<quint8> mBindKeys;
-    QList<quint8> mRestoreKeys;
-    bool mFollowUp = false;
+    // While a change and what follows from it run, no other change starts.
+    RequestQueue* mRequests = nullptr;
+    // The answer of the SetKeyboardDefault in flight said the whole layer.
+    bool mWholeLayerAnswer = false;
 };

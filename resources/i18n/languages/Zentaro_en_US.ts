@@ -147,7 +147,7 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
         </message>
     </context>
     <context>
@@ -225,7 +225,7 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
         </message>
     </context>
     <context>
@@ -280,7 +280,7 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
         </message>
     </context>
     <context>
@@ -331,7 +331,7 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>修改没有写入键盘，请再试一次</source>
-            <translation type="unfinished" />
+            <translation>The change did not reach the keyboard. Please try again.</translation>
         </message>
     </context>
     <context>
@@ -777,7 +777,7 @@ Download the update now?</translation>
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
         </message>
     </context>
     <context>

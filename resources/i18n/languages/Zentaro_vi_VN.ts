@@ -147,7 +147,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
         </message>
     </context>
     <context>
@@ -225,7 +225,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
         </message>
     </context>
     <context>
@@ -280,7 +280,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
         </message>
     </context>
     <context>
@@ -331,7 +331,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>修改没有写入键盘，请再试一次</source>
-            <translation type="unfinished" />
+            <translation>Thay đổi chưa được ghi vào bàn phím. Vui lòng thử lại.</translation>
         </message>
     </context>
     <context>
@@ -777,7 +777,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
-            <translation type="unfinished" />
+            <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
         </message>
     </context>
     <context>

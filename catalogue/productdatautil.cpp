@@ -98,7 +98,12 @@ qint64 inspectCatalogue(const QString& path) {
         if (db.open()) {
             // An HTML error page opens fine; only reading the schema shows it is no database.
             QSqlQuery query(db);
+            // A damaged file (an index that disagrees with its table) answers
+            // lookups inconsistently: it is no catalogue either.
+            const bool whole = query.exec(QStringLiteral("PRAGMA quick_check")) && query.next() &&
+                               query.value(0).toString() == QLatin1String("ok");
             const bool found =
+                whole &&
                 query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
                                           "'table' AND name = 'product_table'")) &&
                 query.next() && query.exec(QStringLiteral("SELECT COUNT(*) FROM product_table"));

@@ -282,6 +282,12 @@ void TestProductDataUtil::refuseDownloadThatIsNoCatalogue_data() {
     QTest::newRow("database without products")
         << QByteArray() << QStringList({kPositionTable}) << true;
     QTest::newRow("missing file") << QByteArray() << QStringList() << false;
+    // A catalogue whose product index disagrees with its table: listed
+    // products were not found by their number.
+    const QByteArray damaged = fileContents(qEnvironmentVariable("ZENTARO_SOURCE_DIR") +
+                                            "/fuzz/regressions/catalogue/damaged-index.db3");
+    QVERIFY(damaged.startsWith("SQLite format 3"));
+    QTest::newRow("damaged database") << damaged << QStringList() << true;
 }
 
 void TestProductDataUtil::refuseDownloadThatIsNoCatalogue() {

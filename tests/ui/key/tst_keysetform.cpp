@@ -145,6 +145,7 @@ void TestKeySetForm::noFunctionAndResets() {
     selectOnPicture(d);
     clickPickerButton("mResetButton");
     COMPARE_HELD(0, d, 1, 0, 0x07);
+    QVERIFY(!form()->isBusy());
     const QList<QByteArray> restores =
         testsupport::requests(sim().writtenReports(), UsbProtocol::SetKeyboardDefault);
     QCOMPARE(restores.size(), 1);

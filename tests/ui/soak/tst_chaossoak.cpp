@@ -278,6 +278,8 @@ bool TestChaosSoak::probeKeyEdit(QString* why) {
         if (button && button->isVisible()) QTest::mouseClick(button, Qt::LeftButton);
     }
     const quint8 layer = 0;
+    // Going back to the normal layer builds a new picture.
+    picture = form->picture();
     const QList<QLabel*> labels = picture->labels();
     QLabel* label = labels.at(int(mRandom.bounded(labels.size())));
     QTest::mouseClick(picture, Qt::LeftButton, {}, label->geometry().center());

@@ -66,7 +66,10 @@ void ProfileApply::readBack() {
     mSync = new SyncConfigUtil(mEngine, mModel, 1, 1, 0, QString(), this);
     connect(
         mSync.data(), &SyncConfigUtil::sync_config_result, this, [this](bool status, int value) {
-            if (status && value < 100) return;
+            if (status && value < 100) {
+                emit readProgress(value);
+                return;
+            }
             mSync->deleteLater();
             mSync = nullptr;
             if (!status) return end(false, value);

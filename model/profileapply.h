@@ -44,6 +44,8 @@ signals:
     void progress(int done, int total);
     // The writes are done; the read-back begins.
     void readingBack();
+    // The read-back moves on (0..99).
+    void readProgress(int value);
     // ok: every written value reads back as meant. error: 0, the engine's
     // code, ErrorCancelled or ErrorMismatch.
     void finished(bool ok, int error);

@@ -1,11 +1,15 @@
 #include "ui/jobrunner.h"
 
 #include <QDebug>
+#include <QPushButton>
 #include <QTimer>
 
 #include "link/usbprotocol.h"
 #include "model/configwritedatabase.h"
+#include "model/keyboardconfigutil.h"
+#include "model/profileapply.h"
 #include "model/syncconfigutil.h"
+#include "protocol/usbcommunicateutil.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 
 JobRunner::JobRunner(QWidget* window) : QObject(window), mWindow(window) {
@@ -21,10 +25,11 @@ JobRunner::~JobRunner() {
     delete mSync.data();
     delete mImporter.data();
     delete mExporter.data();
+    delete mApply.data();
 }
 
 bool JobRunner::isRunning() const {
-    return mSync || mImporter || mExporter;
+    return mSync || mImporter || mExporter || mApply;
 }
 
 void JobRunner::setSilenceMs(int ms) {
@@ -56,6 +61,8 @@ void JobRunner::onSilent() {
         onImportResult(false, UsbProtocol::ErrorNoAnswer);
     } else if (mExporter) {
         onExportResult(false, UsbProtocol::ErrorNoAnswer);
+    } else if (mApply) {
+        onApplyEnded(false, UsbProtocol::ErrorNoAnswer);
     }
 }
 
@@ -116,8 +123,56 @@ void JobRunner::onImportResult(bool status, int value) {
     // The importer goes with the end of the job: keep why it refused the file.
     const ImportConfigUtil::KeyMismatch mismatch =
         !status && mImporter ? mImporter->keyMismatch() : ImportConfigUtil::KeyMismatch();
+    // Written is not yet kept: success only once the keyboard reads back so.
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    if (status && value == 100 && mImporter && model) {
+        const ProfilePlan plan = ProfilePlan::fromContent(mImporter->content(), *model);
+        finishStep(mImporter, status, value);
+        startReadBack(plan, false);
+        return;
+    }
     if (!finishStep(mImporter, status, value)) return;
     emit importEnded(status, status ? 0 : value, mismatch);
+}
+
+void JobRunner::startProfileImport(const ProfilePlan& plan) {
+    startReadBack(plan, true);
+}
+
+void JobRunner::startReadBack(const ProfilePlan& plan, bool write) {
+    delete mApply.data();
+    mDifferences.clear();
+    mApply = new ProfileApply(UsbCommunicateUtil::instance(), KeyboardConfigUtil::instance(), plan,
+                              this);
+    connect(mApply.data(), &ProfileApply::finished, this, &JobRunner::onApplyEnded);
+    connect(mApply.data(), &ProfileApply::progress, this, [this](int done, int total) {
+        if (mProgress && total > 0) mProgress->setValue(done * 90 / total);
+        mWatchdog->start();
+    });
+    connect(mApply.data(), &ProfileApply::readProgress, this, [this](int value) {
+        if (mProgress) mProgress->setValue(qMax(mProgress->value(), 90 + value / 10));
+        mWatchdog->start();
+    });
+    if (write) {
+        QCustomProgressDialog* dialog =
+            QCustomProgressDialog::open(mWindow, tr("导入配置中......"), tr("取消"), 0, 100, true);
+        dialog->setObjectName(QStringLiteral("progressDialog"));
+        closeProgress();
+        mProgress = dialog;
+        connect(dialog->cancelButton(), &QPushButton::clicked, mApply.data(),
+                &ProfileApply::cancel);
+        mApply->start();
+    } else {
+        openProgress(tr("校验键盘中的配置......"));
+        mApply->verify();
+    }
+    mWatchdog->start();
+}
+
+void JobRunner::onApplyEnded(bool ok, int error) {
+    if (mApply) mDifferences = mApply->differences();
+    finishStep(mApply, ok, ok ? 100 : error);
+    emit importEnded(ok, ok ? 0 : error, ImportConfigUtil::KeyMismatch());
 }
 
 QString JobRunner::failureText(const QString& text, int error) {

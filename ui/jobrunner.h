@@ -9,8 +9,10 @@
 #include <QPointer>
 
 #include "model/importconfigutil.h"
+#include "model/profileplan.h"
 
 class ConfigWriteDatabase;
+class ProfileApply;
 class QProgressDialog;
 class QTimer;
 class QWidget;
@@ -38,6 +40,12 @@ public:
     void startSync();
     void startExport(const QString& path);
     void startImport(const QString& path);
+    // Writes a readable profile's plan one change at a time, with Cancel;
+    // ends through importEnded like a file import.
+    void startProfileImport(const ProfilePlan& plan);
+    // Values the last import's read-back found otherwise than written
+    // (importEnded with ProfileApply::ErrorMismatch).
+    const QList<ProfilePlan::Difference>& lastDifferences() const { return mDifferences; }
 
 signals:
     // `error`: the engine's or the job's code when it failed (ErrorNoAnswer
@@ -51,6 +59,9 @@ private:
     void onSyncResult(bool status, int value);
     void onExportResult(bool status, int value);
     void onImportResult(bool status, int value);
+    // After a file import: read the keyboard back and compare.
+    void startReadBack(const ProfilePlan& plan, bool write);
+    void onApplyEnded(bool ok, int error);
     void onSilent();
     void openProgress(const QString& label);
     void closeProgress();
@@ -64,5 +75,7 @@ private:
     QPointer<SyncConfigUtil> mSync;
     QPointer<ConfigWriteDatabase> mExporter;
     QPointer<ImportConfigUtil> mImporter;
+    QPointer<ProfileApply> mApply;
+    QList<ProfilePlan::Difference> mDifferences;
     QTimer* mWatchdog = nullptr;
 };

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QFile>
+#include <QSaveFile>
 #include <QStandardItemModel>
 #include <QTimer>
 
@@ -24,6 +26,9 @@
 #include "model/configwritedatabase.h"
 #include "model/importconfigutil.h"
 #include "model/keyboardconfigutil.h"
+#include "model/profileapply.h"
+#include "model/profilejson.h"
+#include "model/profileplan.h"
 #include "model/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/configtablepanel.h"
@@ -39,7 +44,9 @@
 #include "ui/pages/performance/performancesetform.h"
 #include "ui/pages/system/systemsetform.h"
 #include "ui/qconfiglistdelegate.h"
+#include "ui/importpreview/importpreviewdialog.h"
 #include "ui/widgets/filedialog.h"
+#include "ui/widgets/messagebox.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_mainwindow.h"
 
@@ -414,9 +421,19 @@ void MainWindow::refreshAfterSync() {
 }
 
 void MainWindow::on_exportButton_clicked() {
-    const QString path = FileDialog::getSaveFileName(this, tr("保存文件"), QString(),
-                                                     tr("配置文件 (*.aaa);; 所有文件 (*.*)"));
+    const QString path = FileDialog::getSaveFileName(
+        this, tr("保存文件"), QString(),
+        tr("配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)"));
     if (path.isEmpty()) return;
+    if (path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
+        // A few kilobytes from the model: written at once, replaced whole.
+        QSaveFile file(path);
+        const QByteArray bytes = model() ? ProfileJson::write(*model()) : QByteArray();
+        const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
+                        file.write(bytes) == bytes.size() && file.commit();
+        toast(ok ? tr("写入配置成功") : tr("写入配置失败"));
+        return;
+    }
     setListBlocked(true);
     afterLeavingCalibration([this, path] { mJobs->startExport(path); });
 }
@@ -428,11 +445,52 @@ void MainWindow::onExportEnded(bool ok, int error) {
 }
 
 void MainWindow::on_importButton_clicked() {
-    const QString path = FileDialog::getOpenFileName(this, tr("选择配置文件"), QString(),
-                                                     tr("配置文件(*.aaa);;所有文件(*)"));
+    const QString path = FileDialog::getOpenFileName(
+        this, tr("选择配置文件"), QString(),
+        tr("配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)"));
     if (path.isEmpty()) return;
+    if (path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
+        QFile file(path);
+        const QByteArray bytes =
+            file.open(QIODevice::ReadOnly) ? file.read(ProfileJson::MaxBytes + 1) : QByteArray();
+        importProfile(bytes);
+        return;
+    }
     setListBlocked(true);
     afterLeavingCalibration([this, path] { mJobs->startImport(path); });
+}
+
+// A readable profile: checked whole, previewed, then only the chosen
+// sections are written.
+void MainWindow::importProfile(const QByteArray& bytes) {
+    Profile profile;
+    ProfileJson::Error error;
+    if (!ProfileJson::read(bytes, &profile, &error)) {
+        MessageBox::warning(this, tr("导入配置失败"), ImportPreviewDialog::errorText(error));
+        return;
+    }
+    KeyboardConfigUtil* m = model();
+    if (!m) return;
+    ProfilePlan plan;
+    if (!ProfilePlan::build(profile, *m, Profile::AllSections, &plan, &error)) {
+        MessageBox::warning(this, tr("导入配置失败"), ImportPreviewDialog::errorText(error));
+        return;
+    }
+    auto* preview = new ImportPreviewDialog(profile, *m, this);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    // The preview cannot outlive the keyboard it compares with.
+    if (UsbCommunicateUtil* e = engine())
+        connect(e, &UsbCommunicateUtil::protocol_device_disconnected, preview, &QDialog::reject);
+    connect(preview, &QDialog::accepted, this, [this, preview, profile] {
+        KeyboardConfigUtil* now = model();
+        ProfilePlan chosen;
+        ProfileJson::Error why;
+        if (!now || !ProfilePlan::build(profile, *now, preview->chosenSections(), &chosen, &why))
+            return;
+        setListBlocked(true);
+        afterLeavingCalibration([this, chosen] { mJobs->startProfileImport(chosen); });
+    });
+    preview->open();
 }
 
 void MainWindow::onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMismatch& mismatch) {
@@ -442,14 +500,34 @@ void MainWindow::onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMi
             toast(keyMismatchText(mismatch));
         else if (error == ImportConfigUtil::ErrorHighKeySlots)
             toast(tr("导入配置失败：此文件的高级键多于本键盘能保存的数量"));
+        else if (error == ProfileApply::ErrorCancelled)
+            toast(tr("导入已取消，已写入的部分保留在键盘中"));
+        else if (error == ProfileApply::ErrorMismatch)
+            showReadBackDifferences();
         else
             toast(JobRunner::failureText(tr("导入配置失败"), error));
         rebuildConfigList();
+        // The read-back left the model as the keyboard holds it.
+        if (error == ProfileApply::ErrorMismatch) refreshAfterSync();
     } else {
         toast(tr("导入配置成功"));
         refreshAfterSync();
     }
     mTables->runDeferredSwitch();
+}
+
+void MainWindow::showReadBackDifferences() {
+    QStringList lines;
+    for (const ProfilePlan::Difference& d : mJobs->lastDifferences())
+        lines << ImportPreviewDialog::differenceText(d);
+    const int shown = 12;
+    if (lines.size() > shown) {
+        const int more = int(lines.size()) - shown;
+        lines = lines.mid(0, shown);
+        lines << tr("还有 %1 处").arg(more);
+    }
+    MessageBox::warning(this, tr("导入配置失败"),
+                        tr("键盘中的值与写入的不一致：\n%1").arg(lines.join(QLatin1Char('\n'))));
 }
 
 void MainWindow::toast(const QString& text) {

@@ -139,6 +139,9 @@ private:
     void onSyncEnded(bool ok, int error);
     void onExportEnded(bool ok, int error);
     void onImportEnded(bool ok, int error, const ImportConfigUtil::KeyMismatch& mismatch);
+    // A readable profile's bytes: checked, previewed, then written.
+    void importProfile(const QByteArray& bytes);
+    void showReadBackDifferences();
     void toast(const QString& text);
 
     std::unique_ptr<Ui::MainWindow> ui;

@@ -1,0 +1,42 @@
+#pragma once
+// What a profile import would change before anything is sent: per section
+// how many values differ from the keyboard, a check box per section, every
+// difference and what the keyboard cannot match. Apply hands back the plan
+// of the chosen sections.
+
+#include <QDialog>
+#include <memory>
+
+#include "model/profileplan.h"
+
+class KeyboardConfigUtil;
+class QCheckBox;
+
+namespace Ui {
+class ImportPreviewDialog;
+}
+
+class ImportPreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    ImportPreviewDialog(const Profile& profile, const KeyboardConfigUtil& model,
+                        QWidget* parent = nullptr);
+    ~ImportPreviewDialog() override;
+
+    // The sections ticked now.
+    int chosenSections() const;
+    QCheckBox* sectionCheck(int section) const;
+
+    // Translated texts of the core's findings.
+    static QString sectionText(int section);
+    static QString errorText(const ProfileJson::Error& error);
+    static QString differenceText(const ProfilePlan::Difference& difference);
+    static QString unmatchedText(const ProfilePlan::Unmatched& unmatched);
+
+private:
+    void fill();
+
+    std::unique_ptr<Ui::ImportPreviewDialog> ui;
+    Profile mProfile;
+    const KeyboardConfigUtil& mModel;
+};

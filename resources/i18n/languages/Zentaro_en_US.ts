@@ -151,6 +151,169 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
     </context>
     <context>
+        <name>ImportPreviewDialog</name>
+        <message>
+            <source>导入预览</source>
+            <translation>Import preview</translation>
+        </message>
+        <message>
+            <source>不同之处</source>
+            <translation>Differences</translation>
+        </message>
+        <message>
+            <source>导入摘要</source>
+            <translation>Import summary</translation>
+        </message>
+        <message>
+            <source>应用</source>
+            <translation>Apply</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>配置“%1”来自另一款产品（%2），按键按名称匹配。选择要写入的部分：</source>
+            <translation>Profile "%1" comes from another product (%2); keys are matched by name. Choose the parts to write:</translation>
+        </message>
+        <message>
+            <source>配置“%1”。选择要写入的部分：</source>
+            <translation>Profile "%1". Choose the parts to write:</translation>
+        </message>
+        <message>
+            <source>%1：%2 处不同</source>
+            <translation>%1: %2 differences</translation>
+        </message>
+        <message>
+            <source>%1：文件中没有</source>
+            <translation>%1: not in the file</translation>
+        </message>
+        <message>
+            <source>按键</source>
+            <translation>Keys</translation>
+        </message>
+        <message>
+            <source>灯光</source>
+            <translation>Lighting</translation>
+        </message>
+        <message>
+            <source>高级键</source>
+            <translation>Advanced keys</translation>
+        </message>
+        <message>
+            <source>宏</source>
+            <translation>Macros</translation>
+        </message>
+        <message>
+            <source>性能</source>
+            <translation>Performance</translation>
+        </message>
+        <message>
+            <source>参数</source>
+            <translation>Parameters</translation>
+        </message>
+        <message>
+            <source>按键 %1</source>
+            <translation>key %1</translation>
+        </message>
+        <message>
+            <source>%1（按键 %2）</source>
+            <translation>%1 (key %2)</translation>
+        </message>
+        <message>
+            <source>%1，Fn 层</source>
+            <translation>%1, Fn layer</translation>
+        </message>
+        <message>
+            <source>灯效 %1 %2</source>
+            <translation>effect %1 %2</translation>
+        </message>
+        <message>
+            <source>高级键位置 %1</source>
+            <translation>advanced key slot %1</translation>
+        </message>
+        <message>
+            <source>宏 M%1</source>
+            <translation>macro M%1</translation>
+        </message>
+        <message>
+            <source>%1：%2 → %3</source>
+            <translation>%1: %2 → %3</translation>
+        </message>
+        <message>
+            <source>无法匹配：%1，本键盘没有这个按键，保持不变</source>
+            <translation>Not matched: %1, this keyboard has no such key; left as it is</translation>
+        </message>
+        <message>
+            <source>无法匹配：灯效 %1，本键盘没有这个灯效，保持不变</source>
+            <translation>Not matched: effect %1, this keyboard has no such effect; left as it is</translation>
+        </message>
+        <message>
+            <source>无法匹配：高级键位置 %1，本键盘的位置更少，保持不变</source>
+            <translation>Not matched: advanced key slot %1, this keyboard has fewer slots; left as it is</translation>
+        </message>
+        <message>
+            <source>文件不是 JSON：%1（第 %2 字节）</source>
+            <translation>The file is not JSON: %1 (byte %2)</translation>
+        </message>
+        <message>
+            <source>文件太大（超过 %1 字节）</source>
+            <translation>The file is too large (more than %1 bytes)</translation>
+        </message>
+        <message>
+            <source>%1 不是%2</source>
+            <translation>%1 is not a %2</translation>
+        </message>
+        <message>
+            <source>未知字段</source>
+            <translation>unknown field</translation>
+        </message>
+        <message>
+            <source>缺少此字段</source>
+            <translation>this field is missing</translation>
+        </message>
+        <message>
+            <source>%1 不是 %2 格式</source>
+            <translation>%1 is not the %2 format</translation>
+        </message>
+        <message>
+            <source>不支持版本 %1（本程序读取版本 %2）</source>
+            <translation>version %1 is not supported (this program reads version %2)</translation>
+        </message>
+        <message>
+            <source>%1 超出范围 %2</source>
+            <translation>%1 is outside %2</translation>
+        </message>
+        <message>
+            <source>重复出现</source>
+            <translation>given twice</translation>
+        </message>
+        <message>
+            <source>%1 重复出现</source>
+            <translation>%1 is listed twice</translation>
+        </message>
+        <message>
+            <source>%1 不是颜色（#rrggbb）</source>
+            <translation>%1 is not a colour (#rrggbb)</translation>
+        </message>
+        <message>
+            <source>%1 不是按键功能</source>
+            <translation>%1 is not a key function</translation>
+        </message>
+        <message>
+            <source>%1 的小数超过两位</source>
+            <translation>%1 has more than two decimals</translation>
+        </message>
+        <message>
+            <source>数据字节数 %1 不对（应为 %2）</source>
+            <translation>%1 data bytes is wrong (expected %2)</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
+        </message>
+    </context>
+    <context>
         <name>JobRunner</name>
         <message>
             <source>键盘数据同步中</source>
@@ -183,6 +346,14 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>%1：%2</source>
             <translation>%1: %2</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>校验键盘中的配置......</source>
+            <translation>Checking the keyboard's profile......</translation>
         </message>
     </context>
     <context>
@@ -483,6 +654,28 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>切换配置表失败</source>
             <translation>Failed to switch profile</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
+            <translation>Profile (*.aaa);; Readable profile (*.json);; All files (*.*)</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
+            <translation>Profile (*.aaa *.json);;Readable profile (*.json);;All files (*)</translation>
+        </message>
+        <message>
+            <source>导入已取消，已写入的部分保留在键盘中</source>
+            <translation>Import cancelled; what was written stays on the keyboard</translation>
+        </message>
+        <message>
+            <source>还有 %1 处</source>
+            <translation>and %1 more</translation>
+        </message>
+        <message>
+            <source>键盘中的值与写入的不一致：
+%1</source>
+            <translation>The keyboard holds other values than were written:
+%1</translation>
         </message>
     </context>
     <context>

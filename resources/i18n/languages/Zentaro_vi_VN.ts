@@ -151,6 +151,169 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
     </context>
     <context>
+        <name>ImportPreviewDialog</name>
+        <message>
+            <source>导入预览</source>
+            <translation>Xem trước khi nhập</translation>
+        </message>
+        <message>
+            <source>不同之处</source>
+            <translation>Các điểm khác nhau</translation>
+        </message>
+        <message>
+            <source>导入摘要</source>
+            <translation>Tóm tắt nhập</translation>
+        </message>
+        <message>
+            <source>应用</source>
+            <translation>Áp dụng</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>配置“%1”来自另一款产品（%2），按键按名称匹配。选择要写入的部分：</source>
+            <translation>Cấu hình "%1" đến từ sản phẩm khác (%2); phím được ghép theo tên. Chọn các phần cần ghi:</translation>
+        </message>
+        <message>
+            <source>配置“%1”。选择要写入的部分：</source>
+            <translation>Cấu hình "%1". Chọn các phần cần ghi:</translation>
+        </message>
+        <message>
+            <source>%1：%2 处不同</source>
+            <translation>%1: %2 điểm khác</translation>
+        </message>
+        <message>
+            <source>%1：文件中没有</source>
+            <translation>%1: không có trong tệp</translation>
+        </message>
+        <message>
+            <source>按键</source>
+            <translation>Phím</translation>
+        </message>
+        <message>
+            <source>灯光</source>
+            <translation>Đèn</translation>
+        </message>
+        <message>
+            <source>高级键</source>
+            <translation>Phím nâng cao</translation>
+        </message>
+        <message>
+            <source>宏</source>
+            <translation>Macro</translation>
+        </message>
+        <message>
+            <source>性能</source>
+            <translation>Hiệu năng</translation>
+        </message>
+        <message>
+            <source>参数</source>
+            <translation>Tham số</translation>
+        </message>
+        <message>
+            <source>按键 %1</source>
+            <translation>phím %1</translation>
+        </message>
+        <message>
+            <source>%1（按键 %2）</source>
+            <translation>%1 (phím %2)</translation>
+        </message>
+        <message>
+            <source>%1，Fn 层</source>
+            <translation>%1, lớp Fn</translation>
+        </message>
+        <message>
+            <source>灯效 %1 %2</source>
+            <translation>hiệu ứng %1 %2</translation>
+        </message>
+        <message>
+            <source>高级键位置 %1</source>
+            <translation>vị trí phím nâng cao %1</translation>
+        </message>
+        <message>
+            <source>宏 M%1</source>
+            <translation>macro M%1</translation>
+        </message>
+        <message>
+            <source>%1：%2 → %3</source>
+            <translation>%1: %2 → %3</translation>
+        </message>
+        <message>
+            <source>无法匹配：%1，本键盘没有这个按键，保持不变</source>
+            <translation>Không ghép được: %1, bàn phím này không có phím đó; giữ nguyên</translation>
+        </message>
+        <message>
+            <source>无法匹配：灯效 %1，本键盘没有这个灯效，保持不变</source>
+            <translation>Không ghép được: hiệu ứng %1, bàn phím này không có hiệu ứng đó; giữ nguyên</translation>
+        </message>
+        <message>
+            <source>无法匹配：高级键位置 %1，本键盘的位置更少，保持不变</source>
+            <translation>Không ghép được: vị trí phím nâng cao %1, bàn phím này có ít vị trí hơn; giữ nguyên</translation>
+        </message>
+        <message>
+            <source>文件不是 JSON：%1（第 %2 字节）</source>
+            <translation>Tệp không phải JSON: %1 (byte %2)</translation>
+        </message>
+        <message>
+            <source>文件太大（超过 %1 字节）</source>
+            <translation>Tệp quá lớn (hơn %1 byte)</translation>
+        </message>
+        <message>
+            <source>%1 不是%2</source>
+            <translation>%1 không phải %2</translation>
+        </message>
+        <message>
+            <source>未知字段</source>
+            <translation>trường không xác định</translation>
+        </message>
+        <message>
+            <source>缺少此字段</source>
+            <translation>thiếu trường này</translation>
+        </message>
+        <message>
+            <source>%1 不是 %2 格式</source>
+            <translation>%1 không phải định dạng %2</translation>
+        </message>
+        <message>
+            <source>不支持版本 %1（本程序读取版本 %2）</source>
+            <translation>không hỗ trợ phiên bản %1 (chương trình này đọc phiên bản %2)</translation>
+        </message>
+        <message>
+            <source>%1 超出范围 %2</source>
+            <translation>%1 nằm ngoài %2</translation>
+        </message>
+        <message>
+            <source>重复出现</source>
+            <translation>xuất hiện hai lần</translation>
+        </message>
+        <message>
+            <source>%1 重复出现</source>
+            <translation>%1 được liệt kê hai lần</translation>
+        </message>
+        <message>
+            <source>%1 不是颜色（#rrggbb）</source>
+            <translation>%1 không phải màu (#rrggbb)</translation>
+        </message>
+        <message>
+            <source>%1 不是按键功能</source>
+            <translation>%1 không phải chức năng phím</translation>
+        </message>
+        <message>
+            <source>%1 的小数超过两位</source>
+            <translation>%1 có hơn hai chữ số thập phân</translation>
+        </message>
+        <message>
+            <source>数据字节数 %1 不对（应为 %2）</source>
+            <translation>số byte dữ liệu %1 không đúng (cần %2)</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
+        </message>
+    </context>
+    <context>
         <name>JobRunner</name>
         <message>
             <source>键盘数据同步中</source>
@@ -183,6 +346,14 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>%1：%2</source>
             <translation>%1: %2</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>校验键盘中的配置......</source>
+            <translation>Đang kiểm tra cấu hình trong bàn phím......</translation>
         </message>
     </context>
     <context>
@@ -483,6 +654,28 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>切换配置表失败</source>
             <translation>Chuyển cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
+            <translation>Tệp cấu hình (*.aaa);; Cấu hình dễ đọc (*.json);; Tất cả tệp (*.*)</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
+            <translation>Tệp cấu hình (*.aaa *.json);;Cấu hình dễ đọc (*.json);;Tất cả tệp (*)</translation>
+        </message>
+        <message>
+            <source>导入已取消，已写入的部分保留在键盘中</source>
+            <translation>Đã hủy nhập; phần đã ghi vẫn giữ trong bàn phím</translation>
+        </message>
+        <message>
+            <source>还有 %1 处</source>
+            <translation>và %1 điểm nữa</translation>
+        </message>
+        <message>
+            <source>键盘中的值与写入的不一致：
+%1</source>
+            <translation>Bàn phím giữ giá trị khác với giá trị đã ghi:
+%1</translation>
         </message>
     </context>
     <context>

@@ -151,6 +151,169 @@
         </message>
     </context>
     <context>
+        <name>ImportPreviewDialog</name>
+        <message>
+            <source>导入预览</source>
+            <translation>导入预览</translation>
+        </message>
+        <message>
+            <source>不同之处</source>
+            <translation>不同之处</translation>
+        </message>
+        <message>
+            <source>导入摘要</source>
+            <translation>导入摘要</translation>
+        </message>
+        <message>
+            <source>应用</source>
+            <translation>应用</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>配置“%1”来自另一款产品（%2），按键按名称匹配。选择要写入的部分：</source>
+            <translation>配置“%1”来自另一款产品（%2），按键按名称匹配。选择要写入的部分：</translation>
+        </message>
+        <message>
+            <source>配置“%1”。选择要写入的部分：</source>
+            <translation>配置“%1”。选择要写入的部分：</translation>
+        </message>
+        <message>
+            <source>%1：%2 处不同</source>
+            <translation>%1：%2 处不同</translation>
+        </message>
+        <message>
+            <source>%1：文件中没有</source>
+            <translation>%1：文件中没有</translation>
+        </message>
+        <message>
+            <source>按键</source>
+            <translation>按键</translation>
+        </message>
+        <message>
+            <source>灯光</source>
+            <translation>灯光</translation>
+        </message>
+        <message>
+            <source>高级键</source>
+            <translation>高级键</translation>
+        </message>
+        <message>
+            <source>宏</source>
+            <translation>宏</translation>
+        </message>
+        <message>
+            <source>性能</source>
+            <translation>性能</translation>
+        </message>
+        <message>
+            <source>参数</source>
+            <translation>参数</translation>
+        </message>
+        <message>
+            <source>按键 %1</source>
+            <translation>按键 %1</translation>
+        </message>
+        <message>
+            <source>%1（按键 %2）</source>
+            <translation>%1（按键 %2）</translation>
+        </message>
+        <message>
+            <source>%1，Fn 层</source>
+            <translation>%1，Fn 层</translation>
+        </message>
+        <message>
+            <source>灯效 %1 %2</source>
+            <translation>灯效 %1 %2</translation>
+        </message>
+        <message>
+            <source>高级键位置 %1</source>
+            <translation>高级键位置 %1</translation>
+        </message>
+        <message>
+            <source>宏 M%1</source>
+            <translation>宏 M%1</translation>
+        </message>
+        <message>
+            <source>%1：%2 → %3</source>
+            <translation>%1：%2 → %3</translation>
+        </message>
+        <message>
+            <source>无法匹配：%1，本键盘没有这个按键，保持不变</source>
+            <translation>无法匹配：%1，本键盘没有这个按键，保持不变</translation>
+        </message>
+        <message>
+            <source>无法匹配：灯效 %1，本键盘没有这个灯效，保持不变</source>
+            <translation>无法匹配：灯效 %1，本键盘没有这个灯效，保持不变</translation>
+        </message>
+        <message>
+            <source>无法匹配：高级键位置 %1，本键盘的位置更少，保持不变</source>
+            <translation>无法匹配：高级键位置 %1，本键盘的位置更少，保持不变</translation>
+        </message>
+        <message>
+            <source>文件不是 JSON：%1（第 %2 字节）</source>
+            <translation>文件不是 JSON：%1（第 %2 字节）</translation>
+        </message>
+        <message>
+            <source>文件太大（超过 %1 字节）</source>
+            <translation>文件太大（超过 %1 字节）</translation>
+        </message>
+        <message>
+            <source>%1 不是%2</source>
+            <translation>%1 不是%2</translation>
+        </message>
+        <message>
+            <source>未知字段</source>
+            <translation>未知字段</translation>
+        </message>
+        <message>
+            <source>缺少此字段</source>
+            <translation>缺少此字段</translation>
+        </message>
+        <message>
+            <source>%1 不是 %2 格式</source>
+            <translation>%1 不是 %2 格式</translation>
+        </message>
+        <message>
+            <source>不支持版本 %1（本程序读取版本 %2）</source>
+            <translation>不支持版本 %1（本程序读取版本 %2）</translation>
+        </message>
+        <message>
+            <source>%1 超出范围 %2</source>
+            <translation>%1 超出范围 %2</translation>
+        </message>
+        <message>
+            <source>重复出现</source>
+            <translation>重复出现</translation>
+        </message>
+        <message>
+            <source>%1 重复出现</source>
+            <translation>%1 重复出现</translation>
+        </message>
+        <message>
+            <source>%1 不是颜色（#rrggbb）</source>
+            <translation>%1 不是颜色（#rrggbb）</translation>
+        </message>
+        <message>
+            <source>%1 不是按键功能</source>
+            <translation>%1 不是按键功能</translation>
+        </message>
+        <message>
+            <source>%1 的小数超过两位</source>
+            <translation>%1 的小数超过两位</translation>
+        </message>
+        <message>
+            <source>数据字节数 %1 不对（应为 %2）</source>
+            <translation>数据字节数 %1 不对（应为 %2）</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1：%2</translation>
+        </message>
+    </context>
+    <context>
         <name>JobRunner</name>
         <message>
             <source>键盘数据同步中</source>
@@ -183,6 +346,14 @@
         <message>
             <source>%1：%2</source>
             <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>校验键盘中的配置......</source>
+            <translation>校验键盘中的配置......</translation>
         </message>
     </context>
     <context>
@@ -483,6 +654,28 @@
         <message>
             <source>切换配置表失败</source>
             <translation>切换配置表失败</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
+            <translation>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
+            <translation>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</translation>
+        </message>
+        <message>
+            <source>导入已取消，已写入的部分保留在键盘中</source>
+            <translation>导入已取消，已写入的部分保留在键盘中</translation>
+        </message>
+        <message>
+            <source>还有 %1 处</source>
+            <translation>还有 %1 处</translation>
+        </message>
+        <message>
+            <source>键盘中的值与写入的不一致：
+%1</source>
+            <translation>键盘中的值与写入的不一致：
+%1</translation>
         </message>
     </context>
     <context>

@@ -90,16 +90,11 @@ QString keyMismatchText(const ImportConfigUtil::KeyMismatch& mismatch) {
 // place in the page stack.
 const std::vector<MainWindow::PageRow>& MainWindow::pageTable() {
     static const std::vector<PageRow> rows = {
-        {PageDevice, make<DeviceManageForm>, Enter::Device, Leave::Plain},
-        {PageFireware, make<FirewareManageForm>, Enter::Fireware, Leave::Plain},
-        {PageSystem, make<SystemSetForm>, Enter::System, Leave::Nothing},
-        {PageKey, make<KeySetForm>, Enter::Plain, Leave::Plain},
-        {PageLight, make<LightSetForm>, Enter::Plain, Leave::Nothing},
-        {PageHighKey, make<HighKeyForm>, Enter::Plain, Leave::Nothing},
-        {PageMacro, make<MacroSetForm>, Enter::Plain, Leave::Nothing},
-        {PagePerformance, make<PerformanceSetForm>, Enter::Plain, Leave::Nothing},
-        {PageAlign, make<AlignSetForm>, Enter::Plain, Leave::Plain},
-        {PageOther, make<OtherSetForm>, Enter::Plain, Leave::Nothing},
+        {PageDevice, make<DeviceManageForm>}, {PageFireware, make<FirewareManageForm>},
+        {PageSystem, make<SystemSetForm>},    {PageKey, make<KeySetForm>},
+        {PageLight, make<LightSetForm>},      {PageHighKey, make<HighKeyForm>},
+        {PageMacro, make<MacroSetForm>},      {PagePerformance, make<PerformanceSetForm>},
+        {PageAlign, make<AlignSetForm>},      {PageOther, make<OtherSetForm>},
     };
     return rows;
 }
@@ -241,33 +236,10 @@ void MainWindow::setJobSilenceMs(int ms) {
 // ------------------------------------------------------------ page change
 
 void MainWindow::stackedWidgetChange(int index) {
-    if (const PageRow* left = rowOf(mShownIndex)) {
-        if (left->leave == Leave::Plain) mPages[size_t(left->index)]->leave();
-    }
+    if (BasePage* left = page(mShownIndex)) left->leave();
     mShownIndex = index;
-
-    const PageRow* row = rowOf(index);
-    if (row) {
-        switch (row->enter) {
-            case Enter::Device:
-                if (UsbCommunicateUtil* e = engine()) e->closeCommunicate();
-                if (KeyboardConfigUtil* m = model()) m->resetData();
-                refreshDevicePage(true);
-                break;
-            case Enter::System:
-                if (auto* system = qobject_cast<SystemSetForm*>(page(index)))
-                    system->enter(mPreviousPageIndex);
-                break;
-            case Enter::Fireware:
-                if (UsbCommunicateUtil* e = engine()) e->closeCommunicate();
-                if (KeyboardConfigUtil* m = model()) m->resetData();
-                page(index)->enter();
-                break;
-            case Enter::Plain:
-                page(index)->enter();
-                break;
-        }
-    }
+    // Each page keeps its own rules of entry; it learns where the user came from.
+    if (BasePage* entered = page(index)) entered->enterFrom(mPreviousPageIndex);
     mPreviousPageIndex = index;
     applyLeftColumn(index);
 }

@@ -113,14 +113,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    // How the window leaves and enters each page; one row per page.
-    enum class Enter { Plain, Device, System, Fireware };
-    enum class Leave { Nothing, Plain };
+    // The pages, one row each; every page enters and leaves by the page
+    // contract (BasePage), with its own rules inside.
     struct PageRow {
         int index;
         std::function<BasePage*(QWidget*)> create;
-        Enter enter;
-        Leave leave;
     };
     static const std::vector<PageRow>& pageTable();
     const PageRow* rowOf(int index) const;

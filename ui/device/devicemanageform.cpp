@@ -137,6 +137,12 @@ QString DeviceManageForm::permissionText() const {
     return ui->permissionLabel->isHidden() ? QString() : ui->permissionLabel->text();
 }
 
+void DeviceManageForm::enter() {
+    if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance()) e->closeCommunicate();
+    if (KeyboardConfigUtil* m = KeyboardConfigUtil::instance()) m->resetData();
+    refresh(true);
+}
+
 void DeviceManageForm::leave() {
     discardDialog();
 }

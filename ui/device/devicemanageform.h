@@ -26,6 +26,9 @@ public:
     explicit DeviceManageForm(QWidget* parent = nullptr);
     ~DeviceManageForm() override;
 
+    // The keyboard is read anew from here: the link closes, the model empties
+    // and the page opens the keyboard again.
+    void enter() override;
     void leave() override;
 
     // Set once the firmware page has been entered; from then on this page

@@ -9,6 +9,11 @@ BasePage::BasePage(uchar source, QWidget* parent) : QWidget(parent), mSource(sou
 
 BasePage::~BasePage() = default;
 
+void BasePage::enterFrom(int previousPage) {
+    mPreviousPage = previousPage;
+    enter();
+}
+
 bool BasePage::acceptSource(uchar source, const char* slot) const {
     return RequesterSource::accept(this, mSource, source, slot);
 }

@@ -19,6 +19,11 @@ public:
     // The page became the current one / stops being it.
     virtual void enter() {}
     virtual void leave() {}
+    // What the main window calls: notes where the user came from (for the
+    // page's own rules, such as where "back" leads), then enters.
+    void enterFrom(int previousPage);
+    // The page shown before this one was entered; PageNone at first.
+    int previousPage() const { return mPreviousPage; }
 
 public slots:
     virtual void refreshLanguageUi() {}
@@ -40,4 +45,5 @@ protected:
 
 private:
     uchar mSource;
+    int mPreviousPage = 200;  // PageNone
 };

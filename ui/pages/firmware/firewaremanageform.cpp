@@ -10,7 +10,9 @@
 #include "app/systemconfigutil.h"
 #include "catalogue/productdatautil.h"
 #include "model/apppaths.h"
+#include "model/keyboardconfigutil.h"
 #include "protocol/firewaredownloadthread.h"
+#include "protocol/usbcommunicateutil.h"
 #include "ui/device/devicemanageform.h"
 #include "ui/pages/firmware/qfirewareitemwidget.h"
 #include "ui/widgets/qcustomprogressdialog.h"
@@ -47,6 +49,10 @@ void FirewareManageForm::refreshLanguageUi() {
 }
 
 void FirewareManageForm::enter() {
+    // Firmware goes to keyboards in their boot mode: no link stays open and
+    // no configuration is kept meanwhile.
+    if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance()) e->closeCommunicate();
+    if (KeyboardConfigUtil* m = KeyboardConfigUtil::instance()) m->resetData();
     // From now on the device page opens no keyboard until the program restarts.
     DeviceManageForm::setFirmwareMode(true);
     mProducts.clear();

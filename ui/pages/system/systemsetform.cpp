@@ -80,12 +80,8 @@ QString SystemSetForm::versionText() {
            VersionInfo::programVersion();
 }
 
-void SystemSetForm::enter(int previousIndex) {
-    mPreviousIndex = previousIndex;
-    enter();
-}
-
 void SystemSetForm::enter() {
+    mPreviousIndex = previousPage();
     ui->appTitleLabel->setText(versionText());
     // The service key reaches the page without a click first.
     setFocus(Qt::OtherFocusReason);

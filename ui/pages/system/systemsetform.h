@@ -27,9 +27,7 @@ public:
     explicit SystemSetForm(QWidget* parent = nullptr);
     ~SystemSetForm() override;
 
-    using BasePage::enter;
-    // Shown by the main window, coming from the page at `previousIndex`.
-    void enter(int previousIndex);
+    // Where "back" leads follows the page the user came from.
     void enter() override;
     int previousPageIndex() const { return mPreviousIndex; }
 

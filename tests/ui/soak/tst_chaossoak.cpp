@@ -33,6 +33,7 @@
 #include "protocol/usbcommunicateutil.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
+#include "ui/device/devicemanageform.h"
 #include "ui/pages/key/keysetform.h"
 #include "ui/widgets/filedialog.h"
 #include "ui/widgets/messagebox.h"
@@ -47,6 +48,11 @@ namespace {
 constexpr qint64 kOldestJobDialogMs = 45000;
 // Questions a user would answer (boxes, file choosers, advanced-key forms).
 constexpr qint64 kAnswerAfterMs = 700;
+
+// The keyboard reports a table without a name as " ".
+QString shownName(const QString& name) {
+    return name.isEmpty() ? QStringLiteral(" ") : name;
+}
 
 int envNumber(const char* name, int fallback) {
     bool ok = false;
@@ -251,7 +257,14 @@ bool TestChaosSoak::probeKeyEdit(QString* why) {
         if (window->currentPageIndex() == PageDevice ||
             window->currentPageIndex() == PageFireware ||
             window->currentPageIndex() == PageSystem) {
-            if (!session().reachKeyPage(3000)) continue;
+            if (!session().reachKeyPage(3000)) {
+                // A connect that failed (a fault hit it) waits for the user,
+                // who opens the keyboard again from the device page.
+                if (auto* device = qobject_cast<DeviceManageForm*>(window->page(PageDevice));
+                    device && window->currentPageIndex() == PageDevice)
+                    device->refresh(true);
+                continue;
+            }
         } else if (window->currentPageIndex() != PageKey) {
             window->showPage(PageKey);
         }
@@ -344,8 +357,13 @@ bool TestChaosSoak::modelMatchesKeyboard(QString* why) {
     for (int row = 0; row < state.profiles.size(); ++row) {
         const ConfigTableEntryPtr& entry = model->keyboardConfigList.at(row);
         if (!entry || entry->index != state.profiles.at(row).index ||
-            entry->configName != state.profiles.at(row).name) {
-            *why = QStringLiteral("table row %1 differs").arg(row);
+            entry->configName != shownName(state.profiles.at(row).name)) {
+            *why = QStringLiteral("table row %1: model %2 \"%3\", keyboard %4 \"%5\"")
+                       .arg(row)
+                       .arg(entry ? entry->index : -1)
+                       .arg(entry ? entry->configName : QString())
+                       .arg(state.profiles.at(row).index)
+                       .arg(state.profiles.at(row).name);
             return false;
         }
     }

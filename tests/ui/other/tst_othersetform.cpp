@@ -319,20 +319,19 @@ void TestOtherSetForm::jobsEndWhenTheKeyboardGoesAway_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("toast");
     QTest::newRow("firmware, unplugged") << "firmware"
-                                         << "unplug" << QStringLiteral("下载固件失败！");
+                                         << "unplug" << QStringLiteral("下载固件失败");
     QTest::newRow("data, unplugged") << "data"
-                                     << "unplug" << QStringLiteral("下载固件数据失败！");
+                                     << "unplug" << QStringLiteral("下载固件数据失败");
     QTest::newRow("data, silent") << "data"
-                                  << "silent" << QStringLiteral("下载固件数据失败！：键盘没有应答");
+                                  << "silent" << QStringLiteral("下载固件数据失败：键盘没有应答");
     QTest::newRow("reset, unplugged")
         << "reset"
-        << "unplug" << QStringLiteral("恢复出厂设置失败！：键盘连接已断开");
-    QTest::newRow("reset, silent")
-        << "reset"
-        << "silent" << QStringLiteral("恢复出厂设置失败！：键盘没有应答");
+        << "unplug" << QStringLiteral("恢复出厂设置失败：键盘连接已断开");
+    QTest::newRow("reset, silent") << "reset"
+                                   << "silent" << QStringLiteral("恢复出厂设置失败：键盘没有应答");
     QTest::newRow("reset, another command")
         << "reset"
-        << "supersede" << QStringLiteral("恢复出厂设置失败！：被另一个操作打断");
+        << "supersede" << QStringLiteral("恢复出厂设置失败：被另一个操作打断");
 }
 
 void TestOtherSetForm::jobsEndWhenTheKeyboardGoesAway() {

@@ -9,6 +9,7 @@
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "ui/jobrunner.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/filedialog.h"
 #include "ui/widgets/messagebox.h"
@@ -115,27 +116,6 @@ quint16 OtherSetForm::productNumber() const {
 void OtherSetForm::setSilenceMs(int ms) {
     mTransfer->setSilenceMs(ms);
     mResetWatchdog->setInterval(ms);
-}
-
-QString OtherSetForm::failureText(const QString& text, int error) const {
-    QString reason;
-    switch (error) {
-        case UsbProtocol::ErrorLinkClosed:
-            reason = tr("键盘连接已断开");
-            break;
-        case UsbProtocol::ErrorNoAnswer:
-            reason = tr("键盘没有应答");
-            break;
-        case UsbProtocol::ErrorSuperseded:
-            reason = tr("被另一个操作打断");
-            break;
-        case UsbProtocol::ErrorWrite:
-            reason = tr("无法写入键盘");
-            break;
-        default:
-            return text;
-    }
-    return tr("%1：%2").arg(text, reason);
 }
 
 // ------------------------------------------------------------ dialogs
@@ -264,9 +244,10 @@ void OtherSetForm::transferFinished(int error) {
     closeDialog();
     if (job == Job::Firmware)
         toast(error == 0 ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！")
-                         : failureText(tr("下载固件失败！"), error));
+                         : JobRunner::failureText(tr("下载固件失败！"), error));
     else if (job == Job::Data)
-        toast(error == 0 ? tr("固件数据下载成功！") : failureText(tr("下载固件数据失败！"), error));
+        toast(error == 0 ? tr("固件数据下载成功！")
+                         : JobRunner::failureText(tr("下载固件数据失败！"), error));
 }
 
 void OtherSetForm::usb_receive_download_fireware_keyboard(uchar source, int current, int total) {
@@ -329,7 +310,7 @@ void OtherSetForm::endReset(int error) {
     mResetWatchdog->stop();
     closeDialog();
     if (error != 0) {
-        toast(failureText(tr("恢复出厂设置失败！"), error));
+        toast(JobRunner::failureText(tr("恢复出厂设置失败！"), error));
         return;
     }
     // Out of the engine's signal: the box runs its own event loop, in which

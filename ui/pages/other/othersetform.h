@@ -75,7 +75,6 @@ private:
     void transferFinished(int error);
     // The end of a factory reset: 0 success, else why it failed.
     void endReset(int error);
-    QString failureText(const QString& text, int error) const;
     void refreshVersion();
     quint16 productNumber() const;
 

@@ -379,7 +379,9 @@ void UsbCommunicateUtil::usb_receive_data(uchar order, uchar frame, uchar total,
 }
 
 bool UsbCommunicateUtil::accept(const char* handler, const Answer& a) {
-    if (a.order != mLastSendOrder) {
+    // A late or repeated answer of a request that has already ended (answered,
+    // failed or timed out) must not end it a second time.
+    if (a.order != mLastSendOrder || !mInFlight) {
         log(QStringLiteral("=== UsbCommunicateUtil %1 命令不匹配 order={%2};mLastSendOrder={%3};"
                            "frame={%4};total={%5};length={%6}===")
                 .arg(QLatin1String(handler), hex(a.order), hex(mLastSendOrder), dec(a.frame),

@@ -142,7 +142,14 @@ bool CliInput::binding(const QString& text, quint8* type, quint8* hValue, quint8
 
 QString CliInput::bindingName(quint8 type, quint8 hValue, quint8 lValue, quint8 advancedKind) {
     const QString name = KeyCatalogue::displayName(type, hValue, lValue, advancedKind);
-    if (!name.isEmpty()) return name;
+    if (type == KeyCatalogue::TypeAdvanced && !name.isEmpty()) return name;
+    // A printed binding is fed back to scripts: a name that stands for some
+    // other record (a modifier with a stray high byte, say) would change the
+    // key when it is set again, so such a binding is printed as its numbers.
+    quint8 t = 0, h = 0, l = 0;
+    if (!name.isEmpty() && KeyCatalogue::bindingForName(name, &t, &h, &l) && t == type &&
+        h == hValue && l == lValue)
+        return name;
     return QStringLiteral("%1:%2:%3").arg(type).arg(hValue).arg(lValue);
 }
 

@@ -29,8 +29,18 @@ inline void putU32(QByteArray& out, quint32 v) {
     for (int i = 0; i < 4; ++i) out.append(char((v >> (8 * i)) & 0xFF));
 }
 
+// The text of a slot's bytes. Bytes that are not UTF-8 are dropped rather
+// than shown as replacement characters: those take three bytes each, so the
+// text would no longer fit back into the slot it came from.
+inline QString slotText(const QByteArray& bytes) {
+    QString text = QString::fromUtf8(bytes);
+    text.remove(QChar(0));
+    text.remove(QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
 // Text slots: bytes up to the first NUL (at most the slot, at most 99
-// bytes), decoded as UTF-8, with any remaining NUL characters removed.
+// bytes), decoded as UTF-8.
 inline QString decodeSlot(const QByteArray& data, int offset, int size) {
     size = qMin(size, 99);
     QByteArray bytes;
@@ -39,9 +49,7 @@ inline QString decodeSlot(const QByteArray& data, int offset, int size) {
         if (c == '\0') break;
         bytes.append(c);
     }
-    QString text = QString::fromUtf8(bytes);
-    text.remove(QChar(0));
-    return text;
+    return slotText(bytes);
 }
 
 inline QByteArray highKeyWire(const HIGH_KEY_INFO& k, int* used = nullptr) {

@@ -41,7 +41,7 @@ QString decodeName(const QByteArray& data, int offset, int size) {
         const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
         if (length > following + 1) bytes.truncate(lead);
     }
-    return QString::fromUtf8(bytes);
+    return slotText(bytes);
 }
 
 }  // namespace

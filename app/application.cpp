@@ -8,15 +8,15 @@
 #include <QIcon>
 #include <memory>
 
-#include "app/hidwatcher.h"
-#include "app/logfile.h"
-#include "app/restarter.h"
-#include "app/services.h"
-#include "app/singleinstance.h"
-#include "app/systemconfigutil.h"
+#include "services/hidwatcher.h"
+#include "services/logfile.h"
+#include "services/restarter.h"
+#include "services/services.h"
+#include "services/singleinstance.h"
+#include "services/systemconfigutil.h"
 #include "app/testhooks.h"
-#include "app/unixsignalquitter.h"
-#include "model/apppaths.h"
+#include "services/unixsignalquitter.h"
+#include "common/apppaths.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simcontrol.h"

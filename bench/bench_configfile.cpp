@@ -8,10 +8,10 @@
 
 #include "bench/benchregistry.h"
 #include "catalogue/productdatautil.h"
-#include "model/configwritedatabase.h"
-#include "model/importconfigutil.h"
+#include "jobs/configwritedatabase.h"
+#include "jobs/importconfigutil.h"
 #include "model/keyboardconfigutil.h"
-#include "model/syncconfigutil.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"

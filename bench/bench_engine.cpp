@@ -6,7 +6,7 @@
 
 #include "bench/benchregistry.h"
 #include "model/keyboardconfigutil.h"
-#include "model/syncconfigutil.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simhidbackend.h"
 

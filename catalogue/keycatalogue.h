@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 // One key function.
 struct KeyCatalogueEntry {

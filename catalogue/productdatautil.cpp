@@ -11,7 +11,7 @@
 #include <QVariant>
 #include <cstdio>
 
-#include "model/apppaths.h"
+#include "common/apppaths.h"
 
 namespace {
 

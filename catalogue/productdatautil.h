@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QString>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class ProductDataUtil : public QObject {
     Q_OBJECT

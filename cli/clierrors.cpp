@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "model/configwritedatabase.h"
-#include "model/importconfigutil.h"
+#include "jobs/configwritedatabase.h"
+#include "jobs/importconfigutil.h"
 
 QString CliErrors::engine(int code) {
     switch (code) {

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class KeyboardConfigUtil;
 

@@ -10,7 +10,7 @@
 #include "cli/clierrors.h"
 #include "link/hidbackend.h"
 #include "model/keyboardconfigutil.h"
-#include "model/syncconfigutil.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simcontrol.h"

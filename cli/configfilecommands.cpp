@@ -9,12 +9,12 @@
 #include "cli/clicommand.h"
 #include "cli/clierrors.h"
 #include "cli/clisession.h"
-#include "model/configwritedatabase.h"
-#include "model/importconfigutil.h"
+#include "jobs/configwritedatabase.h"
+#include "jobs/importconfigutil.h"
 #include "model/keyboardconfigutil.h"
-#include "model/profileapply.h"
+#include "jobs/profileapply.h"
 #include "model/profilejson.h"
-#include "model/profileplan.h"
+#include "jobs/profileplan.h"
 #include "model/sharecode.h"
 
 namespace {

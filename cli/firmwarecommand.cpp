@@ -10,7 +10,7 @@
 #include "cli/clierrors.h"
 #include "cli/clisession.h"
 #include "link/usbprotocol.h"
-#include "model/apppaths.h"
+#include "common/apppaths.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"
 #include "protocol/firmwaretransfer.h"

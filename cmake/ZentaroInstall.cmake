@@ -9,7 +9,7 @@
 #   share/man/man1/zentaro.1.gz, zentaro-cli.1.gz; share/doc/zentaro/
 #   copyright, changelog.gz   (ZentaroDocs.cmake, sources in packaging/)
 # An installed copy finds its data relative to its own folder (see
-# model/apppaths.h), so a DESTDIR or --prefix install runs as it is.
+# common/apppaths.h), so a DESTDIR or --prefix install runs as it is.
 
 include(GNUInstallDirs)
 
@@ -27,7 +27,7 @@ target_include_directories(zentaro_core PUBLIC ${CMAKE_BINARY_DIR}/generated)
 set(ZENTARO_INSTALL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/zentaro/data)
 file(RELATIVE_PATH ZENTARO_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/zentaro/data)
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/model/apppaths.cpp APPEND PROPERTY
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/common/apppaths.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS ZENTARO_INSTALLED_DATA_FROM_BIN="${ZENTARO_DATA_FROM_BIN}")
 
 # --- install rules -----------------------------------------------------------------

@@ -20,7 +20,7 @@
 #include "fuzz/fuzzsupport.h"
 #include "link/usbprotocol.h"
 #include "model/configfileformat.h"
-#include "model/configwritedatabase.h"
+#include "jobs/configwritedatabase.h"
 #include "support/configfilerig.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QObject>
 
 #include "link/hidbackend.h"
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 struct UsbDeviceFilter {
     quint16 vendorId;

@@ -14,7 +14,7 @@
 #include <array>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class KeyboardConfigUtil;
 

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <array>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class ProductDataUtil;
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <array>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 struct Profile {
     enum Section : int {

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "protocol/highkeywire.h"
 
 namespace CommandBytes {

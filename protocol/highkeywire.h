@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <array>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class HighKeyWire {
 public:

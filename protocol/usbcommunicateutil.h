@@ -23,7 +23,7 @@
 
 #include "link/hidbackend.h"
 #include "link/usbreceivethread.h"
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class BluetoothLink;
 class KeyboardConfigUtil;

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/customtooltip.h"
+#include "services/customtooltip.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "shots/shotcontext.h"

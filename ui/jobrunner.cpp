@@ -5,10 +5,10 @@
 #include <QTimer>
 
 #include "link/usbprotocol.h"
-#include "model/configwritedatabase.h"
+#include "jobs/configwritedatabase.h"
 #include "model/keyboardconfigutil.h"
-#include "model/profileapply.h"
-#include "model/syncconfigutil.h"
+#include "jobs/profileapply.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 

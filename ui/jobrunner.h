@@ -8,8 +8,8 @@
 #include <QObject>
 #include <QPointer>
 
-#include "model/importconfigutil.h"
-#include "model/profileplan.h"
+#include "jobs/importconfigutil.h"
+#include "jobs/profileplan.h"
 
 class ConfigWriteDatabase;
 class ProfileApply;

@@ -16,7 +16,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "app/customtooltip.h"
+#include "services/customtooltip.h"
 #include "ui/pages/align/qadjustkeylabel.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "bluetooth/bluetoothmanager.h"
 #include "fakebluetooth.h"
 #include "model/keyboardconfigutil.h"
-#include "model/syncconfigutil.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "catalogue/productdatautil.h"
 #include "catalogue/samplecatalogue.h"
-#include "model/apppaths.h"
+#include "common/apppaths.h"
 
 namespace {
 

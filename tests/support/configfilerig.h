@@ -11,7 +11,7 @@
 #include "catalogue/productdatautil.h"
 #include "catalogue/samplecatalogue.h"
 #include "model/keyboardconfigutil.h"
-#include "model/syncconfigutil.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simhidbackend.h"

@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
-#include "app/systemconfigutil.h"
+#include "services/qtoastbox.h"
+#include "services/systemconfigutil.h"
 #include "model/configfileformat.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"

@@ -6,14 +6,14 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "bluetooth/bluetoothmanager.h"
 #include "catalogue/productdatautil.h"
 #include "link/usbhidutil.h"
 #include "link/usbprotocol.h"
-#include "model/apppaths.h"
+#include "common/apppaths.h"
 #include "model/keyboardconfigutil.h"
-#include "model/syncconfigutil.h"
+#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/device/qdeviceaddwidget.h"
 #include "ui/pageindex.h"

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QStyleOption>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "ui_qdeviceaddwidget.h"
 
 QDeviceAddWidget::QDeviceAddWidget(int row, int col, QWidget* parent)

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "model/profileplan.h"
+#include "jobs/profileplan.h"
 
 class KeyboardConfigUtil;
 class QCheckBox;

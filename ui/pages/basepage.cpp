@@ -2,7 +2,7 @@
 
 #include <QDebug>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "protocol/requestersource.h"
 
 BasePage::BasePage(uchar source, QWidget* parent) : QWidget(parent), mSource(source) {}

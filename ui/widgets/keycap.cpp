@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPixmapCache>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // knows its key position record and reports a click with it. Its picture
 // paints it and passes it the mouse (see KeyLabelHost).
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/widgets/paintedkeylabel.h"
 
 class QCustomLabel : public PaintedKeyLabel {

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QSet>
 
-#include "app/systemconfigutil.h"
-#include "app/tooltiputil.h"
+#include "services/systemconfigutil.h"
+#include "services/tooltiputil.h"
 #include "ui/widgets/qcustomlabel.h"
 #include "ui/widgets/qkeyboardwidget.h"
 

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "catalogue/keycatalogue.h"
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/widgets/keylabelhost.h"
 
 class QLabel;

@@ -7,8 +7,8 @@
 #include <QPixmap>
 #include <QPixmapCache>
 
-#include "app/systemconfigutil.h"
-#include "app/tooltiputil.h"
+#include "services/systemconfigutil.h"
+#include "services/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "ui/widgets/keyface.h"

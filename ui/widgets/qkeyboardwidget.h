@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/widgets/keylabelhost.h"
 
 class QLabel;

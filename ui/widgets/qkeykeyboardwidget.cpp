@@ -1,7 +1,7 @@
 #include "ui/widgets/qkeykeyboardwidget.h"
 
-#include "app/customtooltip.h"
-#include "app/tooltiputil.h"
+#include "services/customtooltip.h"
+#include "services/tooltiputil.h"
 #include "ui/widgets/qcustomlabel.h"
 
 QKeyKeyboardWidget::QKeyKeyboardWidget(int layer, QWidget* parent)

@@ -3,7 +3,7 @@
 // three distances of its trigger setting in the corners (actuation point top
 // left, rapid-trigger press and release sensitivity bottom left and right).
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/widgets/qselectkeylabel.h"
 
 class QNatureLabel : public QSelectKeyLabel {

@@ -9,9 +9,9 @@
 #include <QSettings>
 #include <QTimer>
 
-#include "app/hidwatcher.h"
-#include "app/services.h"
-#include "app/systemconfigutil.h"
+#include "services/hidwatcher.h"
+#include "services/services.h"
+#include "services/systemconfigutil.h"
 #include "catalogue/productdatautil.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"

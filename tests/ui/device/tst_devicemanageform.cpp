@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
-#include "app/systemconfigutil.h"
-#include "model/apppaths.h"
+#include "services/qtoastbox.h"
+#include "services/systemconfigutil.h"
+#include "common/apppaths.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simhidbackend.h"

@@ -8,7 +8,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "catalogue/productdatautil.h"
 #include "link/usbprotocol.h"
 #include "protocol/firmwarefile.h"

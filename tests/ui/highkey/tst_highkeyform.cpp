@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "model/keyboardconfigutil.h"
 #include "sim/simkeyboard.h"
 #include "support/gui/guitestbase.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"

@@ -11,8 +11,8 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
-#include "app/systemconfigutil.h"
+#include "services/qtoastbox.h"
+#include "services/systemconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"

@@ -8,7 +8,7 @@
 #include <QListWidget>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "sim/simkeyboard.h"

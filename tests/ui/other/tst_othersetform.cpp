@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"

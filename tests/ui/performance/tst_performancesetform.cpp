@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "sim/simkeyboard.h"

@@ -27,7 +27,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/qtoastbox.h"
+#include "services/qtoastbox.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/autostartentry.h"
-#include "app/qtoastbox.h"
-#include "app/systemconfigutil.h"
+#include "services/autostartentry.h"
+#include "services/qtoastbox.h"
+#include "services/systemconfigutil.h"
 #include "support/gui/guitestbase.h"
 #include "ui/pages/system/desktopopener.h"
 #include "ui/pages/system/systemsetform.h"

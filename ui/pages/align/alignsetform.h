@@ -11,7 +11,7 @@
 #include <QSharedPointer>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/pages/settingpage.h"
 #include "ui/widgets/qalignkeyboardwidget.h"
 

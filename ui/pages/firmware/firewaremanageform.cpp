@@ -7,9 +7,9 @@
 #include <QSpacerItem>
 #include <QTimer>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "catalogue/productdatautil.h"
-#include "model/apppaths.h"
+#include "common/apppaths.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firewaredownloadthread.h"
 #include "protocol/usbcommunicateutil.h"

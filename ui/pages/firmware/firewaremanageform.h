@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "protocol/firewaredownloadthread.h"
 #include "ui/pages/basepage.h"
 #include "ui/widgets/qcustomprogressdialog.h"

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/pages/settingpage.h"
 
 namespace Ui {

@@ -2,7 +2,7 @@
 
 #include <QPixmap>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "ui/pages/highkey/qdkslabel.h"
 #include "ui_qdksadddialog.h"
 

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 
 QDKSLabel::QDKSLabel(int row, int column, QWidget* parent)
     : QLabel(parent), mRow(row), mColumn(column) {

@@ -5,10 +5,10 @@
 #include <QPainter>
 #include <QStyleOption>
 
-#include "app/customtooltip.h"
-#include "app/systemconfigutil.h"
-#include "app/qtoastbox.h"
-#include "app/tooltiputil.h"
+#include "services/customtooltip.h"
+#include "services/systemconfigutil.h"
+#include "services/qtoastbox.h"
+#include "services/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "ui/widgets/qinputkeyboardwidget.h"

@@ -11,7 +11,7 @@
 #include <QDialog>
 #include <QList>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 class QLabel;
 class QInputKeyboardWidget;

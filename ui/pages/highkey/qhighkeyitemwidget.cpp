@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QStyleOption>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "ui_qhighkeyitemwidget.h"

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 namespace Ui {
 class QHighKeyItemWidget;

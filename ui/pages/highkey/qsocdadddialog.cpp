@@ -1,6 +1,6 @@
 #include "ui/pages/highkey/qsocdadddialog.h"
 
-#include "app/tooltiputil.h"
+#include "services/tooltiputil.h"
 #include "ui_qsocdadddialog.h"
 
 QSocdAddDialog::QSocdAddDialog(quint8 item, quint8 firstKey, QWidget* parent)

@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <memory>
 
-#include "app/systemconfigutil.h"
-#include "app/tooltiputil.h"
+#include "services/systemconfigutil.h"
+#include "services/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"

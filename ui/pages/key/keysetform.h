@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/pages/settingpage.h"
 
 namespace Ui {

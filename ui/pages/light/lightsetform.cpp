@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"

@@ -9,7 +9,7 @@
 #include <QSet>
 #include <functional>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/pages/macro/macrokeymapper.h"
 
 class MacroRecorder {

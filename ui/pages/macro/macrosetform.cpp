@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <QListWidgetItem>
 
-#include "app/customtooltip.h"
-#include "app/tooltiputil.h"
+#include "services/customtooltip.h"
+#include "services/tooltiputil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"

@@ -7,7 +7,7 @@
 #include <QList>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/pages/macro/macrorecorder.h"
 #include "ui/pages/settingpage.h"
 

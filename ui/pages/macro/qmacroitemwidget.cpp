@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QStyleOption>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
 #include "ui_qmacroitemwidget.h"
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 
 namespace Ui {
 class QMacroItemWidget;

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/systemconfigutil.h"
+#include "services/systemconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "model/keyboardtypes.h"
+#include "common/keyboardtypes.h"
 #include "ui/pages/settingpage.h"
 #include "ui/widgets/qnaturekeyboardwidget.h"
 

@@ -7,9 +7,9 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "app/autostartentry.h"
-#include "app/restarter.h"
-#include "app/systemconfigutil.h"
+#include "services/autostartentry.h"
+#include "services/restarter.h"
+#include "services/systemconfigutil.h"
 #include "ui/pageindex.h"
 #include "ui/pages/system/desktopopener.h"
 #include "ui/widgets/messagebox.h"

@@ -2,14 +2,25 @@
 
 #include <hidapi/hidapi.h>
 
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QMutexLocker>
+#include <atomic>
+
+#include "link/interruptiblereader.h"
 
 namespace {
 
+// hid_read_timeout cannot be woken, so reports are read from a descriptor of
+// our own on the same hidraw node, waited for together with a wake-up. Where
+// that node cannot be opened, reads go through hidapi in short slices.
 struct HidapiDevice : HidDevice {
     hid_device* handle = nullptr;
+    InterruptibleReader reader;
+    std::atomic<bool> interrupted{false};
 };
+
+constexpr int kSliceMs = 20;
 
 hid_device* raw(HidDevice* device) {
     auto* d = static_cast<HidapiDevice*>(device);
@@ -80,6 +91,7 @@ HidDevice* HidapiBackend::open(const QByteArray& path) {
     }
     auto* device = new HidapiDevice;
     device->handle = handle;
+    if (path.startsWith("/dev/hidraw")) device->reader.open(path);
     return device;
 }
 
@@ -91,7 +103,26 @@ int HidapiBackend::setNonblocking(HidDevice* device, int nonblock) {
 int HidapiBackend::readTimeout(HidDevice* device, unsigned char* data, size_t length,
                                int timeoutMs) {
     hid_device* handle = raw(device);
-    return handle ? hid_read_timeout(handle, data, length, timeoutMs) : -1;
+    if (!handle) return -1;
+    auto* d = static_cast<HidapiDevice*>(device);
+    if (d->reader.isOpen()) return d->reader.read(data, length, timeoutMs);
+    if (timeoutMs == 0) return hid_read_timeout(handle, data, length, 0);
+    const QDeadlineTimer deadline(timeoutMs < 0 ? QDeadlineTimer::Forever
+                                                : QDeadlineTimer(timeoutMs));
+    for (;;) {
+        if (d->interrupted.exchange(false)) return 0;
+        const int slice =
+            timeoutMs < 0 ? kSliceMs : int(qMin<qint64>(kSliceMs, deadline.remainingTime()));
+        const int got = hid_read_timeout(handle, data, length, slice);
+        if (got != 0 || deadline.hasExpired()) return got;
+    }
+}
+
+void HidapiBackend::interruptRead(HidDevice* device) {
+    auto* d = static_cast<HidapiDevice*>(device);
+    if (!d || !d->handle) return;
+    d->interrupted = true;
+    d->reader.interrupt();
 }
 
 int HidapiBackend::write(HidDevice* device, const unsigned char* data, size_t length) {
@@ -101,7 +132,10 @@ int HidapiBackend::write(HidDevice* device, const unsigned char* data, size_t le
 
 QString HidapiBackend::error(HidDevice* device) {
     hid_device* handle = raw(device);
-    if (handle) return fromWide(hid_error(handle));
+    if (handle) {
+        const QString own = static_cast<HidapiDevice*>(device)->reader.lastError();
+        return own.isEmpty() ? fromWide(hid_error(handle)) : own;
+    }
     QMutexLocker lock(&gErrorMutex);
     return gLastError;
 }

@@ -12,6 +12,7 @@ public:
     int write(HidDevice* device, const unsigned char* data, size_t length) override;
     QString error(HidDevice* device) override;
     void close(HidDevice* device) override;
+    void interruptRead(HidDevice* device) override;
     int exit() override;
 
     static HidapiBackend* instance();

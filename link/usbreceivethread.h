@@ -17,12 +17,14 @@ public:
 
     // Starts reading `handle` (not owned) with the caller's priority.
     void start(HidDevice* handle);
-    // Requests interruption and waits for the thread; it ends within one
-    // read slice even where the backend cannot interrupt a read.
+    // Requests interruption, wakes the blocked read and waits for the
+    // thread. Every backend shipped can wake a read; one that cannot makes
+    // stop() wait up to one read time-out.
     void stop();
 
-    // One read; short, so stop() never waits for long on hidapi.
-    static constexpr int kReadTimeoutMs = 40;
+    // One read. Reads are woken by stop(), so this only sets how often an
+    // idle link wakes the thread (twice a second).
+    static constexpr int kReadTimeoutMs = 500;
     // Pause after a failed read: an unplugged device fails at once.
     static constexpr int kErrorPauseMs = 50;
     // Failed reads in a row (about half a second) that mean the link is gone.

@@ -68,6 +68,9 @@ bool SimControl::apply(SimHidBackend& backend, const QString& line, QString* err
     } else if (words.size() == 2 && command == QLatin1String("fail-writes") &&
                parseSwitch(words.at(1), &on)) {
         backend.setFailWrites(on);
+    } else if (words.size() == 2 && command == QLatin1String("reset-on-firmware") &&
+               parseSwitch(words.at(1), &on)) {
+        backend.setResetOnFirmware(on);
     } else if (words.size() == 2 && command == QLatin1String("latency") &&
                parseNumber(words.at(1), 0, 60000, &value)) {
         backend.setLatencyMs(value);

@@ -5,7 +5,7 @@
 // through a named pipe (created when missing); one command per line:
 //
 //   unplug | plug | silent on|off | fail-writes on|off | latency MS |
-//   drop N | switch-table N
+//   drop N | switch-table N | reset-on-firmware on|off
 //
 // Only the --simulate road creates one: a real keyboard has no such door.
 

@@ -153,6 +153,11 @@ void SimHidBackend::setFailWrites(bool fail) {
     mFailWrites = fail;
 }
 
+void SimHidBackend::setResetOnFirmware(bool on) {
+    QMutexLocker lock(&mMutex);
+    mKeyboard->setResetOnFirmware(on);
+}
+
 void SimHidBackend::setDenyOpen(bool deny) {
     QMutexLocker lock(&mMutex);
     mDenyOpen = deny;

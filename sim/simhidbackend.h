@@ -50,6 +50,8 @@ public:
     void answerOtherLayer(int count = 1);
     // Writes fail (return -1) while set.
     void setFailWrites(bool fail);
+    // A firmware transfer resets the profiles to the factory's while set.
+    void setResetOnFirmware(bool on);
     // While set the keyboard takes every report and neither acts on it nor
     // answers, as a hung keyboard does.
     void setSilent(bool silent);

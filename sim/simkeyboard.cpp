@@ -128,6 +128,8 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
         case DownloadFirewareKeyboardEnd:
             mNextBlock = 1;
             adoptFirmwareVersion();
+            // Some firmware wipes the profiles on its way in.
+            if (mResetOnFirmware) resetSettings();
             return single(order, QByteArray(1, '\0'));
         case SetReportCalibration:
             mReporting = at(p, 0) != 0;
@@ -139,18 +141,7 @@ QList<QByteArray> SimKeyboard::handle(const QByteArray& request, int frameSize) 
             mChanged = true;
             return single(order);
         case ResetKeyboard:
-            if (at(p, 0) == 0x5A && at(p, 1) == 0xA5) {
-                SimKeyboardState fresh =
-                    SimKeyboardState::factory(mState.serialNumber, mState.productName,
-                                              mState.factoryLayers[0], mState.factoryLayers[1]);
-                // Settings go back to the factory's; the firmware and the
-                // calibration of the switches stay.
-                fresh.effectNames = mState.effectNames;
-                fresh.version = mState.version;
-                fresh.calibrated = mState.calibrated;
-                mState = fresh;
-                mChanged = true;
-            }
+            if (at(p, 0) == 0x5A && at(p, 1) == 0xA5) resetSettings();
             return single(order);
         case SetCustomLight:
         case SetCustomLightAll:
@@ -568,6 +559,18 @@ QByteArray SimKeyboard::nextCalibrationReport(int frameSize) {
         travel = mCalibrationTravel * (2 * kDownTicks + kHoldTicks - phase - 1) / kDownTicks;
     const QByteArray p = bytes({0, char(key), char(travel & 0xFF), char((travel >> 8) & 0xFF)});
     return frame(answerOf(SetReportCalibration), 1, 1, p);
+}
+
+void SimKeyboard::resetSettings() {
+    SimKeyboardState fresh = SimKeyboardState::factory(
+        mState.serialNumber, mState.productName, mState.factoryLayers[0], mState.factoryLayers[1]);
+    // Settings go back to the factory's; the firmware and the calibration of
+    // the switches stay.
+    fresh.effectNames = mState.effectNames;
+    fresh.version = mState.version;
+    fresh.calibrated = mState.calibrated;
+    mState = fresh;
+    mChanged = true;
 }
 
 void SimKeyboard::adoptFirmwareVersion() {

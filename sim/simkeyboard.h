@@ -61,6 +61,10 @@ public:
     }
     // Answer the next firmware blocks with an error status.
     void failFirmwareBlocks(int count) { mFailBlocks = count; }
+    // While set, every ended firmware transfer puts the profiles back to the
+    // factory's (as a factory reset does), as some firmware updates do.
+    void setResetOnFirmware(bool on) { mResetOnFirmware = on; }
+    bool resetOnFirmware() const { return mResetOnFirmware; }
 
 private:
     using Answer = QList<QByteArray>;
@@ -83,6 +87,7 @@ private:
     Answer firmwareBlock(uchar request, uchar frameByte, uchar totalByte, const QByteArray& p);
     void applyWrite(uchar request, int index, const QByteArray& p);
     void adoptFirmwareVersion();
+    void resetSettings();
 
     SimKeyboardState mState;
     int mFrameSize = 128;
@@ -96,4 +101,5 @@ private:
     quint16 mResumeAt = 0;
     quint16 mResumeWhen = 0;
     int mFailBlocks = 0;
+    bool mResetOnFirmware = false;
 };

@@ -20,6 +20,13 @@ public:
         }
     };
 
+    // Where zentaro-cli keeps backups; empty: backups/ in the private folder.
+    QString backupFolder;
+
+    // The program run: zentaro-cli-testkey trusts the build's test key, with
+    // which the local server tree is signed.
+    QString program = QStringLiteral("zentaro-cli");
+
     QString statePath() const { return mDir.filePath(QStringLiteral("kb.state")); }
     QString path(const QString& name) const { return mDir.filePath(name); }
 
@@ -27,7 +34,12 @@ public:
     Run run(const QStringList& args, const QStringList& options = {}) const {
         QProcess p;
         p.setWorkingDirectory(mDir.path());
-        p.start(qEnvironmentVariable("ZENTARO_BIN_DIR") + QStringLiteral("/zentaro-cli"),
+        // Backups (firmware writes make them) stay in the private folder.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZENTARO_BACKUP_FOLDER"),
+                   backupFolder.isEmpty() ? path(QStringLiteral("backups")) : backupFolder);
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("ZENTARO_BIN_DIR") + QLatin1Char('/') + program,
                 QStringList{QStringLiteral("--simulate=") + statePath()} + options + args);
         Run r;
         if (!p.waitForFinished(120000)) {

@@ -66,6 +66,27 @@ private slots:
         QVERIFY(!why.isEmpty());
     }
 
+    void firmwareResetsProfilesWhileSwitchedOn() {
+        SimHidBackend sim;
+        SimKeyboard& kb = sim.keyboard();
+        const QByteArray end =
+            UsbProtocol::buildFrame(UsbProtocol::DownloadFirewareKeyboardEnd, 1, 1, {}, 128);
+        const QString factoryName = kb.state().profiles.first().name;
+        kb.state().profiles.first().name = QStringLiteral("Mine");
+        kb.state().version = 0x0106;
+        // Off (the default): a firmware transfer keeps the profiles.
+        kb.handle(end, 128);
+        QCOMPARE(kb.state().profiles.first().name, QStringLiteral("Mine"));
+        QVERIFY(SimControl::apply(sim, QStringLiteral("reset-on-firmware on")));
+        QVERIFY(kb.resetOnFirmware());
+        kb.handle(end, 128);
+        QCOMPARE(kb.state().profiles.first().name, factoryName);
+        QCOMPARE(int(kb.state().version), 0x0106);  // the firmware stays
+        QVERIFY(SimControl::apply(sim, QStringLiteral("reset-on-firmware off")));
+        QVERIFY(!kb.resetOnFirmware());
+        QVERIFY(!SimControl::apply(sim, QStringLiteral("reset-on-firmware")));
+    }
+
     void refusesAPathThatIsNotAPipe() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("plain"));

@@ -6,11 +6,12 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "cli/backupcommand.h"
 #include "cli/clicommand.h"
 #include "cli/clierrors.h"
 #include "cli/clisession.h"
-#include "link/usbprotocol.h"
 #include "common/apppaths.h"
+#include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"
 #include "protocol/firmwaretransfer.h"
@@ -24,6 +25,9 @@
 namespace {
 
 constexpr uchar kSource = 10;  // the other page's source
+
+// --no-backup: the user chose to send firmware without backing up first.
+bool gBackup = true;
 
 QString fileName(const QString& path) {
     return QFileInfo(path).fileName();
@@ -59,6 +63,14 @@ int transfer(CliSession& s, const FirmwareFile& f, const QString& name, const QS
              const QString& md5 = QString(), const QString& intro = QString()) {
     const bool firmware = f.kind() == FirmwareFile::KeyboardFirmware;
     const quint16 product = firmware ? quint16(s.model().keyboardProductInfo->serialNumber) : 0;
+    // Firmware may reset the profiles: back them up first, once the file is
+    // known to be good. A backup that fails keeps the firmware from going out.
+    BackupStore::Backup backup;
+    const bool backUp = firmware && gBackup &&
+                        FirmwareTransfer::verify(f, product, md5) == FirmwareTransfer::Accepted;
+    if (backUp && CliBackup::create(s, true, &backup) != 0)
+        return s.fail(
+            QStringLiteral("nothing was sent; to update without a backup, give --no-backup"));
     FirmwareTransfer job(&s.engine(), kSource);
     bool done = false;
     int error = 0;
@@ -105,6 +117,7 @@ int transfer(CliSession& s, const FirmwareFile& f, const QString& name, const QS
     s.say(QStringLiteral("%1: %2 bytes sent in %3 frames").arg(what).arg(f.size()).arg(total));
     if (firmware)
         s.say(QStringLiteral("if the keyboard does not come back, unplug it and plug it in again"));
+    if (backUp) CliBackup::compareAfterTransfer(s, backup);
     return 0;
 }
 
@@ -120,8 +133,9 @@ int writeFile(CliSession& s, const QString& path, FirmwareFile::Kind kind) {
     if (kind == FirmwareFile::FirmwareData && f.dataLength() == 0)
         return s.refuse(QStringLiteral("%1 holds no data; nothing was sent").arg(fileName(path)));
     if (kind == FirmwareFile::KeyboardFirmware) {
-        // The product check needs the keyboard's product number.
-        if (!s.open() || !s.sync(0)) return 1;
+        // The product check needs the keyboard's product number, the backup
+        // its profiles.
+        if (gBackup ? !s.readKeyboard() : (!s.open() || !s.sync(0))) return 1;
         return transfer(s, f, fileName(path), QStringLiteral("firmware"));
     }
     if (!s.open()) return 1;
@@ -238,7 +252,9 @@ int update(CliSession& s) {
 }
 #endif
 
-int runFirmware(CliSession& s, const QStringList& args) {
+int runFirmware(CliSession& s, const QStringList& given) {
+    QStringList args = given;
+    gBackup = !args.removeAll(QStringLiteral("--no-backup"));
     const QString verb = args.value(0);
     if (verb == QLatin1String("write")) {
         if (args.size() != 2)
@@ -268,12 +284,15 @@ int runData(CliSession& s, const QStringList& args) {
 static CliCommand::Registrar registerFirmware(
     "firmware",
     "firmware check               ask the download server for newer firmware\n"
-    "firmware update              download newer firmware, check it, write it\n"
-    "firmware write FILE          write the keyboard firmware in FILE",
+    "firmware update [--no-backup]  download newer firmware, check it, write it\n"
+    "firmware write FILE [--no-backup]  write the keyboard firmware in FILE",
     runFirmware,
     "The download server is --server=URL, else System/ServerUrl in data/config.ini.\n"
     "A download whose MD5 differs from the server's is deleted; a file too short,\n"
-    "damaged or made for another keyboard is refused. Nothing is sent then.");
+    "damaged or made for another keyboard is refused. Nothing is sent then.\n"
+    "Before sending, every profile is backed up (see zentaro-cli backup --help);\n"
+    "when the backup fails nothing is sent, unless --no-backup is given. Afterwards\n"
+    "the profiles are compared with the backup and a restore is offered.");
 
 static CliCommand::Registrar registerFirmwareData(
     "firmware-data", "firmware-data write FILE     write a firmware data file", runData,

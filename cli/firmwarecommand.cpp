@@ -11,6 +11,7 @@
 #include "cli/clierrors.h"
 #include "cli/clisession.h"
 #include "common/apppaths.h"
+#include "common/signatureverifier.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"
@@ -29,8 +30,36 @@ constexpr uchar kSource = 10;  // the other page's source
 // --no-backup: the user chose to send firmware without backing up first.
 bool gBackup = true;
 
+// --unsigned: the user accepts firmware that nobody signed.
+bool gUnsigned = false;
+
 QString fileName(const QString& path) {
     return QFileInfo(path).fileName();
+}
+
+// Empty when the firmware `f` read from `path` may go out: signed by a
+// trusted key (FILE.sig beside it), or unsigned with --unsigned given.
+// Checked over the bytes that will be sent.
+QString signatureRefusal(CliSession& s, const QString& path, const FirmwareFile& f) {
+    QFile sig(SignatureVerifier::signaturePath(path));
+    if (!sig.exists()) {
+        if (!gUnsigned)
+            return QStringLiteral(
+                       "%1 has no signature (%2); firmware nobody signed may come from anyone "
+                       "and may leave the keyboard unusable; nothing was sent (give --unsigned "
+                       "to write it anyway)")
+                .arg(fileName(path), fileName(sig.fileName()));
+        s.say(QStringLiteral("%1 has no signature; writing it anyway, as --unsigned asks")
+                  .arg(fileName(path)));
+        return QString();
+    }
+    const QByteArray signature = sig.open(QIODevice::ReadOnly) ? sig.read(65) : QByteArray();
+    const SignatureVerifier::Result result = SignatureVerifier::verify(
+        f.bytes(), signature.isEmpty() ? QByteArray(1, '\0') : signature, path);
+    return result == SignatureVerifier::Valid
+               ? QString()
+               : SignatureVerifier::refusalText(result, fileName(path)) +
+                     QStringLiteral("; nothing was sent");
 }
 
 // The refusal of a file that failed its checks, in words.
@@ -133,6 +162,8 @@ int writeFile(CliSession& s, const QString& path, FirmwareFile::Kind kind) {
     if (kind == FirmwareFile::FirmwareData && f.dataLength() == 0)
         return s.refuse(QStringLiteral("%1 holds no data; nothing was sent").arg(fileName(path)));
     if (kind == FirmwareFile::KeyboardFirmware) {
+        const QString refusal = signatureRefusal(s, path, f);
+        if (!refusal.isEmpty()) return s.refuse(refusal);
         // The product check needs the keyboard's product number, the backup
         // its profiles.
         if (gBackup ? !s.readKeyboard() : (!s.open() || !s.sync(0))) return 1;
@@ -255,6 +286,8 @@ int update(CliSession& s) {
 int runFirmware(CliSession& s, const QStringList& given) {
     QStringList args = given;
     gBackup = !args.removeAll(QStringLiteral("--no-backup"));
+    gUnsigned = args.removeAll(QStringLiteral("--unsigned"));
+    SignatureVerifier::setEnglish(true);
     const QString verb = args.value(0);
     if (verb == QLatin1String("write")) {
         if (args.size() != 2)
@@ -285,11 +318,14 @@ static CliCommand::Registrar registerFirmware(
     "firmware",
     "firmware check               ask the download server for newer firmware\n"
     "firmware update [--no-backup]  download newer firmware, check it, write it\n"
-    "firmware write FILE [--no-backup]  write the keyboard firmware in FILE",
+    "firmware write FILE [--no-backup] [--unsigned]  write the keyboard firmware in FILE",
     runFirmware,
     "The download server is --server=URL, else System/ServerUrl in data/config.ini.\n"
     "A download whose MD5 differs from the server's is deleted; a file too short,\n"
     "damaged or made for another keyboard is refused. Nothing is sent then.\n"
+    "Firmware must be signed by a trusted key: a download through its signed\n"
+    "firmversion.xml, a FILE through FILE.sig beside it; a FILE without one is\n"
+    "written only with --unsigned.\n"
     "Before sending, every profile is backed up (see zentaro-cli backup --help);\n"
     "when the backup fails nothing is sent, unless --no-backup is given. Afterwards\n"
     "the profiles are compared with the backup and a restore is offered.");

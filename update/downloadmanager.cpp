@@ -9,27 +9,43 @@
 #include <QNetworkRequest>
 #include <QSaveFile>
 
+#include "common/signatureverifier.h"
 #include "update/updateserver.h"
 
 DownloadManager::DownloadManager(QObject* parent)
     : QObject(parent), mManager(new QNetworkAccessManager(this)) {}
 
 DownloadManager::~DownloadManager() {
-    if (mReply) {
-        mReply->disconnect(this);
-        mReply->abort();
-        delete mReply;
+    for (QNetworkReply* reply : {mReply.data(), mSignatureReply.data()}) {
+        if (!reply) continue;
+        reply->disconnect(this);
+        reply->abort();
+        delete reply;
     }
     if (mFile) mFile->cancelWriting();
 }
 
+QNetworkReply* DownloadManager::get(const QUrl& url) {
+    QNetworkRequest request(url);
+    request.setTransferTimeout(kTransferTimeoutMs);
+    // A redirect may not lead to another host or down to plain HTTP.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::SameOriginRedirectPolicy);
+    return mManager->get(request);
+}
+
 void DownloadManager::download(const QUrl& url, const QString& filePath) {
-    if (mReply) {
+    if (isBusy()) {
         emit error(anotherDownloadText());
         return;
     }
     if (url.isEmpty()) {
         emit error(UpdateServer::noServerText());
+        return;
+    }
+    const QString refusal = UpdateServer::transportRefusal(url);
+    if (!refusal.isEmpty()) {
+        emit error(refusal);
         return;
     }
     // Like truncating the target: whatever lay there is gone, and a failed
@@ -47,9 +63,9 @@ void DownloadManager::download(const QUrl& url, const QString& filePath) {
     }
     mFilePath = filePath;
     mWriteFailed = false;
-    QNetworkRequest request(url);
-    request.setTransferTimeout(kTransferTimeoutMs);
-    mReply = mManager->get(request);
+    mData.clear();
+    mUrl = url;
+    mReply = get(url);
     qInfo().noquote() << QStringLiteral("=== DownloadManager 开始下载:{ ") + url.toString() +
                              QStringLiteral(" } -> { ") + filePath + QStringLiteral(" } ===");
     connect(mReply, &QNetworkReply::downloadProgress, this, &DownloadManager::onDownloadProgress);
@@ -59,6 +75,7 @@ void DownloadManager::download(const QUrl& url, const QString& filePath) {
 
 void DownloadManager::abort() {
     if (mReply) mReply->abort();
+    if (mSignatureReply) mSignatureReply->abort();
 }
 
 void DownloadManager::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal) {
@@ -68,6 +85,7 @@ void DownloadManager::onDownloadProgress(qlonglong bytesReceived, qlonglong byte
 void DownloadManager::onReadyRead() {
     if (!mReply || !mFile || mWriteFailed) return;
     const QByteArray data = mReply->readAll();
+    if (mSignatureRequired) mData += data;
     if (mFile->write(data) != data.size()) {
         mWriteFailed = true;
         mReply->abort();
@@ -84,7 +102,46 @@ void DownloadManager::onFinished() {
         return;
     }
     const QByteArray rest = reply->readAll();
-    if (mFile->write(rest) != rest.size() || !mFile->commit()) {
+    if (mFile->write(rest) != rest.size()) {
+        fail(QStringLiteral("Cannot write file"));
+        return;
+    }
+    if (!mSignatureRequired) {
+        commit();
+        return;
+    }
+    // Nothing is at the path yet: the signature decides whether it will be.
+    mData += rest;
+    QUrl sigUrl = mUrl;
+    sigUrl.setPath(mUrl.path() + QStringLiteral(".sig"));
+    mSignatureReply = get(sigUrl);
+    connect(mSignatureReply, &QNetworkReply::finished, this, &DownloadManager::onSignatureFinished);
+}
+
+void DownloadManager::onSignatureFinished() {
+    QNetworkReply* reply = mSignatureReply.data();
+    if (!reply) return;
+    mSignatureReply = nullptr;
+    reply->deleteLater();
+    if (reply->error() == QNetworkReply::OperationCanceledError) {
+        fail(reply->errorString());
+        return;
+    }
+    const QByteArray signature =
+        reply->error() == QNetworkReply::NoError ? reply->read(65) : QByteArray();
+    const QByteArray data = mData;
+    mData.clear();
+    const SignatureVerifier::Result result =
+        SignatureVerifier::verify(data, signature, mUrl.toString());
+    if (result != SignatureVerifier::Valid) {
+        fail(SignatureVerifier::refusalText(result, QFileInfo(mUrl.path()).fileName()));
+        return;
+    }
+    commit();
+}
+
+void DownloadManager::commit() {
+    if (!mFile->commit()) {
         fail(QStringLiteral("Cannot write file"));
         return;
     }
@@ -95,6 +152,7 @@ void DownloadManager::onFinished() {
 }
 
 void DownloadManager::fail(const QString& text) {
+    mData.clear();
     if (mFile) {
         mFile->cancelWriting();
         mFile.reset();

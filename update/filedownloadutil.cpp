@@ -6,6 +6,9 @@
 
 FileDownloadUtil::FileDownloadUtil(QObject* parent)
     : QObject(parent), mDownloader(new DownloadManager(this)) {
+    // The catalogue and picture packages have no signed MD5 elsewhere: their
+    // own signature vouches for them before they reach their path.
+    mDownloader->setSignatureRequired(true);
     connect(mDownloader, &DownloadManager::progress, this, &FileDownloadUtil::onDownloadProgress);
     connect(mDownloader, &DownloadManager::finished, this, &FileDownloadUtil::onFinished);
     connect(mDownloader, &DownloadManager::error, this, &FileDownloadUtil::onError);

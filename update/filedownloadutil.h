@@ -1,7 +1,8 @@
 #pragma once
 // A DownloadManager that carries a caller-chosen type number through to its
 // signals, so one downloader serves several kinds of file (the device page:
-// 0 catalogue, 1 picture package).
+// 0 catalogue, 1 picture package). Every file it fetches must carry a
+// signature by a trusted key (NAME.sig beside it), or it is refused.
 
 #include <QObject>
 #include <QString>

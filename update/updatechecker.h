@@ -1,5 +1,9 @@
 #pragma once
-// Fetches an update description file and turns it into a VersionInfo.
+// Fetches an update description file and its detached signature (NAME.sig),
+// and turns it into a VersionInfo only when a trusted key signed it: not a
+// field is read before. The MD5 inside then vouches for the offered file.
+// A signed description older than one already seen at the same address in
+// this run (a replay) is refused too.
 
 #include <QObject>
 #include <QString>
@@ -16,7 +20,9 @@ public:
     explicit UpdateChecker(QObject* parent = nullptr);
     ~UpdateChecker() override;
 
-    // GET `url`; an empty url (no server configured) ends in checkError.
+    // GET `url` and `url`.sig; an empty url (no server configured) or one
+    // refused by UpdateServer::transportRefusal ends in checkError before
+    // anything is sent.
     void check(const QUrl& url);
     // check(UpdateServer::url(path)).
     void checkPath(const QString& path);
@@ -31,5 +37,8 @@ public slots:
     void onReplyFinished(QNetworkReply* reply);
 
 private:
+    void onSignatureFinished(QNetworkReply* reply, const QByteArray& xml, const QUrl& url);
+    QNetworkReply* get(const QUrl& url);
+
     QNetworkAccessManager* mManager;
 };

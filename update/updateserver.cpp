@@ -1,6 +1,9 @@
 #include "update/updateserver.h"
 
 #include <QDebug>
+#include <QHostAddress>
+
+#include "common/signatureverifier.h"
 
 namespace {
 QUrl gBaseUrl;
@@ -71,4 +74,28 @@ QString UpdateServer::noServerText() {
     return tr(
         "未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL "
         "启动）");
+}
+
+bool UpdateServer::isLoopback(const QString& host) {
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+QString UpdateServer::transportRefusal(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https") && !url.host().isEmpty()) return QString();
+    if (scheme == QLatin1String("http") && isLoopback(url.host())) return QString();
+    const QString address = url.toString(QUrl::RemoveUserInfo | QUrl::RemovePath |
+                                         QUrl::RemoveQuery | QUrl::RemoveFragment);
+    qWarning().noquote() << QStringLiteral("=== UpdateServer 拒绝非 HTTPS 地址:{ ") + address +
+                                QStringLiteral(" } ===");
+    return SignatureVerifier::choose(
+        tr("已拒绝 %1：只有本机（127.0.0.1、::1、localhost）可以用明文 HTTP，"
+           "其他服务器必须用 https://，否则途中任何人都能篡改下载内容")
+            .arg(address),
+        QStringLiteral("refused %1: plain HTTP is allowed only to this computer (127.0.0.1, ::1, "
+                       "localhost); any other server must be https://, or anyone on the way "
+                       "could change what is downloaded")
+            .arg(address));
 }

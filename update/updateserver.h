@@ -31,4 +31,10 @@ public:
 
     // The translated error text of a check or download without a server.
     static QString noServerText();
+
+    // Empty when `url` may be fetched, else why not, in words: away from
+    // this computer (127.0.0.0/8, ::1, localhost) only https is allowed, so
+    // nobody on the way can change what arrives. Checked before connecting.
+    static QString transportRefusal(const QUrl& url);
+    static bool isLoopback(const QString& host);
 };

@@ -1,9 +1,12 @@
 // zentaro-cli firmware and firmware-data: files and downloads checked before
 // the first frame, then sent through the engine to the simulated keyboard.
+// Firmware needs a trusted signature on the way: FILE.sig beside a local
+// file (or --unsigned), a signed firmversion.xml for a download.
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QProcess>
 #include <QTest>
 #include <QtEndian>
 
@@ -44,6 +47,21 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// zentaro-cli as the tests build it: it trusts the build's test key.
+void trustTestKey(CliRunner& cli) {
+    cli.program = QStringLiteral("zentaro-cli-testkey");
+}
+
+// Writes cli.path(name).sig, signed by `key` (the test key by default).
+bool sign(const CliRunner& cli, const QString& name,
+          const QString& key = UpdateServerRig::testKey()) {
+    return QProcess::execute(
+               QStringLiteral("openssl"),
+               {QStringLiteral("pkeyutl"), QStringLiteral("-sign"), QStringLiteral("-rawin"),
+                QStringLiteral("-inkey"), key, QStringLiteral("-in"), cli.path(name),
+                QStringLiteral("-out"), cli.path(name) + QStringLiteral(".sig")}) == 0;
+}
+
 int version(const CliRunner& cli) {
     return cli.dump()["keyboardProductInfo"].toObject()["version"].toInt();
 }
@@ -68,12 +86,17 @@ private slots:
     void updateFromTheServer();
     void wrongMd5IsDeletedAndNothingSent();
     void firmwareData();
+    void localFileSignatures();
+    void forgedServerFilesSendNothing();
+    void plainHttpAwayFromThisComputerIsRefused();
 };
 
 void TestFirmwareCli::writeFile() {
     CliRunner cli;
+    trustTestKey(cli);
     QCOMPARE(version(cli), kOldVersion);
     QVERIFY(cli.write("new.bin", firmwareFile(kProduct, kNewVersion)));
+    QVERIFY(sign(cli, "new.bin"));
     const CliRunner::Run r = cli.run({"firmware", "write", cli.path("new.bin")});
     QVERIFY2(r.code == 0, r.err.constData());
     QVERIFY2(r.out.contains("frames"), r.out.constData());
@@ -93,7 +116,7 @@ void TestFirmwareCli::filesRefusedBeforeTheFirstFrame() {
     r = cli.run({"firmware", "write", cli.path("missing.bin")});
     QCOMPARE(r.code, 2);
     QVERIFY2(r.lastError().endsWith("cannot read missing.bin: no such file"), r.err.constData());
-    r = cli.run({"firmware", "write", cli.path("other.bin")});
+    r = cli.run({"firmware", "write", cli.path("other.bin"), "--unsigned"});
     QCOMPARE(r.code, 1);
     QVERIFY2(
         r.lastError().contains("firmware for product 259") && r.lastError().endsWith("(error -23)"),
@@ -107,6 +130,7 @@ void TestFirmwareCli::updateFromTheServer() {
     UpdateServerRig server;
     QVERIFY(server.start());
     CliRunner cli;
+    trustTestKey(cli);
     const QStringList options{QStringLiteral("--server=") + server.base().toString()};
     CliRunner::Run r = cli.run({"firmware", "check"}, options);
     QVERIFY2(r.code == 0, r.err.constData());
@@ -136,7 +160,9 @@ void TestFirmwareCli::wrongMd5IsDeletedAndNothingSent() {
             .toUpper();
     QVERIFY(xml.contains(md5));
     QVERIFY(server.write(description, xml.replace(md5, QByteArray(32, 'A'))));
+    QVERIFY(server.sign(description));
     CliRunner cli;
+    trustTestKey(cli);
     QVERIFY(cli.run({"info"}).code == 0);
     const QByteArray flash = cli.state();
     const CliRunner::Run r =
@@ -170,6 +196,116 @@ void TestFirmwareCli::firmwareData() {
         QVERIFY2(r.lastError().contains(c.second), r.err.constData());
         QCOMPARE(cli.state(), flash);
     }
+}
+
+void TestFirmwareCli::localFileSignatures() {
+    CliRunner cli;
+    trustTestKey(cli);
+    QVERIFY(cli.run({"info"}).code == 0);
+    const QByteArray flash = cli.state();
+    const QByteArray good = firmwareFile(kProduct, kNewVersion);
+    QVERIFY(cli.write("new.bin", good));
+
+    // No FILE.sig: refused in words unless --unsigned says otherwise.
+    CliRunner::Run r = cli.run({"firmware", "write", cli.path("new.bin")});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.lastError().contains("new.bin has no signature (new.bin.sig)") &&
+                 r.lastError().contains("--unsigned"),
+             r.err.constData());
+    QCOMPARE(cli.state(), flash);
+
+    // A signature by a key nobody trusts, and one over other bytes.
+    const QString stranger = cli.path("stranger.pem");
+    QCOMPARE(QProcess::execute("openssl", {"genpkey", "-algorithm", "ed25519", "-out", stranger}),
+             0);
+    QVERIFY(sign(cli, "new.bin", stranger));
+    r = cli.run({"firmware", "write", cli.path("new.bin"), "--unsigned"});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.lastError().contains("the signature of new.bin is not from a trusted key"),
+             r.err.constData());
+    QVERIFY(sign(cli, "new.bin"));
+    QByteArray tampered = good;
+    tampered[200] = char(tampered[200] ^ 1);
+    QVERIFY(cli.write("new.bin", tampered));
+    r = cli.run({"firmware", "write", cli.path("new.bin")});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.lastError().contains("not from a trusted key"), r.err.constData());
+    QCOMPARE(cli.state(), flash);
+    QCOMPARE(version(cli), kOldVersion);
+
+    // The program that ships does not trust the test key.
+    QVERIFY(cli.write("new.bin", good));
+    CliRunner shipped;
+    QVERIFY(shipped.write("new.bin", good));
+    QVERIFY(QFile::copy(cli.path("new.bin.sig"), shipped.path("new.bin.sig")));
+    r = shipped.run({"firmware", "write", shipped.path("new.bin")});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.lastError().contains("not from a trusted key"), r.err.constData());
+
+    // Unsigned on purpose: written, and said so.
+    QVERIFY(QFile::remove(cli.path("new.bin.sig")));
+    r = cli.run({"firmware", "write", cli.path("new.bin"), "--unsigned"});
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY2(r.out.contains("new.bin has no signature; writing it anyway"), r.out.constData());
+    QCOMPARE(version(cli), kNewVersion);
+}
+
+void TestFirmwareCli::forgedServerFilesSendNothing() {
+    if (!serverTreeBuilt()) QSKIP("this build has no download-server tree");
+    UpdateServerRig server;
+    QVERIFY(server.start());
+    CliRunner cli;
+    trustTestKey(cli);
+    QVERIFY(cli.run({"info"}).code == 0);
+    const QByteArray flash = cli.state();
+    const QStringList options{QStringLiteral("--server=") + server.base().toString()};
+    const QString description = QStringLiteral("/normal/lusk75/firmversion.xml");
+    const QByteArray xml = readAll(server.file(description));
+
+    // The attacker's image with the MD5 made to fit; the old signature stays.
+    QByteArray image = readAll(server.file("/normal/lusk75/firmware-0.1.0.6.bin"));
+    const QByteArray md5 =
+        QCryptographicHash::hash(image, QCryptographicHash::Md5).toHex().toUpper();
+    image[300] = char(image[300] ^ 0x40);
+    QVERIFY(server.write("/normal/lusk75/firmware-0.1.0.6.bin", image));
+    QByteArray forged = xml;
+    forged.replace(md5, QCryptographicHash::hash(image, QCryptographicHash::Md5).toHex().toUpper());
+    QVERIFY(server.write(description, forged));
+    CliRunner::Run r = cli.run({"firmware", "update"}, options);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.lastError().contains(
+                 "the signature of firmversion.xml is not from a trusted key; it was refused"),
+             r.err.constData());
+
+    // Signed by a stranger, or not signed at all.
+    QVERIFY(server.sign(description, server.untrustedKey()));
+    r = cli.run({"firmware", "check"}, options);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.lastError().contains("not from a trusted key"), r.err.constData());
+    QVERIFY(QFile::remove(server.file(description + ".sig")));
+    r = cli.run({"firmware", "update"}, options);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.lastError().contains("firmversion.xml has no signature"), r.err.constData());
+    QCOMPARE(cli.state(), flash);
+
+    // An older release, properly signed, served again: nothing to update.
+    QVERIFY(server.write(description, xml.left(0) +
+                                          "<update><version>0.1.0.4</version><md5>00</md5>"
+                                          "<url>firmware-0.1.0.6.bin</url></update>"));
+    QVERIFY(server.sign(description));
+    r = cli.run({"firmware", "update"}, options);
+    QVERIFY2(r.code == 0, r.err.constData());
+    QVERIFY2(r.out.contains("0.1.0.5 is up to date"), r.out.constData());
+    QCOMPARE(cli.state(), flash);
+}
+
+void TestFirmwareCli::plainHttpAwayFromThisComputerIsRefused() {
+    CliRunner cli;
+    const CliRunner::Run r = cli.run({"firmware", "check"}, {"--server=http://192.0.2.1:8000"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.lastError().contains("refused http://192.0.2.1:8000: plain HTTP is allowed only to "
+                                    "this computer"),
+             r.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestFirmwareCli)

@@ -2,7 +2,9 @@
 // A private copy of the download-server tree the build generates, served by
 // scripts/update-server on 127.0.0.1 on a free port. Tests may change or add
 // files in the copy (hostile packages, broken description files) before or
-// while it is served.
+// while it is served. The copy is signed with the build's test key
+// (<build>/testkey/testkey.pem), which the test executables trust; sign()
+// signs a changed file again, with that key or with any other.
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -23,6 +25,31 @@ public:
     static QString generatedTree() {
         const QString bin = qEnvironmentVariable("ZENTARO_BIN_DIR");
         return QDir::cleanPath(bin + QStringLiteral("/../update-server"));
+    }
+
+    // The private key the build signed the tree with.
+    static QString testKey() {
+        return QDir::cleanPath(qEnvironmentVariable("ZENTARO_BIN_DIR") +
+                               QStringLiteral("/../testkey/testkey.pem"));
+    }
+
+    // A new Ed25519 key nobody trusts, made by openssl in the rig's folder.
+    QString untrustedKey() const {
+        const QString key = mDir.path() + QStringLiteral("/untrusted.pem");
+        if (!QFileInfo::exists(key))
+            QProcess::execute(QStringLiteral("openssl"),
+                              {QStringLiteral("genpkey"), QStringLiteral("-algorithm"),
+                               QStringLiteral("ed25519"), QStringLiteral("-out"), key});
+        return key;
+    }
+
+    // Writes file(path).sig: openssl's detached signature by `key`.
+    bool sign(const QString& path, const QString& key = testKey()) const {
+        return QProcess::execute(
+                   QStringLiteral("openssl"),
+                   {QStringLiteral("pkeyutl"), QStringLiteral("-sign"), QStringLiteral("-rawin"),
+                    QStringLiteral("-inkey"), key, QStringLiteral("-in"), file(path),
+                    QStringLiteral("-out"), file(path) + QStringLiteral(".sig")}) == 0;
     }
 
     // Copies the tree and starts the server; false when either fails.

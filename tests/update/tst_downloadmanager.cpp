@@ -1,13 +1,15 @@
 // Downloads from the local download server into the private download
 // folder: success with the type carried through, failures that leave no
 // file behind, a second download while one runs, no server, and the MD5
-// check of what arrived.
+// check of what arrived. Catalogue and packages reach their path only with
+// a trusted signature over their bytes.
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "common/signatureverifier.h"
 #include "support/updateserverrig.h"
 #include "update/downloadfolder.h"
 #include "update/downloadmanager.h"
@@ -26,6 +28,7 @@ private slots:
     void secondDownloadWhileOneRuns();
     void unusableTargetsAndNoServer();
     void verification();
+    void unsignedCatalogueOrPackageNeverReachesItsPath();
 
 private:
     QString served(const QString& path) const {
@@ -151,6 +154,55 @@ void TestDownloadManager::verification() {
     QVERIFY(!FileVerifier::verifyMd5(mDir.filePath(QStringLiteral("missing")), md5));
     QVERIFY(
         !FileVerifier::verifyMd5(mDir.path(), QStringLiteral("D41D8CD98F00B204E9800998ECF8427E")));
+}
+
+void TestDownloadManager::unsignedCatalogueOrPackageNeverReachesItsPath() {
+    const QString package = QStringLiteral("/normal/orrin104/orrin104.zip");
+    const QString catalogue = QStringLiteral("/normal/velmora.db3");
+    QFile zip(mServer.file(package));
+    QVERIFY(zip.open(QIODevice::ReadOnly));
+    QByteArray bytes = zip.readAll();
+    zip.close();
+    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
+    QVERIFY(mServer.write(package, bytes));
+    QVERIFY(mServer.sign(catalogue, mServer.untrustedKey()));
+    const struct {
+        QString path;
+        QString expected;
+    } cases[] = {
+        {package, SignatureVerifier::refusalText(SignatureVerifier::Untrusted,
+                                                 QStringLiteral("orrin104.zip"))},
+        {catalogue, SignatureVerifier::refusalText(SignatureVerifier::Untrusted,
+                                                   QStringLiteral("velmora.db3"))},
+    };
+    for (const auto& c : cases) {
+        const QString target = mDir.filePath(QStringLiteral("signed-target"));
+        QVERIFY(mServer.write(QStringLiteral("/dummy"), "old"));
+        QFile::remove(target);
+        QVERIFY(QFile::copy(mServer.file(QStringLiteral("/dummy")), target));
+        FileDownloadUtil util;
+        QSignalSpy done(&util, &FileDownloadUtil::download_finished);
+        QSignalSpy failed(&util, &FileDownloadUtil::download_error);
+        util.download(FileDownloadUtil::Package, mServer.url(c.path), target);
+        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+        QCOMPARE(failed.first().at(1).toString(), c.expected);
+        QCOMPARE(done.count(), 0);
+        QVERIFY(!QFile::exists(target));
+    }
+
+    // Without its .sig the catalogue is refused the same way.
+    QVERIFY(QFile::remove(mServer.file(catalogue + QStringLiteral(".sig"))));
+    FileDownloadUtil util;
+    QSignalSpy failed(&util, &FileDownloadUtil::download_error);
+    const QString target = mDir.filePath(QStringLiteral("unsigned.db3"));
+    util.download(FileDownloadUtil::Catalogue, mServer.url(catalogue), target);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+    QCOMPARE(
+        failed.first().at(1).toString(),
+        SignatureVerifier::refusalText(SignatureVerifier::Missing, QStringLiteral("velmora.db3")));
+    QVERIFY(!QFile::exists(target));
+    // Put back for the other cases of this run.
+    QVERIFY(mServer.sign(catalogue));
 }
 
 QTEST_GUILESS_MAIN(TestDownloadManager)

@@ -1,10 +1,12 @@
 // Update descriptions fetched from the local download server: what counts
 // as valid, how the md5 and a relative url are taken, network failures, a
-// missing server, and which versions count as newer.
+// missing server, and which versions count as newer. Nothing is read of a
+// description without a trusted signature, and only loopback may be plain HTTP.
 
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "common/signatureverifier.h"
 #include "support/updateserverrig.h"
 #include "update/fileverifier.h"
 #include "update/updatechecker.h"
@@ -21,6 +23,9 @@ private slots:
     void descriptions_data();
     void descriptions();
     void failuresEndInCheckError();
+    void unsignedOrForgedDescriptionsAreRefused();
+    void replayedOlderDescriptionIsNotOffered();
+    void plainHttpAwayFromThisComputerIsRefused();
     void serverAddressResolution();
     void versionOrder_data();
     void versionOrder();
@@ -103,6 +108,7 @@ void TestUpdateChecker::descriptions() {
     static int served = 0;
     const QString path = QStringLiteral("/normal/test/d%1.xml").arg(++served);
     QVERIFY(mServer.write(path, xml));
+    QVERIFY(mServer.sign(path));
     UpdateServer::setBaseUrl(mServer.base());
     VersionInfo info;
     QString got;
@@ -127,6 +133,110 @@ void TestUpdateChecker::failuresEndInCheckError() {
     QVERIFY(check(QStringLiteral("/normal/missing.xml"), &info, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(error != QStringLiteral("Invalid version info format"));
+}
+
+void TestUpdateChecker::unsignedOrForgedDescriptionsAreRefused() {
+    UpdateServer::setBaseUrl(mServer.base());
+    const QString path = UpdateServer::firmwareVersionPath(QStringLiteral("Pim65"));
+    const QString image = QStringLiteral("/normal/pim65/firmware-0.1.0.6.bin");
+    QFile xmlFile(mServer.file(path));
+    QVERIFY(xmlFile.open(QIODevice::ReadOnly));
+    const QByteArray xml = xmlFile.readAll();
+    xmlFile.close();
+    VersionInfo info;
+    QString error;
+
+    // An altered image with its MD5 updated in the description: the
+    // description's signature no longer matches.
+    QFile bin(mServer.file(image));
+    QVERIFY(bin.open(QIODevice::ReadWrite));
+    QByteArray bytes = bin.readAll();
+    const QByteArray oldMd5 = QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
+    bytes[100] = char(bytes[100] ^ 0x5a);
+    QVERIFY(bin.seek(0) && bin.write(bytes) == bytes.size());
+    bin.close();
+    QByteArray tampered = xml;
+    tampered.replace(oldMd5.toUpper(),
+                     QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toUpper());
+    QVERIFY(tampered != xml);
+    QVERIFY(mServer.write(path, tampered));
+    QVERIFY(check(path, &info, &error));
+    QVERIFY2(error.contains(QStringLiteral("firmversion.xml")) && !info.isValid(),
+             qPrintable(error));
+    QCOMPARE(error, SignatureVerifier::refusalText(SignatureVerifier::Untrusted,
+                                                   QStringLiteral("firmversion.xml")));
+
+    // Signed by a key nobody trusts.
+    QVERIFY(mServer.sign(path, mServer.untrustedKey()));
+    error.clear();
+    QVERIFY(check(path, &info, &error));
+    QCOMPARE(error, SignatureVerifier::refusalText(SignatureVerifier::Untrusted,
+                                                   QStringLiteral("firmversion.xml")));
+
+    // No signature at all.
+    QVERIFY(QFile::remove(mServer.file(path + QStringLiteral(".sig"))));
+    error.clear();
+    QVERIFY(check(path, &info, &error));
+    QCOMPARE(error, SignatureVerifier::refusalText(SignatureVerifier::Missing,
+                                                   QStringLiteral("firmversion.xml")));
+    QVERIFY(!info.isValid());
+}
+
+void TestUpdateChecker::replayedOlderDescriptionIsNotOffered() {
+    UpdateServer::setBaseUrl(mServer.base());
+    const QString path = QStringLiteral("/normal/replay/version.xml");
+    auto serve = [&](const char* version) {
+        return mServer.write(path, QByteArray("<update><version>") + version +
+                                       "</version><md5>00</md5><url>a.tar.gz</url></update>") &&
+               mServer.sign(path);
+    };
+    VersionInfo info;
+    QString error;
+    QVERIFY(serve("1.2.0.0"));
+    QVERIFY(check(path, &info, &error));
+    QCOMPARE(info.version, QStringLiteral("1.2.0.0"));
+
+    // Properly signed, but an older release served again: refused, and
+    // never offered as an update.
+    QVERIFY(serve("1.1.3.0"));
+    info = VersionInfo();
+    QVERIFY(check(path, &info, &error));
+    QVERIFY2(error.contains(QStringLiteral("1.2.0.0")), qPrintable(error));
+    QVERIFY(!info.isValid());
+
+    // An old signed version.xml is no update for this program either.
+    QVERIFY(serve("1.0.0.0"));
+    const QString fresh = QStringLiteral("/normal/replay2/version.xml");
+    QDir().mkpath(QFileInfo(mServer.file(fresh)).absolutePath());
+    QVERIFY(QFile::copy(mServer.file(path), mServer.file(fresh)));
+    QVERIFY(QFile::copy(mServer.file(path + QStringLiteral(".sig")),
+                        mServer.file(fresh + QStringLiteral(".sig"))));
+    error.clear();
+    QVERIFY(check(fresh, &info, &error));
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(!VersionInfo::isNewer(info.version, VersionInfo::programVersion()));
+}
+
+void TestUpdateChecker::plainHttpAwayFromThisComputerIsRefused() {
+    // 192.0.2.1 is reserved for documentation: were a connection tried, the
+    // answer would be a network error, not this refusal.
+    for (const char* address : {"http://192.0.2.1:8000", "http://updates.example.com"}) {
+        UpdateServer::setBaseUrl(QUrl(QString::fromLatin1(address)));
+        VersionInfo info;
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(check(UpdateServer::versionPath(), &info, &error));
+        QVERIFY2(
+            error.contains(QStringLiteral("HTTP")) && error.contains(QStringLiteral("https://")),
+            qPrintable(error));
+        QVERIFY(clock.elapsed() < 1000);
+    }
+    for (const char* local : {"http://127.0.0.2:1/x", "http://[::1]:1", "http://LocalHost:1"})
+        QVERIFY2(UpdateServer::transportRefusal(QUrl(QString::fromLatin1(local))).isEmpty(), local);
+    QVERIFY(UpdateServer::transportRefusal(QUrl(QStringLiteral("https://192.0.2.1"))).isEmpty());
+    QVERIFY(!UpdateServer::transportRefusal(QUrl(QStringLiteral("http://127.0.0.1.example.com")))
+                 .isEmpty());
 }
 
 void TestUpdateChecker::serverAddressResolution() {

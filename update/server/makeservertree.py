@@ -12,6 +12,10 @@ sample catalogue:
 (<data> is the product's productData in lower case.) Addresses inside the
 description files are relative, so the tree works on any host and port.
 
+With --sign-key KEY every description file, the catalogue and each package
+get a detached Ed25519 signature beside them (NAME.sig), and each package
+carries firmware.bin.sig, all made by `openssl pkeyutl -sign -rawin`.
+
 With --unpack SERIAL --data-dir DIR it also unpacks the picture package of
 product SERIAL into DIR/<productData>, the folder the program looks for.
 
@@ -24,9 +28,11 @@ import io
 import os
 import shutil
 import sqlite3
+import subprocess
 import struct
 import sys
 import tarfile
+import tempfile
 import zipfile
 import zlib
 
@@ -151,6 +157,27 @@ def version_xml(version, description, md5, url):
             f"  <url>{url}</url>\n</update>\n").encode("utf-8")
 
 
+def signature(key, data):
+    """Detached Ed25519 signature (64 bytes) of data, by openssl itself."""
+    if key is None:
+        return None
+    # -rawin needs the whole message as a file of known size.
+    with tempfile.NamedTemporaryFile() as message:
+        message.write(data)
+        message.flush()
+        result = subprocess.run(["openssl", "pkeyutl", "-sign", "-rawin", "-inkey", key,
+                                 "-in", message.name], capture_output=True, check=False)
+    if result.returncode != 0 or len(result.stdout) != 64:
+        sys.exit("makeservertree: signing failed: " + result.stderr.decode(errors="replace"))
+    return result.stdout
+
+
+def write_signed(path, data, key):
+    write(path, data)
+    if key is not None:
+        write(path + ".sig", signature(key, data))
+
+
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     tmp = path + ".tmp"
@@ -201,8 +228,10 @@ def products(catalogue):
         db.close()
 
 
-def package_files(product):
+def package_files(product, key=None):
     files = {"firmware.bin": firmware_file(product["serial"])}
+    if key is not None:
+        files["firmware.bin.sig"] = signature(key, files["firmware.bin"])
     for theme in THEMES:
         files[f"{theme}/fireware_bg.png"] = tile_picture(product["keys"], product["picture"], theme)
         files[f"{theme}/keyboard_bg.png"] = keyboard_picture(product["keys"], product["picture"],
@@ -210,27 +239,28 @@ def package_files(product):
     return files
 
 
-def build_tree(catalogue, out):
+def build_tree(catalogue, out, key=None):
     normal = os.path.join(out, "normal")
     installer_name = f"zentaro-{APP_VERSION}-linux.tar.gz"
     installer = installer_bytes(APP_VERSION)
     write(os.path.join(normal, installer_name), installer)
-    write(os.path.join(normal, "version.xml"),
-          version_xml(APP_VERSION, "Sample release of the local download server.",
-                      hashlib.md5(installer).hexdigest().upper(), installer_name))
+    write_signed(os.path.join(normal, "version.xml"),
+                 version_xml(APP_VERSION, "Sample release of the local download server.",
+                             hashlib.md5(installer).hexdigest().upper(), installer_name), key)
     with open(catalogue, "rb") as f:
-        write(os.path.join(normal, "velmora.db3"), f.read())
+        write_signed(os.path.join(normal, "velmora.db3"), f.read(), key)
     firmware_text = firmware_version_text(FIRMWARE_VERSION)
     for product in products(catalogue):
         name = product["data"].lower()
         folder = os.path.join(normal, name)
-        write(os.path.join(folder, name + ".zip"), zip_bytes(package_files(product)))
+        write_signed(os.path.join(folder, name + ".zip"), zip_bytes(package_files(product, key)),
+                     key)
         firmware = firmware_file(product["serial"])
         firmware_name = f"firmware-{firmware_text}.bin"
         write(os.path.join(folder, firmware_name), firmware)
-        write(os.path.join(folder, "firmversion.xml"),
-              version_xml(firmware_text, f"{product['name']} sample firmware {firmware_text}.",
-                          hashlib.md5(firmware).hexdigest().upper(), firmware_name))
+        write_signed(os.path.join(folder, "firmversion.xml"),
+                     version_xml(firmware_text, f"{product['name']} sample firmware {firmware_text}.",
+                                 hashlib.md5(firmware).hexdigest().upper(), firmware_name), key)
 
 
 def unpack(out, catalogue, serial, data_dir):
@@ -256,8 +286,9 @@ def main():
     parser.add_argument("--unpack", type=int, help="product number whose package to unpack")
     parser.add_argument("--data-dir", action="append", default=[],
                         help="folder that receives the unpacked package (repeatable)")
+    parser.add_argument("--sign-key", help="Ed25519 private key (PEM) that signs the tree")
     args = parser.parse_args()
-    build_tree(args.catalogue, args.out)
+    build_tree(args.catalogue, args.out, args.sign_key)
     if args.unpack is not None:
         if not args.data_dir:
             sys.exit("makeservertree: --unpack needs --data-dir")

@@ -35,6 +35,67 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
     </context>
     <context>
+        <name>ConfigFileActions</name>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
+            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; key %1 is missing from it</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
+            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
+        </message>
+        <message>
+            <source>保存文件</source>
+            <translation>Save file</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
+            <translation>Profile (*.aaa);; Readable profile (*.json);; All files (*.*)</translation>
+        </message>
+        <message>
+            <source>写入配置成功</source>
+            <translation>Successfully written configuration</translation>
+        </message>
+        <message>
+            <source>写入配置失败</source>
+            <translation>Writing configuration failed</translation>
+        </message>
+        <message>
+            <source>选择配置文件</source>
+            <translation>Select profile</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
+            <translation>Profile (*.aaa *.json);;Readable profile (*.json);;All files (*)</translation>
+        </message>
+        <message>
+            <source>导入配置失败</source>
+            <translation>Import configuration failed</translation>
+        </message>
+        <message>
+            <source>导入配置成功</source>
+            <translation>Import configuration successful</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
+            <translation>Import configuration failed: this file holds more advanced keys than this keyboard can store</translation>
+        </message>
+        <message>
+            <source>导入已取消，已写入的部分保留在键盘中</source>
+            <translation>Import cancelled; what was written stays on the keyboard</translation>
+        </message>
+        <message>
+            <source>还有 %1 处</source>
+            <translation>and %1 more</translation>
+        </message>
+        <message>
+            <source>键盘中的值与写入的不一致：
+%1</source>
+            <translation>The keyboard holds other values than were written:
+%1</translation>
+        </message>
+    </context>
+    <context>
         <name>ConfigTablePanel</name>
         <message>
             <source>切换配置表失败</source>
@@ -117,6 +178,18 @@ Warning: save the calibration before closing the software or leaving the calibra
         <message>
             <source>下载固件失败</source>
             <translation>Failed to download firmware</translation>
+        </message>
+        <message>
+            <source>固件没有签名</source>
+            <translation>Firmware without a signature</translation>
+        </message>
+        <message>
+            <source>%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，写入后键盘可能无法再使用。
+
+仍要写入这个固件吗？</source>
+            <translation>%1 has no signature, so there is no telling whether it comes from the keyboard's maker. Unsigned firmware may have been altered, and after writing it the keyboard may no longer work.
+
+Write this firmware anyway?</translation>
         </message>
     </context>
     <context>
@@ -1245,6 +1318,21 @@ Download the update now?</translation>
         </message>
     </context>
     <context>
+        <name>SignatureVerifier</name>
+        <message>
+            <source>%1 没有签名，可能已被篡改，已拒绝</source>
+            <translation>%1 has no signature and may have been altered; it was refused</translation>
+        </message>
+        <message>
+            <source>%1 的签名已损坏，已拒绝</source>
+            <translation>The signature of %1 is damaged; it was refused</translation>
+        </message>
+        <message>
+            <source>%1 的签名不是受信任的密钥所签，已拒绝</source>
+            <translation>The signature of %1 is not from a trusted key; it was refused</translation>
+        </message>
+    </context>
+    <context>
         <name>SystemSetForm</name>
         <message>
             <source>返回</source>
@@ -1400,10 +1488,21 @@ Download the update now?</translation>
         </message>
     </context>
     <context>
+        <name>UpdateChecker</name>
+        <message>
+            <source>%1 比之前收到的版本 %2 更旧，已拒绝</source>
+            <translation>%1 is older than version %2 received before; it was refused</translation>
+        </message>
+    </context>
+    <context>
         <name>UpdateServer</name>
         <message>
             <source>未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL 启动）</source>
             <translation>No download server is configured (set System/ServerUrl in data/config.ini, or start with --server=URL)</translation>
+        </message>
+        <message>
+            <source>已拒绝 %1：只有本机（127.0.0.1、::1、localhost）可以用明文 HTTP，其他服务器必须用 https://，否则途中任何人都能篡改下载内容</source>
+            <translation>Refused %1: plain HTTP is allowed only to this computer (127.0.0.1, ::1, localhost); any other server must be https://, or anyone on the way could change what is downloaded</translation>
         </message>
     </context>
     <context>

@@ -35,6 +35,67 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
     </context>
     <context>
+        <name>ConfigFileActions</name>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
+            <translation>Nhập cấu hình thất bại: tệp này được lưu từ bàn phím có bố cục phím khác, thiếu phím %1</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
+            <translation>Nhập cấu hình thất bại: tệp này được lưu từ bàn phím có bố cục phím khác, có phím %1 mà bàn phím này không có</translation>
+        </message>
+        <message>
+            <source>保存文件</source>
+            <translation>Lưu tệp</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
+            <translation>Tệp cấu hình (*.aaa);; Cấu hình dễ đọc (*.json);; Tất cả tệp (*.*)</translation>
+        </message>
+        <message>
+            <source>写入配置成功</source>
+            <translation>Ghi cấu hình thành công</translation>
+        </message>
+        <message>
+            <source>写入配置失败</source>
+            <translation>Ghi cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>选择配置文件</source>
+            <translation>Chọn tệp cấu hình</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
+            <translation>Tệp cấu hình (*.aaa *.json);;Cấu hình dễ đọc (*.json);;Tất cả tệp (*)</translation>
+        </message>
+        <message>
+            <source>导入配置失败</source>
+            <translation>Nhập cấu hình thất bại</translation>
+        </message>
+        <message>
+            <source>导入配置成功</source>
+            <translation>Nhập cấu hình thành công</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
+            <translation>Nhập cấu hình thất bại: tệp này chứa nhiều phím nâng cao hơn số bàn phím này có thể lưu</translation>
+        </message>
+        <message>
+            <source>导入已取消，已写入的部分保留在键盘中</source>
+            <translation>Đã hủy nhập; phần đã ghi vẫn giữ trong bàn phím</translation>
+        </message>
+        <message>
+            <source>还有 %1 处</source>
+            <translation>và %1 điểm nữa</translation>
+        </message>
+        <message>
+            <source>键盘中的值与写入的不一致：
+%1</source>
+            <translation>Bàn phím giữ giá trị khác với giá trị đã ghi:
+%1</translation>
+        </message>
+    </context>
+    <context>
         <name>ConfigTablePanel</name>
         <message>
             <source>切换配置表失败</source>
@@ -117,6 +178,18 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <message>
             <source>下载固件失败</source>
             <translation>Tải firmware thất bại</translation>
+        </message>
+        <message>
+            <source>固件没有签名</source>
+            <translation>Firmware không có chữ ký</translation>
+        </message>
+        <message>
+            <source>%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，写入后键盘可能无法再使用。
+
+仍要写入这个固件吗？</source>
+            <translation>%1 không có chữ ký, nên không thể biết nó có đến từ nhà sản xuất bàn phím hay không. Firmware không có chữ ký có thể đã bị sửa đổi, và sau khi ghi, bàn phím có thể không còn hoạt động.
+
+Vẫn ghi firmware này?</translation>
         </message>
     </context>
     <context>
@@ -1245,6 +1318,21 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
     </context>
     <context>
+        <name>SignatureVerifier</name>
+        <message>
+            <source>%1 没有签名，可能已被篡改，已拒绝</source>
+            <translation>%1 không có chữ ký và có thể đã bị sửa đổi; đã bị từ chối</translation>
+        </message>
+        <message>
+            <source>%1 的签名已损坏，已拒绝</source>
+            <translation>Chữ ký của %1 bị hỏng; đã bị từ chối</translation>
+        </message>
+        <message>
+            <source>%1 的签名不是受信任的密钥所签，已拒绝</source>
+            <translation>Chữ ký của %1 không phải từ một khóa tin cậy; đã bị từ chối</translation>
+        </message>
+    </context>
+    <context>
         <name>SystemSetForm</name>
         <message>
             <source>返回</source>
@@ -1400,10 +1488,21 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
     </context>
     <context>
+        <name>UpdateChecker</name>
+        <message>
+            <source>%1 比之前收到的版本 %2 更旧，已拒绝</source>
+            <translation>%1 cũ hơn phiên bản %2 đã nhận trước đó; đã bị từ chối</translation>
+        </message>
+    </context>
+    <context>
         <name>UpdateServer</name>
         <message>
             <source>未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL 启动）</source>
             <translation>Chưa cấu hình máy chủ tải xuống (đặt System/ServerUrl trong data/config.ini, hoặc khởi động với --server=URL)</translation>
+        </message>
+        <message>
+            <source>已拒绝 %1：只有本机（127.0.0.1、::1、localhost）可以用明文 HTTP，其他服务器必须用 https://，否则途中任何人都能篡改下载内容</source>
+            <translation>Đã từ chối %1: HTTP thường chỉ được phép tới máy này (127.0.0.1, ::1, localhost); máy chủ khác phải dùng https://, nếu không bất kỳ ai trên đường truyền đều có thể sửa nội dung tải về</translation>
         </message>
     </context>
     <context>

@@ -35,6 +35,67 @@
         </message>
     </context>
     <context>
+        <name>ConfigFileActions</name>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
+            <translation>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
+            <translation>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</translation>
+        </message>
+        <message>
+            <source>保存文件</source>
+            <translation>保存文件</translation>
+        </message>
+        <message>
+            <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
+            <translation>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</translation>
+        </message>
+        <message>
+            <source>写入配置成功</source>
+            <translation>写入配置成功</translation>
+        </message>
+        <message>
+            <source>写入配置失败</source>
+            <translation>写入配置失败</translation>
+        </message>
+        <message>
+            <source>选择配置文件</source>
+            <translation>选择配置文件</translation>
+        </message>
+        <message>
+            <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
+            <translation>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</translation>
+        </message>
+        <message>
+            <source>导入配置失败</source>
+            <translation>导入配置失败</translation>
+        </message>
+        <message>
+            <source>导入配置成功</source>
+            <translation>导入配置成功</translation>
+        </message>
+        <message>
+            <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
+            <translation>导入配置失败：此文件的高级键多于本键盘能保存的数量</translation>
+        </message>
+        <message>
+            <source>导入已取消，已写入的部分保留在键盘中</source>
+            <translation>导入已取消，已写入的部分保留在键盘中</translation>
+        </message>
+        <message>
+            <source>还有 %1 处</source>
+            <translation>还有 %1 处</translation>
+        </message>
+        <message>
+            <source>键盘中的值与写入的不一致：
+%1</source>
+            <translation>键盘中的值与写入的不一致：
+%1</translation>
+        </message>
+    </context>
+    <context>
         <name>ConfigTablePanel</name>
         <message>
             <source>切换配置表失败</source>
@@ -117,6 +178,18 @@
         <message>
             <source>下载固件失败</source>
             <translation>下载固件失败</translation>
+        </message>
+        <message>
+            <source>固件没有签名</source>
+            <translation>固件没有签名</translation>
+        </message>
+        <message>
+            <source>%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，写入后键盘可能无法再使用。
+
+仍要写入这个固件吗？</source>
+            <translation>%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，写入后键盘可能无法再使用。
+
+仍要写入这个固件吗？</translation>
         </message>
     </context>
     <context>
@@ -1245,6 +1318,21 @@
         </message>
     </context>
     <context>
+        <name>SignatureVerifier</name>
+        <message>
+            <source>%1 没有签名，可能已被篡改，已拒绝</source>
+            <translation>%1 没有签名，可能已被篡改，已拒绝</translation>
+        </message>
+        <message>
+            <source>%1 的签名已损坏，已拒绝</source>
+            <translation>%1 的签名已损坏，已拒绝</translation>
+        </message>
+        <message>
+            <source>%1 的签名不是受信任的密钥所签，已拒绝</source>
+            <translation>%1 的签名不是受信任的密钥所签，已拒绝</translation>
+        </message>
+    </context>
+    <context>
         <name>SystemSetForm</name>
         <message>
             <source>返回</source>
@@ -1400,10 +1488,21 @@
         </message>
     </context>
     <context>
+        <name>UpdateChecker</name>
+        <message>
+            <source>%1 比之前收到的版本 %2 更旧，已拒绝</source>
+            <translation>%1 比之前收到的版本 %2 更旧，已拒绝</translation>
+        </message>
+    </context>
+    <context>
         <name>UpdateServer</name>
         <message>
             <source>未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL 启动）</source>
             <translation>未配置下载服务器（请在 data/config.ini 的 System/ServerUrl 中设置，或以 --server=URL 启动）</translation>
+        </message>
+        <message>
+            <source>已拒绝 %1：只有本机（127.0.0.1、::1、localhost）可以用明文 HTTP，其他服务器必须用 https://，否则途中任何人都能篡改下载内容</source>
+            <translation>已拒绝 %1：只有本机（127.0.0.1、::1、localhost）可以用明文 HTTP，其他服务器必须用 https://，否则途中任何人都能篡改下载内容</translation>
         </message>
     </context>
     <context>

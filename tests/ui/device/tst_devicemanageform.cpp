@@ -152,6 +152,8 @@ void TestDeviceManageForm::hostilePackageIsRefusedWhole() {
     make.start(QStringLiteral("zip"), {QStringLiteral("-q"), zip, QStringLiteral("firmware.bin"),
                                        QStringLiteral("../owned")});
     QVERIFY(make.waitForFinished(30000) && make.exitCode() == 0);
+    // Signed like a real release, so the unpacker itself must refuse it.
+    QVERIFY(mServer->sign(QStringLiteral("/normal/pim65/pim65.zip")));
 
     GuiSession::Options options;
     options.product = kCompactProduct;

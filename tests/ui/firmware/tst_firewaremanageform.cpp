@@ -1,17 +1,23 @@
 // The firmware page through the real main window on the simulated keyboard:
 // the product grid, a transfer that writes the product's firmware, a
-// product without firmware, and firmware mode for the device page.
+// product without firmware, and firmware mode for the device page. Firmware
+// goes out only with a trusted firmware.bin.sig, or after the user accepted
+// the risk of an unsigned one.
 
 #include <QApplication>
+#include <QDir>
 #include <QGridLayout>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "services/qtoastbox.h"
 #include "catalogue/productdatautil.h"
+#include "common/apppaths.h"
+#include "common/signatureverifier.h"
 #include "link/usbprotocol.h"
 #include "protocol/firmwarefile.h"
+#include "services/qtoastbox.h"
 #include "sim/simkeyboard.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
@@ -19,6 +25,7 @@
 #include "ui/pageindex.h"
 #include "ui/pages/firmware/firewaremanageform.h"
 #include "ui/pages/firmware/qfirewareitemwidget.h"
+#include "ui/widgets/messagebox.h"
 
 class TestFirewareManageForm : public GuiTestBase {
     Q_OBJECT
@@ -35,6 +42,7 @@ private slots:
     void tileWritesTheProductsFirmware();
     void productWithoutFirmwareEndsInTheFailureToast();
     void unplugDuringTheTransferEndsIt();
+    void unsignedOrForgedFirmwareSendsNothing();
 
 private:
     FirewareManageForm* form() { return page<FirewareManageForm>(); }
@@ -162,6 +170,58 @@ void TestFirewareManageForm::unplugDuringTheTransferEndsIt() {
     QVERIFY(form()->isTransferring());
     QTRY_VERIFY_WITH_TIMEOUT(!form()->isTransferring(), 30000);
     QCOMPARE(quint16(keyboard().state().version), quint16(0x0106));
+}
+
+void TestFirewareManageForm::unsignedOrForgedFirmwareSendsNothing() {
+    // A product of its own whose data folder this test fills and removes.
+    QSqlQuery query(QSqlDatabase::database(ProductDataUtil::ConnectionName));
+    QVERIFY(query.exec(QStringLiteral(
+        "INSERT INTO product_table SELECT 998, vendorId, productId, interface, 'Spare 61', "
+        "'Spare61', triggerMin, triggerMax, qttMin, qttMax, qrtMin, qrtMax, width, height, strCol "
+        "FROM product_table WHERE serialNumber = 258")));
+    const QString lusk =
+        FirewareManageForm::firmwarePath(*ProductDataUtil::instance()->findProduct(258));
+    const QString folder = AppPaths::writableDataFile(QStringLiteral("Spare61"));
+    QVERIFY(QDir().mkpath(folder));
+    auto removeFolder = qScopeGuard([folder] { QDir(folder).removeRecursively(); });
+    const QString firmware = folder + QStringLiteral("/firmware.bin");
+    QVERIFY(QFile::copy(lusk, firmware));
+    enter();
+    QFirewareItemWidget* tile = tileOf(QStringLiteral("Spare61"));
+    QVERIFY(tile);
+    auto nothingSent = [this] {
+        QTest::qWait(100);
+        return !form()->isTransferring() && !form()->progressDialog() &&
+               testsupport::requests(sim().writtenReports(), UsbProtocol::DownloadFirewareKeyboard)
+                   .isEmpty();
+    };
+
+    // No signature: the user is asked, in words that name the risk; "No"
+    // sends nothing.
+    const int boxes = MessageBox::count();
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+    QCOMPARE(MessageBox::count(), boxes + 1);
+    QVERIFY2(MessageBox::lastText().contains(QStringLiteral("firmware.bin")) &&
+                 MessageBox::lastText().contains(QStringLiteral("没有签名")) &&
+                 MessageBox::lastText().contains(QStringLiteral("无法再使用")),
+             qPrintable(MessageBox::lastText()));
+    QVERIFY(nothingSent());
+
+    // A signature no trusted key made: refused without a question.
+    for (const QByteArray& signature : {QByteArray(64, '\x11'), QByteArray("short")}) {
+        QFile sig(firmware + QStringLiteral(".sig"));
+        QVERIFY(sig.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(sig.write(signature), signature.size());
+        sig.close();
+        QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+        QCOMPARE(MessageBox::count(), boxes + 1);
+        QVERIFY(toastShown(SignatureVerifier::refusalText(
+            signature.size() == 64 ? SignatureVerifier::Untrusted : SignatureVerifier::Malformed,
+            QStringLiteral("firmware.bin"))));
+        QVERIFY(nothingSent());
+    }
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0105));
 }
 
 QTEST_MAIN(TestFirewareManageForm)

@@ -1,6 +1,7 @@
 // The other page through the real main window on the simulated keyboard:
 // firmware update from the served download tree, firmware data files and
-// the factory reset, checked by what the keyboard holds afterwards.
+// the factory reset, checked by what the keyboard holds afterwards. Forged,
+// unsigned, replayed or plainly fetched descriptions send nothing.
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -11,12 +12,13 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "services/qtoastbox.h"
+#include "common/signatureverifier.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firmwarefile.h"
 #include "protocol/firmwaretransfer.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/qtoastbox.h"
 #include "sim/simkeyboard.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
@@ -41,6 +43,10 @@ private slots:
     void wrongMd5IsDeletedAndNothingSent();
     void firmwareWithoutImageIsRefused();
     void sameVersionOffersNothing();
+    void forgedDescriptionSendsNothing_data();
+    void forgedDescriptionSendsNothing();
+    void replayedOlderDescriptionOffersNothing();
+    void plainHttpServerIsRefused();
     void firmwareDataFile();
     void firmwareDataFileRefusals_data();
     void firmwareDataFileRefusals();
@@ -115,8 +121,9 @@ void TestOtherSetForm::answerAfterOffer(QMessageBox::StandardButton answer) {
 }
 
 void TestOtherSetForm::offer(const QByteArray& xml, QMessageBox::StandardButton first) {
-    if (!xml.isEmpty())
-        QVERIFY(mServer->write(QStringLiteral("/normal/%1/firmversion.xml").arg(mProduct), xml));
+    // The server of these tests publishes what it signs.
+    const QString path = QStringLiteral("/normal/%1/firmversion.xml").arg(mProduct);
+    if (!xml.isEmpty()) QVERIFY(mServer->write(path, xml) && mServer->sign(path));
     MessageBox::setNextAnswer(first);
     click(QStringLiteral("syncFireBtn"));
 }
@@ -214,6 +221,74 @@ void TestOtherSetForm::sameVersionOffersNothing() {
     QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("没有新版本")), 20000);
     QCOMPARE(MessageBox::count(), boxes);
     MessageBox::setNextAnswer(QMessageBox::NoButton);
+}
+
+void TestOtherSetForm::forgedDescriptionSendsNothing_data() {
+    QTest::addColumn<QString>("forgery");
+    QTest::newRow("altered firmware with its MD5 updated") << "tampered";
+    QTest::newRow("signature missing") << "missing";
+    QTest::newRow("signed by an unknown key") << "unknown";
+}
+
+void TestOtherSetForm::forgedDescriptionSendsNothing() {
+    QFETCH(QString, forgery);
+    const QString folder = QStringLiteral("/normal/") + mProduct;
+    const QString path = folder + QStringLiteral("/firmversion.xml");
+    const QString served =
+        QDir(mServer->file(folder)).entryList({QStringLiteral("firmware-*.bin")}).value(0);
+    QFile image(mServer->file(folder + QLatin1Char('/') + served));
+    QVERIFY(image.open(QIODevice::ReadOnly));
+    QByteArray bytes = image.readAll();
+    image.close();
+    if (forgery == QLatin1String("tampered")) {
+        // The attacker's image, with the description's MD5 made to fit.
+        bytes[60] = char(bytes[60] ^ 0x33);
+        QVERIFY(mServer->write(folder + QStringLiteral("/evil.bin"), bytes));
+        const QString md5 = QString::fromLatin1(
+            QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toUpper());
+        QVERIFY(mServer->write(
+            path, firmversion(QStringLiteral("0.1.0.6"), md5, QStringLiteral("evil.bin"))));
+    } else if (forgery == QLatin1String("missing")) {
+        QVERIFY(QFile::remove(mServer->file(path + QStringLiteral(".sig"))));
+    } else {
+        QVERIFY(mServer->sign(path, mServer->untrustedKey()));
+    }
+    const int boxes = MessageBox::count();
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    click(QStringLiteral("syncFireBtn"));
+    const QString why = SignatureVerifier::refusalText(forgery == QLatin1String("missing")
+                                                           ? SignatureVerifier::Missing
+                                                           : SignatureVerifier::Untrusted,
+                                                       QStringLiteral("firmversion.xml"));
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("更新错误: ") + why), 20000);
+    // No offer was made, nothing was downloaded or sent.
+    QCOMPARE(MessageBox::count(), boxes);
+    MessageBox::setNextAnswer(QMessageBox::NoButton);
+    QVERIFY(downloadFolderEmpty());
+    QTest::qWait(100);
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboard).isEmpty());
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0105));
+}
+
+void TestOtherSetForm::replayedOlderDescriptionOffersNothing() {
+    // An old release, properly signed, served again: not an update.
+    const int boxes = MessageBox::count();
+    offer(firmversion(QStringLiteral("0.1.0.4"), QStringLiteral("00")), QMessageBox::Yes);
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("没有新版本")), 20000);
+    QCOMPARE(MessageBox::count(), boxes);
+    MessageBox::setNextAnswer(QMessageBox::NoButton);
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboard).isEmpty());
+}
+
+void TestOtherSetForm::plainHttpServerIsRefused() {
+    const QUrl away(QStringLiteral("http://192.0.2.1:8000"));
+    UpdateServer::setBaseUrl(away);
+    click(QStringLiteral("syncFireBtn"));
+    const QString why = UpdateServer::transportRefusal(away);
+    QVERIFY(why.contains(QStringLiteral("192.0.2.1")));
+    // Refused at once, before any connection could have been tried.
+    QVERIFY(toastShown(QStringLiteral("更新错误: ") + why));
+    QVERIFY(sent(UsbProtocol::DownloadFirewareKeyboard).isEmpty());
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -10,11 +11,13 @@
 #include "services/systemconfigutil.h"
 #include "catalogue/productdatautil.h"
 #include "common/apppaths.h"
+#include "common/signatureverifier.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firewaredownloadthread.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/device/devicemanageform.h"
 #include "ui/pages/firmware/qfirewareitemwidget.h"
+#include "ui/widgets/messagebox.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_firewaremanageform.h"
 
@@ -166,13 +169,36 @@ void FirewareManageForm::grid_Layout_Clicked(bool flag, int row, int col) {
     const ProductRecordPtr product = mProducts.at(index);
     if (!product) return;
 
+    // Signed by a trusted key (firmware.bin.sig beside it), or sent only
+    // after the user took the risk in words; a bad signature is never sent.
+    const QString path = firmwarePath(*product);
+    const QString name = QFileInfo(path).fileName();
+    // A missing file ends in the thread's own failure.
+    const SignatureVerifier::Result signature =
+        QFileInfo::exists(path) ? SignatureVerifier::verifyFile(path) : SignatureVerifier::Valid;
+    if (signature != SignatureVerifier::Valid) {
+        if (signature != SignatureVerifier::Missing) {
+            toast(SignatureVerifier::refusalText(signature, name));
+            return;
+        }
+        const auto answer = MessageBox::question(
+            window(), tr("固件没有签名"),
+            tr("%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，"
+               "写入后键盘可能无法再使用。\n\n仍要写入这个固件吗？")
+                .arg(name),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) return;
+        qWarning().noquote() << QStringLiteral("=== FirewareManageForm 用户确认写入未签名固件:{ %1 } ===")
+                                    .arg(path);
+    }
+
     closeDialog();
     mDialog = QCustomProgressDialog::open(window(), tr("下载固件中，请不要执行其他操作"), QString(),
                                           0, 100, true);
     mDialog->cancelButton()->hide();
 
     auto* thread =
-        new FirewareDownloadThread(firmwarePath(*product), quint16(product->serialNumber));
+        new FirewareDownloadThread(path, quint16(product->serialNumber));
     mThread = thread;
     connect(thread, &FirewareDownloadThread::fireware_download_result, this,
             &FirewareManageForm::fireware_download_result);

@@ -6,11 +6,14 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "jobs/backuprestore.h"
+#include "jobs/firmwarebackup.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/jobrunner.h"
 #include "ui/pageindex.h"
+#include "ui/pages/other/backuplistform.h"
 #include "ui/widgets/filedialog.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/navigationbar.h"
@@ -40,6 +43,12 @@ OtherSetForm::OtherSetForm(QWidget* parent)
     connect(ui->syncFireBtn, &QPushButton::clicked, this, &OtherSetForm::on_syncFireBtn_clicked);
     connect(ui->resetBtn, &QPushButton::clicked, this, &OtherSetForm::on_resetBtn_clicked);
     connect(ui->fireDataBtn, &QPushButton::clicked, this, &OtherSetForm::on_fireDataBtn_clicked);
+    connect(ui->backupListForm, &BackupListForm::backUpRequested, this, [this] {
+        backUp(false, [this](bool ok) { toast(ok ? tr("已备份键盘上的所有配置") : mBackupError); });
+    });
+    connect(ui->backupListForm, &BackupListForm::restoreRequested, this, &OtherSetForm::askRestore);
+    connect(ui->backupListForm, &BackupListForm::deleteRequested, this,
+            &OtherSetForm::deleteBackup);
 
     if (UsbCommunicateUtil* e = engine()) {
         connect(e, &UsbCommunicateUtil::usb_communicate_error, this,
@@ -88,12 +97,22 @@ OtherSetForm::~OtherSetForm() {
 void OtherSetForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
     ui->retranslateUi(content());
+    ui->backupListForm->retranslate();
     refreshVersion();
+}
+
+BackupListForm* OtherSetForm::backupList() const {
+    return ui->backupListForm;
 }
 
 void OtherSetForm::enter() {
     if (QPushButton* own = navigationBar()->button(PageOther)) own->setChecked(true);
     refreshVersion();
+    mStore = BackupStore();
+    ui->backupListForm->refresh(productNumber());
+    // The keyboard restarted after an update and is back: compare now.
+    if (!mPendingCompare.isEmpty() && mJob == Job::None)
+        QTimer::singleShot(0, this, &OtherSetForm::compareAfterTransfer);
 }
 
 QString OtherSetForm::versionText(quint16 version) {
@@ -225,6 +244,28 @@ void OtherSetForm::onDownloadFinished(QString filePath) {
 
 void OtherSetForm::startTransfer(const FirmwareFile& file, Job job, const QString& md5) {
     if (mJob != Job::None) return;
+    if (job != Job::Firmware) return sendTransfer(file, job, md5);
+    // Firmware may reset the profiles: they are backed up first, and without
+    // a backup the firmware goes out only when the user says so.
+    backUp(true, [this, file, md5](bool ok) {
+        if (!ok) {
+            const auto answer = MessageBox::question(
+                window(), tr("备份失败"),
+                tr("无法备份键盘上的配置，固件没有发送。\n\n%1\n\n不备份，直接更新固件吗？")
+                    .arg(mBackupError),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes) {
+                toast(tr("没有备份，固件没有发送"));
+                return;
+            }
+            mLastBackup = BackupStore::Backup();
+        }
+        sendTransfer(file, Job::Firmware, md5);
+    });
+}
+
+void OtherSetForm::sendTransfer(const FirmwareFile& file, Job job, const QString& md5) {
+    if (mJob != Job::None) return;
     mJob = job;
     openDialog(job == Job::Firmware ? tr("下载键盘固件中，请不要执行其他操作")
                                     : tr("下载固件数据中，请不要执行其他操作"),
@@ -242,10 +283,16 @@ void OtherSetForm::transferFinished(int error) {
     mJob = Job::None;
     if (mDialog && error == 0) mDialog->setProgressValue(100);
     closeDialog();
-    if (job == Job::Firmware)
+    if (job == Job::Firmware) {
         toast(error == 0 ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！")
                          : JobRunner::failureText(tr("下载固件失败！"), error));
-    else if (job == Job::Data)
+        // Whatever the transfer did, the profiles are compared with the
+        // backup once the keyboard answers again.
+        if (!mLastBackup.id.isEmpty()) {
+            mPendingCompare = mLastBackup.id;
+            QTimer::singleShot(0, this, &OtherSetForm::compareAfterTransfer);
+        }
+    } else if (job == Job::Data)
         toast(error == 0 ? tr("固件数据下载成功！")
                          : JobRunner::failureText(tr("下载固件数据失败！"), error));
 }
@@ -322,6 +369,160 @@ void OtherSetForm::endReset(int error) {
         // which reads it again.
         if (self) emit navigateRequested(PageDevice);
     });
+}
+
+// ------------------------------------------------------------ backups
+
+void OtherSetForm::backUp(bool automatic, const std::function<void(bool)>& then) {
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    if (mJob != Job::None) return;
+    mJob = Job::Backup;
+    mStore = BackupStore();
+    ui->backupListForm->setBusy(true);
+    openDialog(tr("正在备份键盘上的配置，请不要执行其他操作"), false);
+    auto* job = new FirmwareBackup(engine(), model, &mStore, this);
+    connect(job, &FirmwareBackup::progress, this, [this](int percent) {
+        if (mDialog) mDialog->setProgressValue(percent);
+    });
+    connect(job, &FirmwareBackup::finished, this, [this, job, then](bool ok, int error) {
+        job->deleteLater();
+        mJob = Job::None;
+        closeDialog();
+        ui->backupListForm->setBusy(false);
+        if (ok) {
+            mLastBackup = job->backup();
+            mBackupError.clear();
+        } else if (error == FirmwareBackup::ErrorStore) {
+            mBackupError = tr("无法写入备份：%1").arg(job->storeError());
+        } else {
+            mBackupError = JobRunner::failureText(tr("无法读取键盘上的配置"), error);
+        }
+        ui->backupListForm->refresh(productNumber());
+        if (ok) ui->backupListForm->select(mLastBackup.id);
+        // Out of the engine's signal: `then` may open a box.
+        QTimer::singleShot(0, this, [then, ok] { then(ok); });
+    });
+    job->backUp(automatic);
+}
+
+void OtherSetForm::compareAfterTransfer() {
+    const QString id = mPendingCompare;
+    if (id.isEmpty() || mJob != Job::None) return;
+    BackupStore::Backup backup;
+    QList<Profile> profiles;
+    QString why;
+    const UsbCommunicateUtil* e = engine();
+    if (!e || !e->isConnected() || !productNumber()) return;  // not back yet: on the next entry
+    mPendingCompare.clear();
+    if (!mStore.load(productNumber(), id, &backup, &profiles, &why)) return;
+    mJob = Job::Compare;
+    ui->backupListForm->setBusy(true);
+    openDialog(tr("正在检查更新后的配置..."), false);
+    auto* job = new FirmwareBackup(engine(), KeyboardConfigUtil::instance(), &mStore, this);
+    connect(job, &FirmwareBackup::progress, this, [this](int percent) {
+        if (mDialog) mDialog->setProgressValue(percent);
+    });
+    connect(job, &FirmwareBackup::finished, this, [this, job, id](bool ok, int) {
+        job->deleteLater();
+        mJob = Job::None;
+        closeDialog();
+        ui->backupListForm->setBusy(false);
+        const QStringList differing = job->differing();
+        if (!ok) {
+            mPendingCompare = id;
+            toast(tr("无法读取更新后的配置；键盘重新连接后再回到这里比较"));
+            return;
+        }
+        if (differing.isEmpty()) {
+            toast(tr("固件更新后，键盘上的配置与备份相同"));
+            return;
+        }
+        QTimer::singleShot(0, this, [this, id, differing] {
+            const auto answer = MessageBox::question(
+                window(), tr("恢复我的设置"),
+                tr("固件更新后，键盘上的这些配置与更新前的备份不同：\n%1\n\n恢复我的设置吗？")
+                    .arg(differing.join(QStringLiteral("\n"))),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+            if (answer == QMessageBox::Yes) restore(id);
+        });
+    });
+    job->compare(backup, profiles);
+}
+
+void OtherSetForm::askRestore(const QString& id) {
+    if (mJob != Job::None) return;
+    const auto answer =
+        MessageBox::question(window(), tr("恢复备份"), tr("用这个备份覆盖键盘上的配置吗？"),
+                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Ok) restore(id);
+}
+
+void OtherSetForm::restore(const QString& id) {
+    if (mJob != Job::None) return;
+    mStore = BackupStore();
+    BackupStore::Backup backup;
+    QList<Profile> profiles;
+    QString why;
+    if (!mStore.load(productNumber(), id, &backup, &profiles, &why)) {
+        qInfo().noquote() << QStringLiteral("=== OtherSetForm 备份不能恢复 %1 ===").arg(why);
+        MessageBox::information(window(), tr("提示"),
+                                tr("这个备份已损坏或不属于这个键盘，不能恢复；没有发送任何数据。"));
+        ui->backupListForm->refresh(productNumber());
+        return;
+    }
+    mJob = Job::Restore;
+    ui->backupListForm->setBusy(true);
+    openDialog(tr("正在恢复配置，请不要执行其他操作"), false);
+    auto* job = new BackupRestore(engine(), KeyboardConfigUtil::instance(), backup, profiles, this);
+    connect(job, &BackupRestore::progress, this, [this](int percent) {
+        if (mDialog) mDialog->setProgressValue(percent);
+    });
+    connect(job, &BackupRestore::finished, this, [this, job](bool ok, int error) {
+        job->deleteLater();
+        mJob = Job::None;
+        closeDialog();
+        ui->backupListForm->setBusy(false);
+        QString text;
+        const QString none = tr("无");
+        if (ok)
+            text = tr("配置已恢复，并已从键盘读回核对。");
+        else if (error == BackupRestore::ErrorOtherProduct)
+            text = tr("这个备份属于另一款键盘，没有发送任何数据。");
+        else if (error == BackupRestore::ErrorIncomplete)
+            text = tr("以下配置未能恢复：%1\n已恢复：%2")
+                       .arg(job->notRestored().join(QStringLiteral(", ")),
+                            job->restored().isEmpty() ? none
+                                                      : job->restored().join(QStringLiteral(", ")));
+        else
+            text = tr("恢复在配置“%1”处中断：%2\n已恢复：%3")
+                       .arg(job->stoppedAt(), JobRunner::failureText(tr("恢复失败"), error),
+                            job->restored().isEmpty() ? none
+                                                      : job->restored().join(QStringLiteral(", ")));
+        const bool wrote = error != BackupRestore::ErrorOtherProduct;
+        QTimer::singleShot(0, this, [this, text, wrote] {
+            QPointer<OtherSetForm> self(this);
+            MessageBox::information(window(), tr("恢复我的设置"), text);
+            // The tables changed: the device page reads the keyboard again.
+            if (self && wrote) emit navigateRequested(PageDevice);
+        });
+    });
+    job->start();
+}
+
+void OtherSetForm::deleteBackup(const QString& id) {
+    if (mJob != Job::None) return;
+    const auto answer =
+        MessageBox::question(window(), tr("删除备份"), tr("删除这个备份吗？删除后无法找回。"),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) return;
+    QString why;
+    if (!mStore.remove(productNumber(), id, &why)) {
+        qInfo().noquote() << QStringLiteral("=== OtherSetForm 删除备份失败 %1 ===").arg(why);
+        toast(tr("无法删除这个备份"));
+    } else {
+        toast(tr("备份已删除"));
+    }
+    ui->backupListForm->refresh(productNumber());
 }
 
 // ------------------------------------------------------------ firmware data

@@ -1,12 +1,17 @@
 #pragma once
 // The other page: the keyboard's firmware version, firmware update from the
-// download server, factory reset, and writing a firmware data file. Every
-// job runs behind a modal progress dialog and ends, whatever happens to the
-// keyboard, with the dialog closed and one toast saying how it ended.
+// download server, factory reset, writing a firmware data file, and the
+// backups of the keyboard's profiles. Every job runs behind a modal
+// progress dialog and ends, whatever happens to the keyboard, with the
+// dialog closed and one toast or box saying how it ended. A firmware update
+// backs up every profile first (or runs without a backup only when the user
+// says so), compares the profiles afterwards and offers to restore them.
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 
+#include "jobs/backupstore.h"
 #include "protocol/firmwarefile.h"
 #include "protocol/firmwaretransfer.h"
 #include "ui/pages/settingpage.h"
@@ -36,6 +41,11 @@ public:
     bool isFirmwareTransferring() const { return mJob == Job::Firmware; }
     bool isDataTransferring() const { return mJob == Job::Data; }
     bool isResetting() const { return mJob == Job::Reset; }
+    // A backup, a restore or the comparison after a firmware update runs.
+    bool isBackupBusy() const {
+        return mJob == Job::Backup || mJob == Job::Restore || mJob == Job::Compare;
+    }
+    class BackupListForm* backupList() const;
     QCustomProgressDialog* progressDialog() const { return mDialog; }
     FirmwareTransfer* transfer() const { return mTransfer; }
 
@@ -62,7 +72,7 @@ public slots:
     void onUpdateError(QString error);
 
 private:
-    enum class Job { None, Firmware, Data, Reset };
+    enum class Job { None, Firmware, Data, Reset, Backup, Restore, Compare };
 
     // Replaces the progress dialog by a new one (value 0). Only a download
     // offers Cancel: nothing has reached the keyboard yet. A transfer or a
@@ -78,6 +88,14 @@ private:
     void refreshVersion();
     quint16 productNumber() const;
 
+    // Backups: `then` runs after the job's end, outside its signal.
+    void backUp(bool automatic, const std::function<void(bool ok)>& then);
+    void sendTransfer(const FirmwareFile& file, Job job, const QString& md5);
+    void compareAfterTransfer();
+    void askRestore(const QString& id);
+    void restore(const QString& id);
+    void deleteBackup(const QString& id);
+
     std::unique_ptr<Ui::OtherSetForm> ui;
     UpdateChecker* mChecker = nullptr;
     DownloadManager* mDownloader = nullptr;
@@ -86,4 +104,10 @@ private:
     FirmwareTransfer* mTransfer = nullptr;
     QTimer* mResetWatchdog = nullptr;
     Job mJob = Job::None;
+    BackupStore mStore;
+    // The backup made before the last firmware transfer, to compare with
+    // once the keyboard is back; cleared when compared.
+    BackupStore::Backup mLastBackup;
+    QString mPendingCompare;
+    QString mBackupError;
 };

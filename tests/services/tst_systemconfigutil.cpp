@@ -10,7 +10,7 @@
 
 #include "services/systemconfigutil.h"
 #include "services/tooltiputil.h"
-#include "ui/mainwindow.h"
+#include "ui/traymenu.h"
 
 class TestSystemConfigUtil : public QObject {
     Q_OBJECT
@@ -202,7 +202,7 @@ void TestSystemConfigUtil::languageSwitchInstallsTranslator() {
     }
     SystemConfigUtil config(configPath());
     QVERIFY(config.loadTranslator());
-    QCOMPARE(MainWindow::trayMessage(), QStringLiteral("点击恢复显示"));
+    QCOMPARE(TrayMenu::message(), QStringLiteral("点击恢复显示"));
 
     QSignalSpy spy(&config, &SystemConfigUtil::languageChanged);
     QVERIFY(!config.setLanguage(1));
@@ -212,14 +212,14 @@ void TestSystemConfigUtil::languageSwitchInstallsTranslator() {
     QCOMPARE(spy.count(), 1);
     QCOMPARE(config.effectiveLanguage(), 2);
     // The English catalogue really translates: the tray balloon and a page text.
-    QCOMPARE(MainWindow::trayTitle(), QStringLiteral("Magnetic keyboard"));
-    QCOMPARE(MainWindow::trayMessage(), QStringLiteral("Click to restore display"));
+    QCOMPARE(TrayMenu::title(), QStringLiteral("Magnetic keyboard"));
+    QCOMPARE(TrayMenu::message(), QStringLiteral("Click to restore display"));
     QCOMPARE(QCoreApplication::translate("MainWindow", "设备"), QStringLiteral("Device"));
 
     // Back to Chinese: only one translator is installed at a time.
     QVERIFY(config.setLanguage(1));
     QCOMPARE(spy.count(), 2);
-    QCOMPARE(MainWindow::trayMessage(), QStringLiteral("点击恢复显示"));
+    QCOMPARE(TrayMenu::message(), QStringLiteral("点击恢复显示"));
 }
 
 void TestSystemConfigUtil::catalogueCheckSchedule() {

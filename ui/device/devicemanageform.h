@@ -30,6 +30,7 @@ public:
     // and the page opens the keyboard again.
     void enter() override;
     void leave() override;
+    void devicesChanged(bool autoOpen) override { refresh(autoOpen); }
 
     // Set once the firmware page has been entered; from then on this page
     // opens no keyboard until the program ends.

@@ -25,6 +25,17 @@ public:
     // The page shown before this one was entered; PageNone at first.
     int previousPage() const { return mPreviousPage; }
 
+    // Told to every built page, shown or not; most pages ignore them.
+    // The keyboards present or the communication type changed: the device
+    // list is read again, and with autoOpen a keyboard opened.
+    virtual void devicesChanged(bool autoOpen) { Q_UNUSED(autoOpen) }
+    // A mode the page put the keyboard in (calibration) ends before another
+    // command, or without telling the keyboard after it is gone.
+    virtual void stopKeyboardMode(bool tellKeyboard) { Q_UNUSED(tellKeyboard) }
+    // The configuration was read again (sync, import): what the page keeps
+    // of the old one (undo) goes.
+    virtual void configurationReloaded() {}
+
 public slots:
     virtual void refreshLanguageUi() {}
 

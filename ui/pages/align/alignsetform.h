@@ -32,6 +32,7 @@ public:
     void enter() override;
     // Another page is chosen: a running calibration is stopped.
     void leave() override;
+    void stopKeyboardMode(bool tellKeyboard) override { leaveCalibration(tellKeyboard); }
 
     bool isCalibrating() const { return mCalibrating; }
     QAlignKeyboardWidget* keyboardWidget() const { return mKeyboardWidget; }

@@ -4,14 +4,13 @@
 #include <QKeyEvent>
 #include <memory>
 
-#include "services/systemconfigutil.h"
-#include "services/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
-#include "ui/mainwindow.h"
+#include "services/systemconfigutil.h"
+#include "services/tooltiputil.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/qinputkeyboardwidget.h"
 #include "ui/widgets/qkeykeyboardwidget.h"
@@ -117,12 +116,6 @@ void KeySetForm::refreshLanguageUi() {
 }
 
 void KeySetForm::enter() {
-    if (!mWindowConnected) {
-        if (auto* window = qobject_cast<MainWindow*>(this->window())) {
-            connect(window, &MainWindow::configurationRefreshed, this, &KeySetForm::clearUndo);
-            mWindowConnected = true;
-        }
-    }
     forgetStaleUndo();
     refresh();
     setFocus(Qt::OtherFocusReason);

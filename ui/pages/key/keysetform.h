@@ -31,6 +31,7 @@ public:
 
     void enter() override;
     void leave() override;
+    void configurationReloaded() override { clearUndo(); }
 
     int layer() const { return mLayer; }
     int pickerTab() const { return mTab; }
@@ -125,7 +126,6 @@ private:
     // The answer of the SetKeyboardDefault in flight said the whole layer.
     bool mWholeLayerAnswer = false;
     std::array<QList<UndoEntry>, 2> mUndo;
-    bool mWindowConnected = false;
     int mLastPressedKey = 0;
     bool mPickerStale = false;
     qint16 mPictureProduct =

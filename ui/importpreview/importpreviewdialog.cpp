@@ -80,7 +80,7 @@ void ImportPreviewDialog::fill() {
         QCheckBox* box = sectionCheck(section);
         const int n = ProfilePlan::count(diffs, section);
         box->setText(mProfile.sections & section
-                         ? tr("%1：%2 处不同").arg(sectionText(section)).arg(n)
+                         ? tr("%1：%n 处不同", nullptr, n).arg(sectionText(section))
                          : tr("%1：文件中没有").arg(sectionText(section)));
         box->setAccessibleName(box->text());
         for (const ProfilePlan::Difference& d : diffs)

@@ -35,6 +35,73 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
     </context>
     <context>
+        <name>BackupListForm</name>
+        <message>
+            <source>配置备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>每次更新固件前自动备份键盘上的所有配置；保留最近 10 个自动备份，手动备份不会被自动删除。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>立即备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>备份列表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>日期</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>固件版本</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置数</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>类型</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>恢复所选备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>恢复</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除所选备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>已损坏</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>自动</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>手动</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ConfigFileActions</name>
         <message>
             <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
@@ -384,6 +451,12 @@ Vẫn ghi firmware này?</translation>
         <message>
             <source>%1：%2</source>
             <translation>%1: %2</translation>
+        </message>
+        <message numerus="yes">
+            <source>%1：%n 处不同</source>
+            <translation>
+                <numerusform>%1: %n chỗ khác</numerusform>
+            </translation>
         </message>
     </context>
     <context>
@@ -961,6 +1034,119 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <message>
             <source>这个固件不适用于当前键盘，没有发送任何数据</source>
             <translation>Phần mềm cơ sở này dành cho bàn phím khác; không có gì được gửi</translation>
+        </message>
+        <message>
+            <source>已备份键盘上的所有配置</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>备份失败</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法备份键盘上的配置，固件没有发送。
+
+%1
+
+不备份，直接更新固件吗？</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有备份，固件没有发送</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>正在备份键盘上的配置，请不要执行其他操作</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法写入备份：%1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法读取键盘上的配置</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>正在检查更新后的配置...</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法读取更新后的配置；键盘重新连接后再回到这里比较</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>固件更新后，键盘上的配置与备份相同</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>恢复我的设置</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>固件更新后，键盘上的这些配置与更新前的备份不同：
+%1
+
+恢复我的设置吗？</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>恢复备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>用这个备份覆盖键盘上的配置吗？</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>这个备份已损坏或不属于这个键盘，不能恢复；没有发送任何数据。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>正在恢复配置，请不要执行其他操作</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置已恢复，并已从键盘读回核对。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>这个备份属于另一款键盘，没有发送任何数据。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>以下配置未能恢复：%1
+已恢复：%2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>恢复在配置“%1”处中断：%2
+已恢复：%3</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>恢复失败</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除这个备份吗？删除后无法找回。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法删除这个备份</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>备份已删除</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

@@ -7,6 +7,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#ifndef QT_NO_SSL
+#include <QSslError>
+#endif
 #include <QSaveFile>
 
 #include "common/signatureverifier.h"
@@ -31,7 +34,18 @@ QNetworkReply* DownloadManager::get(const QUrl& url) {
     // A redirect may not lead to another host or down to plain HTTP.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::SameOriginRedirectPolicy);
-    return mManager->get(request);
+    QNetworkReply* reply = mManager->get(request);
+#ifndef QT_NO_SSL
+    // Certificate errors are never ignored: the reply ends with the error,
+    // and the log says which.
+    connect(reply, &QNetworkReply::sslErrors, this, [url](const QList<QSslError>& errors) {
+        for (const QSslError& e : errors)
+            qWarning().noquote() << QStringLiteral(
+                                        "=== DownloadManager 证书错误，已拒绝:{ %1 } %2 ===")
+                                        .arg(url.toString(), e.errorString());
+    });
+#endif
+    return reply;
 }
 
 void DownloadManager::download(const QUrl& url, const QString& filePath) {

@@ -6,6 +6,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#ifndef QT_NO_SSL
+#include <QSslError>
+#endif
 
 #include "common/signatureverifier.h"
 #include "update/updateserver.h"
@@ -31,7 +34,18 @@ QNetworkReply* UpdateChecker::get(const QUrl& url) {
     // A redirect may not lead to another host or down to plain HTTP.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::SameOriginRedirectPolicy);
-    return mManager->get(request);
+    QNetworkReply* reply = mManager->get(request);
+#ifndef QT_NO_SSL
+    // Certificate errors are never ignored: the reply ends with the error,
+    // and the log says which.
+    connect(reply, &QNetworkReply::sslErrors, this, [url](const QList<QSslError>& errors) {
+        for (const QSslError& e : errors)
+            qWarning().noquote() << QStringLiteral(
+                                        "=== UpdateChecker 证书错误，已拒绝:{ %1 } %2 ===")
+                                        .arg(url.toString(), e.errorString());
+    });
+#endif
+    return reply;
 }
 
 void UpdateChecker::check(const QUrl& url) {

@@ -3,7 +3,16 @@
 // missing server, and which versions count as newer. Nothing is read of a
 // description without a trusted signature, and only loopback may be plain HTTP.
 
+#include <QNetworkReply>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#if QT_CONFIG(ssl)
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#endif
 #include <QtTest>
 
 #include "common/signatureverifier.h"
@@ -26,6 +35,7 @@ private slots:
     void unsignedOrForgedDescriptionsAreRefused();
     void replayedOlderDescriptionIsNotOffered();
     void plainHttpAwayFromThisComputerIsRefused();
+    void certificateErrorsAreRefused();
     void serverAddressResolution();
     void versionOrder_data();
     void versionOrder();
@@ -237,6 +247,46 @@ void TestUpdateChecker::plainHttpAwayFromThisComputerIsRefused() {
     QVERIFY(UpdateServer::transportRefusal(QUrl(QStringLiteral("https://192.0.2.1"))).isEmpty());
     QVERIFY(!UpdateServer::transportRefusal(QUrl(QStringLiteral("http://127.0.0.1.example.com")))
                  .isEmpty());
+}
+
+void TestUpdateChecker::certificateErrorsAreRefused() {
+#if QT_CONFIG(ssl)
+    // An https server on this computer with a certificate nobody vouches for.
+    QTemporaryDir dir;
+    const QString key = dir.filePath(QStringLiteral("key.pem"));
+    const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+    QCOMPARE(QProcess::execute(
+                 QStringLiteral("openssl"),
+                 {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                  "-nodes", "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1"}),
+             0);
+    QFile keyFile(key);
+    QVERIFY(keyFile.open(QIODevice::ReadOnly));
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setLocalCertificate(QSslCertificate::fromPath(cert).value(0));
+    config.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Ec));
+    QSslServer server;
+    server.setSslConfiguration(config);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    bool asked = false;
+    connect(&server, &QSslServer::pendingConnectionAvailable, this, [&] {
+        while (QTcpSocket* socket = server.nextPendingConnection())
+            connect(socket, &QTcpSocket::readyRead, socket, [&asked, socket] {
+                asked = true;
+                socket->readAll();
+            });
+    });
+    UpdateServer::setBaseUrl(QUrl(QStringLiteral("https://127.0.0.1:%1").arg(server.serverPort())));
+    VersionInfo info;
+    QString error;
+    QVERIFY(check(UpdateServer::versionPath(), &info, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!info.isValid());
+    // The handshake failed: no request ever reached the server.
+    QVERIFY(!asked);
+#else
+    QSKIP("this Qt has no TLS");
+#endif
 }
 
 void TestUpdateChecker::serverAddressResolution() {

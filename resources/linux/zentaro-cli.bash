@@ -105,6 +105,7 @@ _zentaro_cli() {
             case $n in
                 1) COMPREPLY=($(compgen -W "check update write --help" -- "$cur")) ;;
                 2) [[ $verb == write ]] && _zentaro_cli_files bin ;;
+                3) [[ $verb == write ]] && COMPREPLY=($(compgen -W "--unsigned --no-backup" -- "$cur")) ;;
             esac ;;
         firmware-data)
             case $n in

@@ -15,12 +15,12 @@
 #include <memory>
 #include <vector>
 
+#include "ui/configtablepanel.h"
 #include "ui/jobrunner.h"
 #include "ui/pageindex.h"
 
 class BasePage;
 class ConfigFileActions;
-class ConfigTablePanel;
 class HandOverReceiver;
 class HidWatcher;
 class HotplugFollower;
@@ -36,7 +36,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The requester code of the window's own commands (the table list's).
-    static constexpr uchar kSource = 2;
+    static constexpr uchar kSource = ConfigTablePanel::kSource;
     // A sync, export or import that hears nothing for this long has failed.
     static constexpr int kJobSilenceMs = JobRunner::kSilenceMs;
 
@@ -89,6 +89,8 @@ public slots:
     void on_deButton_clicked();
     void on_importButton_clicked();
     void on_exportButton_clicked();
+    void on_copyCodeButton_clicked();
+    void on_pasteCodeButton_clicked();
     void on_firewareButton_clicked();
     void on_main_ble_radio_clicked();
     void on_main_usb_radio_clicked();

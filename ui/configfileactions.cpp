@@ -1,6 +1,8 @@
 #include "ui/configfileactions.h"
 
+#include <QClipboard>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QProgressDialog>
 #include <QFile>
 #include <QSaveFile>
@@ -9,6 +11,7 @@
 #include "jobs/profileplan.h"
 #include "model/keyboardconfigutil.h"
 #include "model/profilejson.h"
+#include "model/sharecode.h"
 #include "protocol/usbcommunicateutil.h"
 #include "services/qtoastbox.h"
 #include "ui/importpreview/importpreviewdialog.h"
@@ -78,6 +81,38 @@ void ConfigFileActions::importFile() {
     }
     JobRunner* jobs = mJobs;
     mStartJob([jobs, path] { jobs->startImport(path); });
+}
+
+void ConfigFileActions::copyShareCode() {
+    KeyboardConfigUtil* model = KeyboardConfigUtil::instance();
+    if (!model || !model->keyboardProduct) return;
+    QGuiApplication::clipboard()->setText(ShareCode::encode(ProfileJson::write(*model)));
+    toast(tr("分享码已复制，可以粘贴到聊天中"));
+}
+
+void ConfigFileActions::pasteShareCode() {
+    QByteArray json;
+    const ShareCode::Error error = ShareCode::decode(QGuiApplication::clipboard()->text(), &json);
+    if (error != ShareCode::Ok) {
+        MessageBox::warning(mWindow, tr("导入配置失败"), shareCodeErrorText(error));
+        return;
+    }
+    importProfile(json);
+}
+
+QString ConfigFileActions::shareCodeErrorText(int error) {
+    switch (error) {
+        case ShareCode::Empty:
+            return tr("剪贴板中没有分享码。请先复制一个分享码。");
+        case ShareCode::TooLong:
+            return tr("剪贴板中的文字太长，不是分享码。");
+        case ShareCode::UnknownVersion:
+            return tr("这个分享码来自更新的版本，请先更新本程序。");
+        case ShareCode::TooLarge:
+            return tr("这个分享码解开后太大，不是配置。");
+        default:
+            return tr("剪贴板中的文字不是分享码。");
+    }
 }
 
 // A readable profile: checked whole, previewed, then only the chosen

@@ -13,8 +13,8 @@ class JobRunner;
 class QWidget;
 
 class ConfigFileActions {
-    // The texts keep the window's translation context.
-    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+    // lupdate files these texts under this class: look them up there too.
+    Q_DECLARE_TR_FUNCTIONS(ConfigFileActions)
 public:
     // Runs a job's start once the window has blocked the table list and
     // ended calibration.
@@ -24,6 +24,10 @@ public:
 
     void exportFile();
     void importFile();
+    // The profile on the keyboard as a share code on the clipboard, and a
+    // share code from the clipboard imported like a readable profile file.
+    void copyShareCode();
+    void pasteShareCode();
 
     void exportEnded(bool ok, int error);
     // Tells how an import ended; true when the model holds what the keyboard
@@ -34,6 +38,7 @@ private:
     void importProfile(const QByteArray& bytes);
     void showReadBackDifferences();
     void toast(const QString& text);
+    static QString shareCodeErrorText(int error);
 
     QWidget* mWindow;
     JobRunner* mJobs;

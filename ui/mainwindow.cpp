@@ -27,10 +27,6 @@
 
 namespace {
 bool gFirewareUnlocked = false;
-
-KeyboardConfigUtil* model() {
-    return KeyboardConfigUtil::instance();
-}
 }  // namespace
 
 MainWindow::MainWindow(const QString& serverName, QWidget* parent)
@@ -189,14 +185,15 @@ void MainWindow::applyLeftColumn(int index) {
     ui->firewareButton->setChecked(index == PageFireware);
     for (QWidget* w :
          {static_cast<QWidget*>(ui->addButton), static_cast<QWidget*>(ui->importButton),
-          static_cast<QWidget*>(ui->exportButton), static_cast<QWidget*>(ui->useTitleLabel),
+          static_cast<QWidget*>(ui->exportButton), static_cast<QWidget*>(ui->copyCodeButton),
+          static_cast<QWidget*>(ui->pasteCodeButton), static_cast<QWidget*>(ui->useTitleLabel),
           static_cast<QWidget*>(ui->productNameLabel), static_cast<QWidget*>(ui->configListView),
           static_cast<QWidget*>(ui->optWidget)})
         w->setVisible(setting);
     ui->deButton->setVisible(false);
     mTables->setPlace(setting, index != PageDevice && index != PageFireware);
     if (!setting) return;
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     ui->productNameLabel->setText(m && m->keyboardProduct ? m->keyboardProduct->productName
                                                           : QString());
     mTables->rebuild();
@@ -270,8 +267,10 @@ void MainWindow::onSyncEnded(bool ok, int error) {
 
 void MainWindow::refreshAfterSync() {
     mTables->rebuild();
-    ui->productNameLabel->setText(
-        model() && model()->keyboardProduct ? model()->keyboardProduct->productName : QString());
+    ui->productNameLabel->setText(KeyboardConfigUtil::instance() &&
+                                          KeyboardConfigUtil::instance()->keyboardProduct
+                                      ? KeyboardConfigUtil::instance()->keyboardProduct->productName
+                                      : QString());
     const int shown = currentPageIndex();
     if (shown >= PageKey && shown <= PageOther) page(shown)->enter();
     for (BasePage* built : mPages->builtPages()) built->configurationReloaded();
@@ -285,6 +284,14 @@ void MainWindow::onExportEnded(bool ok, int error) {
     mTables->setBlocked(false);
     mFiles->exportEnded(ok, error);
     mTables->runDeferredSwitch();
+}
+
+void MainWindow::on_copyCodeButton_clicked() {
+    mFiles->copyShareCode();
+}
+
+void MainWindow::on_pasteCodeButton_clicked() {
+    mFiles->pasteShareCode();
 }
 
 void MainWindow::on_importButton_clicked() {
@@ -394,6 +401,7 @@ void MainWindow::applyToolTips() {
          {static_cast<QWidget*>(ui->deviceButton), static_cast<QWidget*>(ui->firewareButton),
           static_cast<QWidget*>(ui->settingButton), static_cast<QWidget*>(ui->addButton),
           static_cast<QWidget*>(ui->deButton), static_cast<QWidget*>(ui->exportButton),
-          static_cast<QWidget*>(ui->importButton)})
+          static_cast<QWidget*>(ui->importButton), static_cast<QWidget*>(ui->copyCodeButton),
+          static_cast<QWidget*>(ui->pasteCodeButton)})
         tips->setToolTip(button, QStringLiteral("MainWindow/") + button->objectName());
 }

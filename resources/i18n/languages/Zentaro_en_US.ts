@@ -161,6 +161,30 @@ Warning: save the calibration before closing the software or leaving the calibra
             <translation>The keyboard holds other values than were written:
 %1</translation>
         </message>
+        <message>
+            <source>分享码已复制，可以粘贴到聊天中</source>
+            <translation>Share code copied: paste it in a chat</translation>
+        </message>
+        <message>
+            <source>剪贴板中没有分享码。请先复制一个分享码。</source>
+            <translation>The clipboard holds no share code. Copy a share code first.</translation>
+        </message>
+        <message>
+            <source>剪贴板中的文字太长，不是分享码。</source>
+            <translation>The text on the clipboard is too long to be a share code.</translation>
+        </message>
+        <message>
+            <source>这个分享码来自更新的版本，请先更新本程序。</source>
+            <translation>This share code comes from a newer version. Update Zentaro first.</translation>
+        </message>
+        <message>
+            <source>这个分享码解开后太大，不是配置。</source>
+            <translation>This share code unpacks to more than a profile can hold.</translation>
+        </message>
+        <message>
+            <source>剪贴板中的文字不是分享码。</source>
+            <translation>The text on the clipboard is not a share code.</translation>
+        </message>
     </context>
     <context>
         <name>ConfigTablePanel</name>
@@ -824,6 +848,14 @@ Write this firmware anyway?</translation>
             <translation>The keyboard holds other values than were written:
 %1</translation>
         </message>
+        <message>
+            <source>复制分享码</source>
+            <translation>Copy code</translation>
+        </message>
+        <message>
+            <source>粘贴分享码</source>
+            <translation>Paste code</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>
@@ -1393,6 +1425,45 @@ Download the update now?</translation>
         <message>
             <source>保存</source>
             <translation>Save</translation>
+        </message>
+    </context>
+    <context>
+        <name>QPairAddDialog</name>
+        <message>
+            <source>按键1</source>
+            <translation>Key1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Key2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Delete</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+        <message>
+            <source>RS监控</source>
+            <translation>RS monitoring</translation>
+        </message>
+        <message>
+            <source>OKS监控</source>
+            <translation>OKS monitoring</translation>
+        </message>
+        <message>
+            <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
+            <translation>RS monitors 2 selected keys; when both are pressed, the key pressed deeper is active.</translation>
+        </message>
+        <message>
+            <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
+            <translation>OKS monitors 2 selected keys; releasing one of them activates the other.</translation>
         </message>
     </context>
     <context>

@@ -161,6 +161,30 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
             <translation>Bàn phím giữ giá trị khác với giá trị đã ghi:
 %1</translation>
         </message>
+        <message>
+            <source>分享码已复制，可以粘贴到聊天中</source>
+            <translation>Đã chép mã chia sẻ, có thể dán vào cuộc trò chuyện</translation>
+        </message>
+        <message>
+            <source>剪贴板中没有分享码。请先复制一个分享码。</source>
+            <translation>Bộ nhớ tạm không có mã chia sẻ. Hãy chép một mã chia sẻ trước.</translation>
+        </message>
+        <message>
+            <source>剪贴板中的文字太长，不是分享码。</source>
+            <translation>Văn bản trong bộ nhớ tạm quá dài, không phải mã chia sẻ.</translation>
+        </message>
+        <message>
+            <source>这个分享码来自更新的版本，请先更新本程序。</source>
+            <translation>Mã chia sẻ này đến từ phiên bản mới hơn. Hãy cập nhật Zentaro trước.</translation>
+        </message>
+        <message>
+            <source>这个分享码解开后太大，不是配置。</source>
+            <translation>Mã chia sẻ này khi giải nén lớn hơn một cấu hình.</translation>
+        </message>
+        <message>
+            <source>剪贴板中的文字不是分享码。</source>
+            <translation>Văn bản trong bộ nhớ tạm không phải mã chia sẻ.</translation>
+        </message>
     </context>
     <context>
         <name>ConfigTablePanel</name>
@@ -823,6 +847,14 @@ Vẫn ghi firmware này?</translation>
             <translation>Bàn phím giữ giá trị khác với giá trị đã ghi:
 %1</translation>
         </message>
+        <message>
+            <source>复制分享码</source>
+            <translation>Chép mã</translation>
+        </message>
+        <message>
+            <source>粘贴分享码</source>
+            <translation>Dán mã</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>
@@ -1392,6 +1424,45 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <message>
             <source>保存</source>
             <translation>Lưu</translation>
+        </message>
+    </context>
+    <context>
+        <name>QPairAddDialog</name>
+        <message>
+            <source>按键1</source>
+            <translation>Phím 1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>Phím 2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>Xóa</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+        <message>
+            <source>RS监控</source>
+            <translation>Giám sát RS</translation>
+        </message>
+        <message>
+            <source>OKS监控</source>
+            <translation>Giám sát OKS</translation>
+        </message>
+        <message>
+            <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
+            <translation>RS giám sát 2 phím đã chọn; khi cả hai được nhấn, phím nhấn sâu hơn sẽ có hiệu lực.</translation>
+        </message>
+        <message>
+            <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
+            <translation>OKS giám sát 2 phím đã chọn; khi nhả một phím, phím còn lại sẽ có hiệu lực.</translation>
         </message>
     </context>
     <context>

@@ -161,6 +161,30 @@
             <translation>键盘中的值与写入的不一致：
 %1</translation>
         </message>
+        <message>
+            <source>分享码已复制，可以粘贴到聊天中</source>
+            <translation>分享码已复制，可以粘贴到聊天中</translation>
+        </message>
+        <message>
+            <source>剪贴板中没有分享码。请先复制一个分享码。</source>
+            <translation>剪贴板中没有分享码。请先复制一个分享码。</translation>
+        </message>
+        <message>
+            <source>剪贴板中的文字太长，不是分享码。</source>
+            <translation>剪贴板中的文字太长，不是分享码。</translation>
+        </message>
+        <message>
+            <source>这个分享码来自更新的版本，请先更新本程序。</source>
+            <translation>这个分享码来自更新的版本，请先更新本程序。</translation>
+        </message>
+        <message>
+            <source>这个分享码解开后太大，不是配置。</source>
+            <translation>这个分享码解开后太大，不是配置。</translation>
+        </message>
+        <message>
+            <source>剪贴板中的文字不是分享码。</source>
+            <translation>剪贴板中的文字不是分享码。</translation>
+        </message>
     </context>
     <context>
         <name>ConfigTablePanel</name>
@@ -823,6 +847,14 @@
             <translation>键盘中的值与写入的不一致：
 %1</translation>
         </message>
+        <message>
+            <source>复制分享码</source>
+            <translation>复制分享码</translation>
+        </message>
+        <message>
+            <source>粘贴分享码</source>
+            <translation>粘贴分享码</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>
@@ -1401,6 +1433,45 @@
         <message>
             <source>保存</source>
             <translation>保存</translation>
+        </message>
+    </context>
+    <context>
+        <name>QPairAddDialog</name>
+        <message>
+            <source>按键1</source>
+            <translation>按键1</translation>
+        </message>
+        <message>
+            <source>按键2</source>
+            <translation>按键2</translation>
+        </message>
+        <message>
+            <source>删除</source>
+            <translation>删除</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>保存</translation>
+        </message>
+        <message>
+            <source>RS监控</source>
+            <translation>RS监控</translation>
+        </message>
+        <message>
+            <source>OKS监控</source>
+            <translation>OKS监控</translation>
+        </message>
+        <message>
+            <source>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</source>
+            <translation>RS监控2个选定的键，两个键同时按下时，按得更深的键生效。</translation>
+        </message>
+        <message>
+            <source>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</source>
+            <translation>OKS监控2个选定的键，松开其中一个键时，另一个键生效。</translation>
         </message>
     </context>
     <context>

@@ -2,6 +2,7 @@
 // preview (only the ticked sections are written), a refused file, and the
 // read-back after a configuration file import that the keyboard did not keep.
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -85,6 +86,44 @@ private slots:
         QCOMPARE(p.lights[17].light, light.light);
         QCOMPARE(p.lights[17].r, light.r);
         QCOMPARE(p.layers[0][17].lValue, quint8(0x68));  // keys were not ticked
+    }
+
+    // A share code carries the profile through the clipboard: pasted back
+    // after the keyboard changed, it shows the preview and restores the key.
+    // Text that is no code changes nothing.
+    void shareCodeRoundTripAndGarbage() {
+        click("copyCodeButton");
+        const QString code = QGuiApplication::clipboard()->text();
+        QVERIFY2(code.startsWith("ZP1."), qPrintable(code.left(20)));
+
+        SimProfile& p = *keyboard().state().activeProfile();
+        const SimKey before = p.layers[0][17];
+        p.layers[0][17] = {1, 0, 0x68};
+        KeyboardConfigUtil::instance()->keyboardFnMap.value(17)->lValue = 0x68;
+        KeyboardConfigUtil::instance()->keyboardFnMap.value(17)->type = 1;
+        KeyboardConfigUtil::instance()->keyboardFnMap.value(17)->hValue = 0;
+
+        click("pasteCodeButton");
+        QTRY_VERIFY(preview());
+        QVERIFY(preview()->sectionCheck(Profile::Keys)->text().contains("1"));
+        click("applyButton");
+        QTRY_VERIFY_WITH_TIMEOUT(mToasts.texts.contains(QStringLiteral("导入配置成功")), 20000);
+        QVERIFY(waitForEngineIdle(15000));
+        QCOMPARE(p.layers[0][17].lValue, before.lValue);
+        QCOMPARE(p.layers[0][17].type, before.type);
+
+        const int writes = sim().writeCount();
+        for (const QString& text : {QString(), QStringLiteral("ZP9.abc"),
+                                    QStringLiteral("ZP1.!!not base64!!"), code.left(code.size() / 2)}) {
+            QGuiApplication::clipboard()->setText(text);
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+            const int boxes = MessageBox::count();
+            click("pasteCodeButton");
+            QCOMPARE(MessageBox::count(), boxes + 1);
+            QVERIFY(!MessageBox::lastText().isEmpty());
+            QVERIFY(!preview());
+        }
+        QCOMPARE(sim().writeCount(), writes);
     }
 
     // A spoilt file is refused before anything is sent, naming the field.

@@ -8,15 +8,11 @@
 #include "bluetooth/bluetoothrules.h"
 #include "bluetooth/lecontroller.h"
 #include "bluetooth/leservice.h"
+#include "common/applog.h"
+#include "link/linkerrors.h"
 #include "link/usbprotocol.h"
 
 namespace {
-constexpr int kErrorOpen = -200;
-constexpr int kErrorSend = -202;
-
-void log(const QString& line) {
-    qInfo().noquote() << line;
-}
 
 QString hexText(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
@@ -90,12 +86,12 @@ void BluetoothLowEnergy::dropController() {
 }
 
 void BluetoothLowEnergy::onDeviceConnected() {
-    log(QStringLiteral("=== BluetoothLowEnergy onDeviceConnected BLE设备已连接 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onDeviceConnected BLE设备已连接 ==="));
     if (mController) mController->discoverServices();
 }
 
 void BluetoothLowEnergy::onDeviceDisconnected() {
-    log(QStringLiteral("=== BluetoothLowEnergy onDeviceDisconnected BLE设备断开连接 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onDeviceDisconnected BLE设备断开连接 ==="));
     // Pieces of a frame can no longer reach the keyboard.
     mPaceTimer->stop();
     mPending.clear();
@@ -103,8 +99,8 @@ void BluetoothLowEnergy::onDeviceDisconnected() {
 }
 
 void BluetoothLowEnergy::onServiceDiscovered(QBluetoothUuid serviceUuid) {
-    log(QStringLiteral("=== BluetoothLowEnergy onServiceDiscovered 发现服务:{ ") +
-        serviceUuid.toString() + QStringLiteral(" } ==="));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onServiceDiscovered 发现服务:{ ") +
+                 serviceUuid.toString() + QStringLiteral(" } ==="));
     if (serviceUuid != kServiceUuid || !mController) return;
     dropService();
     mService = mController->createServiceObject(serviceUuid);
@@ -116,8 +112,8 @@ void BluetoothLowEnergy::onServiceDiscovered(QBluetoothUuid serviceUuid) {
     connect(mService, &LeService::characteristicWritten, this,
             &BluetoothLowEnergy::onCharacteristicWritten);
     mService->discoverDetails();
-    log(QStringLiteral("=== BluetoothLowEnergy onServiceDiscovered 当前MTU::{ %1 } ===")
-            .arg(mController ? mController->mtu() : 0));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onServiceDiscovered 当前MTU::{ %1 } ===")
+                     .arg(mController ? mController->mtu() : 0));
 }
 
 void BluetoothLowEnergy::onServiceDiscoveredFinished() {
@@ -126,28 +122,28 @@ void BluetoothLowEnergy::onServiceDiscoveredFinished() {
 
 void BluetoothLowEnergy::onServiceStateChanged(QLowEnergyService::ServiceState state) {
     if (state != QLowEnergyService::RemoteServiceDiscovered) return;
-    log(QStringLiteral("=== BluetoothLowEnergy onServiceStateChanged 服务详情已发现 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onServiceStateChanged 服务详情已发现 ==="));
     setupService();
 }
 
 void BluetoothLowEnergy::setupService() {
     if (!mService) {
-        log(QStringLiteral("=== BluetoothLowEnergy setupService mService is null ==="));
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy setupService mService is null ==="));
         return;
     }
     // A service that cannot carry frames both ways is not a link: report it
     // once and do not announce a connection.
     mWriteCharacteristic = mService->hasCharacteristic(kWriteUuid);
     if (!mWriteCharacteristic) {
-        log(QStringLiteral("=== BluetoothLowEnergy setupService 未找到写特征 ==="));
-        emit ble_error_callback(kErrorOpen);
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy setupService 未找到写特征 ==="));
+        emit ble_error_callback(LinkError::OpenFailed);
         return;
     }
     mNotifyCharacteristic = mService->hasCharacteristic(kNotifyUuid);
     if (!mNotifyCharacteristic) {
-        log(QStringLiteral("=== BluetoothLowEnergy setupService 未找到通知特征 ==="));
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy setupService 未找到通知特征 ==="));
         mWriteCharacteristic = false;
-        emit ble_error_callback(kErrorOpen);
+        emit ble_error_callback(LinkError::OpenFailed);
         return;
     }
     if (mService->hasClientConfiguration(kNotifyUuid))
@@ -157,28 +153,29 @@ void BluetoothLowEnergy::setupService() {
 
 bool BluetoothLowEnergy::sendData(const QByteArray& frame) {
     if (!mService || !mWriteCharacteristic) {
-        log(QStringLiteral("=== BluetoothLowEnergy sendData 服务或特征未准备好 ==="));
-        emit ble_error_callback(kErrorSend);
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy sendData 服务或特征未准备好 ==="));
+        emit ble_error_callback(LinkError::SendFailed);
         return false;
     }
     const QLowEnergyService::ServiceState state = mService->state();
     if (state != QLowEnergyService::RemoteServiceDiscovered) {
-        log(QStringLiteral("=== BluetoothLowEnergy sendData 服务未就绪, 当前状态：{ ") +
-            QLatin1String(
-                QMetaEnum::fromType<QLowEnergyService::ServiceState>().valueToKey(state)) +
-            QStringLiteral(" } ==="));
-        emit ble_error_callback(kErrorSend);
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy sendData 服务未就绪, 当前状态：{ ") +
+                     QLatin1String(
+                         QMetaEnum::fromType<QLowEnergyService::ServiceState>().valueToKey(state)) +
+                     QStringLiteral(" } ==="));
+        emit ble_error_callback(LinkError::SendFailed);
         return false;
     }
     const QLowEnergyCharacteristic::PropertyTypes properties = mService->properties(kWriteUuid);
     const bool withoutResponse = properties.testFlag(QLowEnergyCharacteristic::WriteNoResponse);
     if (!withoutResponse && !properties.testFlag(QLowEnergyCharacteristic::Write)) {
-        log(QStringLiteral("=== BluetoothLowEnergy sendData 特征不支持写入 ==="));
-        emit ble_error_callback(kErrorSend);
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy sendData 特征不支持写入 ==="));
+        emit ble_error_callback(LinkError::SendFailed);
         return false;
     }
     const int mtu = mController ? mController->mtu() : 0;
-    log(QStringLiteral("=== BluetoothLowEnergy sendData currentMtu:{ %1 },maxPayload:{ %2 } ===")
+    AppLog::line(
+        QStringLiteral("=== BluetoothLowEnergy sendData currentMtu:{ %1 },maxPayload:{ %2 } ===")
             .arg(mtu)
             .arg(BluetoothRules::maxPayload(mtu)));
     const QList<QByteArray> pieces = BluetoothRules::pieces(frame, mtu);
@@ -201,15 +198,15 @@ void BluetoothLowEnergy::writeNextPiece() {
     if (!mService || !mWriteCharacteristic ||
         mService->state() != QLowEnergyService::RemoteServiceDiscovered) {
         mPending.clear();
-        log(QStringLiteral("=== BluetoothLowEnergy sendData 服务或特征未准备好 ==="));
-        emit ble_error_callback(kErrorSend);
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy sendData 服务或特征未准备好 ==="));
+        emit ble_error_callback(LinkError::SendFailed);
         return;
     }
     const Piece piece = mPending.takeFirst();
     mService->writeCharacteristic(kWriteUuid, piece.bytes, piece.mode);
     if (!piece.frame.isEmpty()) {
-        log(QStringLiteral("=== BluetoothLowEnergy sendData 已发送数据:{ ") + hexText(piece.frame) +
-            QStringLiteral(" } ==="));
+        AppLog::line(QStringLiteral("=== BluetoothLowEnergy sendData 已发送数据:{ ") +
+                     hexText(piece.frame) + QStringLiteral(" } ==="));
     }
     // The pause follows every piece, so the next frame waits for it too.
     mPaceTimer->start();
@@ -217,8 +214,8 @@ void BluetoothLowEnergy::writeNextPiece() {
 
 void BluetoothLowEnergy::onCharacteristicChanged(QBluetoothUuid characteristic, QByteArray value) {
     if (characteristic != kNotifyUuid) return;
-    log(QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 收到数据:{ ") +
-        hexText(value) + QStringLiteral(" } ==="));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 收到数据:{ ") +
+                 hexText(value) + QStringLiteral(" } ==="));
     UsbProtocol::Frame frame;
     switch (BluetoothRules::joinNotification(&mBuffer, value, mFrameLength, &frame)) {
         case UsbProtocol::ParseResult::Ok:
@@ -229,7 +226,8 @@ void BluetoothLowEnergy::onCharacteristicChanged(QBluetoothUuid characteristic, 
             break;  // the frame's next piece follows
         case UsbProtocol::ParseResult::LengthTooLarge:
             // Never read past the frame: the engine's retry covers the loss.
-            log(QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 数据长度无效 "
+            AppLog::line(
+                QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 数据长度无效 "
                                "read={%1};length={%2} ===")
                     .arg(value.size())
                     .arg(value.size() > 5 ? uchar(value.at(5)) : 0));
@@ -242,7 +240,8 @@ void BluetoothLowEnergy::onCharacteristicChanged(QBluetoothUuid characteristic, 
 void BluetoothLowEnergy::onCharacteristicWritten(QBluetoothUuid characteristic, QByteArray value) {
     Q_UNUSED(value);
     if (characteristic == kWriteUuid)
-        log(QStringLiteral("=== BluetoothLowEnergy onCharacteristicWritten 数据写入成功 ==="));
+        AppLog::line(
+            QStringLiteral("=== BluetoothLowEnergy onCharacteristicWritten 数据写入成功 ==="));
 }
 
 QString BluetoothLowEnergy::errorText(QLowEnergyController::Error error) {
@@ -271,8 +270,8 @@ QString BluetoothLowEnergy::errorText(QLowEnergyController::Error error) {
 }
 
 void BluetoothLowEnergy::onError(QLowEnergyController::Error error) {
-    log(QStringLiteral("=== BluetoothLowEnergy onError:{ ") + errorText(error) +
-        QStringLiteral(" } ==="));
+    AppLog::line(QStringLiteral("=== BluetoothLowEnergy onError:{ ") + errorText(error) +
+                 QStringLiteral(" } ==="));
     mPaceTimer->stop();
     mPending.clear();
     emit ble_disconnected();

@@ -10,21 +10,19 @@
 #include "bluetooth/bluetoothradio.h"
 #include "bluetooth/bluetoothrules.h"
 #include "bluetooth/classicbluetooth.h"
+#include "common/applog.h"
+#include "link/linkerrors.h"
 
 namespace {
 QPointer<BluetoothManager> gInstance;
-constexpr int kErrorOpen = -200;
 
-void log(const QString& line) {
-    qInfo().noquote() << line;
-}
 }  // namespace
 
 BluetoothManager::BluetoothManager(QObject* parent) : BluetoothManager(nullptr, parent) {}
 
 BluetoothManager::BluetoothManager(BluetoothBackend* backend, QObject* parent)
     : BluetoothLink(parent), mBackend(backend ? backend : BluetoothBackend::system()) {
-    log(QStringLiteral("=== BluetoothManager 蓝牙管理初始化 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothManager 蓝牙管理初始化 ==="));
     gInstance = this;
     qRegisterMetaType<QBluetoothDeviceInfo>();
     mRadio = mBackend->createRadio(this);
@@ -48,7 +46,7 @@ BluetoothManager::~BluetoothManager() {
     disconnect(mRadio, nullptr, this, nullptr);
     disconnect(mBle, nullptr, this, nullptr);
     disconnect(mClassic, nullptr, this, nullptr);
-    log(QStringLiteral("=== BluetoothManager 蓝牙管理销毁 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothManager 蓝牙管理销毁 ==="));
 }
 
 BluetoothManager* BluetoothManager::instance() {
@@ -71,7 +69,7 @@ bool BluetoothManager::startDeviceDiscovery() {
     mFailure = DiscoveryFailure::None;
     mDevice.reset();
     if (!mRadio->isValid()) {
-        log(QStringLiteral("=== BluetoothManager startDeviceDiscovery 蓝牙不可用 ==="));
+        AppLog::line(QStringLiteral("=== BluetoothManager startDeviceDiscovery 蓝牙不可用 ==="));
         mDiscovering = true;
         // Reported from the event loop, as every other end of a search is,
         // so the caller has finished setting up before it hears of it.
@@ -82,7 +80,7 @@ bool BluetoothManager::startDeviceDiscovery() {
     }
     mDiscovering = true;
     if (!mRadio->isPoweredOn()) {
-        log(QStringLiteral("=== BluetoothManager startDeviceDiscovery 开启蓝牙 ==="));
+        AppLog::line(QStringLiteral("=== BluetoothManager startDeviceDiscovery 开启蓝牙 ==="));
         mRadio->powerOn();
         // The adapter needs a moment; the window does not wait for it.
         QTimer::singleShot(kPowerOnWaitMs, this, [this, search] { beginSearch(search); });
@@ -115,23 +113,25 @@ void BluetoothManager::deviceDiscovered(QBluetoothDeviceInfo device) {
     // Reports that arrive after the search ended (found, cancelled) are late.
     if (!mDiscovering) return;
     if (!device.isValid()) {
-        log(QStringLiteral("==== BluetoothManager deviceDiscovered 发现无效设备，跳过处理 ==="));
+        AppLog::line(
+            QStringLiteral("==== BluetoothManager deviceDiscovered 发现无效设备，跳过处理 ==="));
         return;
     }
     if (device.address().isNull()) {
-        log(QStringLiteral("==== BluetoothManager deviceDiscovered 设备地址无效，跳过处理 ==="));
+        AppLog::line(
+            QStringLiteral("==== BluetoothManager deviceDiscovered 设备地址无效，跳过处理 ==="));
         return;
     }
-    log(QStringLiteral("====BluetoothManager discoveryFinished 已发现设备, device:{ ") +
-        device.name() + QStringLiteral(" }, address:{ ") + device.address().toString() +
-        QStringLiteral(" } ==="));
+    AppLog::line(QStringLiteral("====BluetoothManager discoveryFinished 已发现设备, device:{ ") +
+                 device.name() + QStringLiteral(" }, address:{ ") + device.address().toString() +
+                 QStringLiteral(" } ==="));
     emit ble_device_discovered(device);
     if (!BluetoothRules::isKeyboard(device, mConnectedAddresses)) return;
     mDevice = QSharedPointer<QBluetoothDeviceInfo>::create(device);
     mLowEnergy = BluetoothRules::prefersLowEnergy(device);
     mDiscovering = false;
     mRadio->stopDiscovery();
-    log(QStringLiteral("=== BluetoothManager discoveryFinished 已成功检索到蓝牙设备 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothManager discoveryFinished 已成功检索到蓝牙设备 ==="));
     emit ble_discovery_finished(true);
 }
 
@@ -140,12 +140,13 @@ void BluetoothManager::discoveryFinished() {
     if (!mDiscovering) return;
     mDiscovering = false;
     if (mDevice) return;
-    log(QStringLiteral("=== BluetoothManager discoveryFinished 没有检索到蓝牙设备 ==="));
+    AppLog::line(QStringLiteral("=== BluetoothManager discoveryFinished 没有检索到蓝牙设备 ==="));
     failSearch(DiscoveryFailure::NoKeyboard);
 }
 
 void BluetoothManager::discoveryError(QBluetoothDeviceDiscoveryAgent::Error error) {
-    log(QStringLiteral("=== discoveryError error:{ ") +
+    AppLog::line(
+        QStringLiteral("=== discoveryError error:{ ") +
         QLatin1String(
             QMetaEnum::fromType<QBluetoothDeviceDiscoveryAgent::Error>().valueToKey(error)) +
         QStringLiteral(" } ==="));
@@ -165,8 +166,8 @@ void BluetoothManager::discoveryError(QBluetoothDeviceDiscoveryAgent::Error erro
 
 void BluetoothManager::openDevice() {
     if (!mDevice) {
-        log(QStringLiteral("=== BluetoothManager openDevice 没有合法的蓝牙设备 ==="));
-        emit ble_error_callback(kErrorOpen);
+        AppLog::line(QStringLiteral("=== BluetoothManager openDevice 没有合法的蓝牙设备 ==="));
+        emit ble_error_callback(LinkError::OpenFailed);
         return;
     }
     mOpenedLowEnergy = mLowEnergy;
@@ -188,7 +189,7 @@ bool BluetoothManager::isConnected() const {
 }
 
 bool BluetoothManager::sendData(const QByteArray& data) {
-    log(QStringLiteral("=== BluetoothManager sendData 发送数据:{ ") +
-        QString::fromLatin1(data.toHex(' ').toUpper()) + QStringLiteral(" } ==="));
+    AppLog::line(QStringLiteral("=== BluetoothManager sendData 发送数据:{ ") +
+                 QString::fromLatin1(data.toHex(' ').toUpper()) + QStringLiteral(" } ==="));
     return mOpenedLowEnergy ? mBle->sendData(data) : mClassic->sendData(data);
 }

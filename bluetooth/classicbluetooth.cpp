@@ -5,17 +5,11 @@
 #include "bluetooth/bluetoothbackend.h"
 #include "bluetooth/bluetoothrules.h"
 #include "bluetooth/rfcommsocket.h"
+#include "common/applog.h"
+#include "link/linkerrors.h"
 #include "link/usbprotocol.h"
 
-namespace {
-constexpr int kErrorOpen = -200;
-constexpr int kErrorNotConnected = -201;
-constexpr int kErrorSend = -202;
-
-void log(const QString& line) {
-    qInfo().noquote() << line;
-}
-}  // namespace
+namespace {}  // namespace
 
 ClassicBluetooth::ClassicBluetooth(BluetoothBackend* backend, QObject* parent)
     : QObject(parent), mBackend(backend) {}
@@ -37,8 +31,8 @@ void ClassicBluetooth::openDevice(const QBluetoothDeviceInfo& device, int frameL
     mFrameLength = frameLength;
     const QBluetoothAddress address(device.address().toString());
     if (address.isNull()) {
-        log(QStringLiteral("=== ClassicBluetooth openDevice 无效蓝牙设备地址 ==="));
-        emit ble_error_callback(kErrorOpen);
+        AppLog::line(QStringLiteral("=== ClassicBluetooth openDevice 无效蓝牙设备地址 ==="));
+        emit ble_error_callback(LinkError::OpenFailed);
         return;
     }
     mBuffer.clear();
@@ -64,14 +58,14 @@ bool ClassicBluetooth::isConnected() const {
 
 bool ClassicBluetooth::sendData(const QByteArray& frame) {
     if (!isConnected()) {
-        log(QStringLiteral("=== ClassicBluetooth sendData 没有连接任何设备 ==="));
-        emit ble_error_callback(kErrorNotConnected);
+        AppLog::line(QStringLiteral("=== ClassicBluetooth sendData 没有连接任何设备 ==="));
+        emit ble_error_callback(LinkError::NotConnected);
         return false;
     }
     if (mSocket->write(frame) != frame.size()) {
-        log(QStringLiteral("=== ClassicBluetooth sendData 发送数据失败:{ ") +
-            mSocket->errorString() + QStringLiteral(" } ==="));
-        emit ble_error_callback(kErrorSend);
+        AppLog::line(QStringLiteral("=== ClassicBluetooth sendData 发送数据失败:{ ") +
+                     mSocket->errorString() + QStringLiteral(" } ==="));
+        emit ble_error_callback(LinkError::SendFailed);
         return false;
     }
     return true;
@@ -87,8 +81,9 @@ void ClassicBluetooth::onDataReceived() {
             BluetoothRules::takeStreamFrame(&mBuffer, mFrameLength, &frame, &skipped);
         // Zero bytes between frames are padding; anything else is noise.
         if (skipped.count('\0') != skipped.size()) {
-            log(QStringLiteral("=== ClassicBluetooth onDataReceived 丢弃无效数据:{ ") +
-                QString::fromLatin1(skipped.toHex(' ').toUpper()) + QStringLiteral(" } ==="));
+            AppLog::line(QStringLiteral("=== ClassicBluetooth onDataReceived 丢弃无效数据:{ ") +
+                         QString::fromLatin1(skipped.toHex(' ').toUpper()) +
+                         QStringLiteral(" } ==="));
         }
         if (result == UsbProtocol::ParseResult::Ok) {
             emit ble_data_received_callback(frame.order, frame.frame, frame.total, frame.length,
@@ -98,7 +93,7 @@ void ClassicBluetooth::onDataReceived() {
             continue;
         }
         if (result == UsbProtocol::ParseResult::LengthTooLarge) {
-            log(QStringLiteral("=== ClassicBluetooth onDataReceived 数据长度无效 ==="));
+            AppLog::line(QStringLiteral("=== ClassicBluetooth onDataReceived 数据长度无效 ==="));
             continue;
         }
         return;  // no tag, or a frame still arriving
@@ -106,12 +101,12 @@ void ClassicBluetooth::onDataReceived() {
 }
 
 void ClassicBluetooth::onConnected() {
-    log(QStringLiteral("=== ClassicBluetooth onConnected 蓝牙串口已连接 ==="));
+    AppLog::line(QStringLiteral("=== ClassicBluetooth onConnected 蓝牙串口已连接 ==="));
     emit ble_connected();
 }
 
 void ClassicBluetooth::onDisconnected() {
-    log(QStringLiteral("=== ClassicBluetooth onDisconnected 蓝牙串口已断开 ==="));
+    AppLog::line(QStringLiteral("=== ClassicBluetooth onDisconnected 蓝牙串口已断开 ==="));
     emit ble_disconnected();
 }
 
@@ -146,6 +141,6 @@ QString ClassicBluetooth::errorLine(QBluetoothSocket::SocketError error,
 }
 
 void ClassicBluetooth::onError(QBluetoothSocket::SocketError error) {
-    log(errorLine(error, mSocket ? mSocket->errorString() : QString()));
-    emit ble_error_callback(kErrorOpen);
+    AppLog::line(errorLine(error, mSocket ? mSocket->errorString() : QString()));
+    emit ble_error_callback(LinkError::OpenFailed);
 }

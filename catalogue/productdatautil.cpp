@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <cstdio>
 
+#include "common/applog.h"
 #include "common/apppaths.h"
 
 namespace {
@@ -77,10 +78,6 @@ ProductRecordPtr productFromQuery(const QSqlQuery& query) {
     record->height = query.value(13).toInt();
     record->strCol = parseIntList(query.value(14));
     return record;
-}
-
-void log(const QString& text) {
-    qInfo().noquote() << text;
 }
 
 // -1 when the file is no catalogue, else the version it carries (0: none).
@@ -172,7 +169,7 @@ ProductDataUtil::ProductDataUtil(const QString& installedFolder, const QString& 
     if (QSqlDatabase::contains(m_connectionName))
         m_connectionName = ConnectionName + QStringLiteral("_%1").arg(++sequence);
     liveInstances().append(this);
-    log(QStringLiteral("=== ProductDataUtil 打开数据库 ==="));
+    AppLog::line(QStringLiteral("=== ProductDataUtil 打开数据库 ==="));
     m_dataFolder = newerFolder(QDir::cleanPath(installedFolder), m_writableFolder);
     openDatabase(true);
 }
@@ -189,15 +186,16 @@ QString ProductDataUtil::newerFolder(const QString& installedFolder,
     // A download stays in use until a package brings a newer catalogue; on a
     // tie the user's copy wins, since it holds the user's own changes.
     const bool userWins = user >= 0 && user >= installed;
-    log(QStringLiteral("=== ProductDataUtil 产品数据库版本 安装:{ ") + versionText(installed) +
-        QStringLiteral(" } 下载:{ ") + versionText(user) + QStringLiteral(" } 使用:{ ") +
-        (userWins ? userFile : installedFile) + QStringLiteral(" } ==="));
+    AppLog::line(QStringLiteral("=== ProductDataUtil 产品数据库版本 安装:{ ") +
+                 versionText(installed) + QStringLiteral(" } 下载:{ ") + versionText(user) +
+                 QStringLiteral(" } 使用:{ ") + (userWins ? userFile : installedFile) +
+                 QStringLiteral(" } ==="));
     return userWins ? writableFolder : installedFolder;
 }
 
 ProductDataUtil::~ProductDataUtil() {
     closeDatabase();
-    log(QStringLiteral("=== ProductDataUtil 关闭数据库 ==="));
+    AppLog::line(QStringLiteral("=== ProductDataUtil 关闭数据库 ==="));
     liveInstances().removeAll(this);
 }
 
@@ -219,8 +217,8 @@ void ProductDataUtil::openDatabase(bool createTables) {
     // for root, so that nothing run by hand changes the packaged file.
     const bool readOnly = isReadOnly();
     if (!readOnly) QDir().mkpath(m_dataFolder);
-    log(QStringLiteral("=== ProductDataUtil 数据库文件:{ ") + databasePath() +
-        (readOnly ? QStringLiteral(" } 只读 ===") : QStringLiteral(" } ===")));
+    AppLog::line(QStringLiteral("=== ProductDataUtil 数据库文件:{ ") + databasePath() +
+                 (readOnly ? QStringLiteral(" } 只读 ===") : QStringLiteral(" } ===")));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(databasePath());
@@ -232,8 +230,8 @@ void ProductDataUtil::openDatabase(bool createTables) {
     for (const auto& statement : kCreateStatements) {
         QSqlQuery query(db);
         const bool ok = query.exec(QString::fromUtf8(statement[1]));
-        log(QStringLiteral("=== 初始化 ") + QString::fromUtf8(statement[0]) +
-            (ok ? QStringLiteral(" 成功 ===") : QStringLiteral(" 失败 ===")));
+        AppLog::line(QStringLiteral("=== 初始化 ") + QString::fromUtf8(statement[0]) +
+                     (ok ? QStringLiteral(" 成功 ===") : QStringLiteral(" 失败 ===")));
     }
 }
 
@@ -351,7 +349,8 @@ bool ProductDataUtil::moveToWritableFolder() {
     // than the catalogue in use (a package upgrade brought a newer one).
     if (!QFileInfo::exists(target) || catalogueVersion(target) < catalogueVersion(databasePath())) {
         if (copyIntoPlace(databasePath(), target) != CopyResult::Done) {
-            log(QStringLiteral("文件拷贝失败:") + databasePath() + QStringLiteral("->") + target);
+            AppLog::line(QStringLiteral("文件拷贝失败:") + databasePath() + QStringLiteral("->") +
+                         target);
             openDatabase(false);
             return false;
         }
@@ -375,8 +374,8 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
     if (!isCatalogueFile(downloadedFile)) {
         // Typically a server error page saved under the catalogue's name: keep the
         // working catalogue and drop the download so it is not picked up again.
-        log(QStringLiteral("=== ProductDataUtil 下载的文件不是产品数据库:") + downloadedFile +
-            QStringLiteral(" ==="));
+        AppLog::line(QStringLiteral("=== ProductDataUtil 下载的文件不是产品数据库:") +
+                     downloadedFile + QStringLiteral(" ==="));
         if (QFileInfo(downloadedFile).isFile()) QFile::remove(downloadedFile);
         return false;
     }
@@ -395,11 +394,12 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
     // complete on disk, whatever fails or wherever the program is stopped.
     switch (copyIntoPlace(downloadedFile, target)) {
         case CopyResult::CopyFailed:
-            log(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") + target);
+            AppLog::line(QStringLiteral("文件拷贝失败:") + downloadedFile + QStringLiteral("->") +
+                         target);
             openDatabase(false);
             return false;
         case CopyResult::ReplaceFailed:
-            log(QStringLiteral("无法替换目标文件:") + target);
+            AppLog::line(QStringLiteral("无法替换目标文件:") + target);
             openDatabase(false);
             return false;
         case CopyResult::Done:
@@ -413,6 +413,6 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
     // The catalogue has been replaced either way; a leftover download only costs
     // disk space in the temporary folder.
     if (!QFile::remove(downloadedFile))
-        log(QStringLiteral("警告: 文件拷贝成功但无法删除原始文件:") + downloadedFile);
+        AppLog::line(QStringLiteral("警告: 文件拷贝成功但无法删除原始文件:") + downloadedFile);
     return true;
 }

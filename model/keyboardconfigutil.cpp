@@ -5,16 +5,13 @@
 
 #include "catalogue/keycatalogue.h"
 #include "catalogue/productdatautil.h"
+#include "common/applog.h"
 
 namespace {
 
 QList<KeyboardConfigUtil*>& liveInstances() {
     static QList<KeyboardConfigUtil*> instances;
     return instances;
-}
-
-void log(const QString& text) {
-    qInfo().noquote() << text;
 }
 
 }  // namespace
@@ -28,11 +25,11 @@ KeyboardConfigUtil::KeyboardConfigUtil(ProductDataUtil* catalogue, QObject* pare
       m_catalogue(catalogue),
       m_catalogueInjected(catalogue != nullptr) {
     liveInstances().append(this);
-    log(QStringLiteral("=== KeyboardConfigUtil 读取键盘配置开始 ==="));
+    AppLog::line(QStringLiteral("=== KeyboardConfigUtil 读取键盘配置开始 ==="));
 }
 
 KeyboardConfigUtil::~KeyboardConfigUtil() {
-    log(QStringLiteral("=== KeyboardConfigUtil 读取键盘配置销毁 ==="));
+    AppLog::line(QStringLiteral("=== KeyboardConfigUtil 读取键盘配置销毁 ==="));
     liveInstances().removeAll(this);
 }
 
@@ -54,7 +51,7 @@ bool KeyboardConfigUtil::loadProduct(qint16 serialNumber) {
 
     ProductDataUtil* products = catalogue();
     if (!products) {
-        log(QStringLiteral("=== KeyboardConfigUtil loadProduct 没有产品数据库 ==="));
+        AppLog::line(QStringLiteral("=== KeyboardConfigUtil loadProduct 没有产品数据库 ==="));
         return false;
     }
     keyboardProduct = products->findProduct(serialNumber);
@@ -66,7 +63,7 @@ bool KeyboardConfigUtil::loadProduct(qint16 serialNumber) {
 }
 
 void KeyboardConfigUtil::resetData() {
-    log(QStringLiteral("=== KeyboardConfigUtil 重置数据 ==="));
+    AppLog::line(QStringLiteral("=== KeyboardConfigUtil 重置数据 ==="));
     keyboardProduct.reset();
     keyboardPositionMap.clear();
     keyboardDefaultList.clear();

@@ -6,25 +6,12 @@
 #include <QStandardItemModel>
 #include <QTimer>
 
+#include "common/applog.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestersource.h"
 #include "protocol/usbcommunicateutil.h"
 #include "ui/jobrunner.h"
-
-namespace {
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-
-KeyboardConfigUtil* model() {
-    return KeyboardConfigUtil::instance();
-}
-
-void log(const QString& text) {
-    qInfo().noquote() << text;
-}
-}  // namespace
 
 ConfigTablePanel::ConfigTablePanel(QListView* view, QWidget* controls, QWidget* deleteButton,
                                    JobRunner* jobs, Deferred beforeCommand, QObject* parent)
@@ -50,7 +37,7 @@ ConfigTablePanel::ConfigTablePanel(QListView* view, QWidget* controls, QWidget* 
         usb_communicate_error(kSource, mTableOrder, UsbProtocol::ErrorNoAnswer);
     });
 
-    if (UsbCommunicateUtil* e = engine()) {
+    if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance()) {
         connect(e, &UsbCommunicateUtil::usb_communicate_error, this,
                 &ConfigTablePanel::usb_communicate_error);
         connect(e, &UsbCommunicateUtil::usb_receive_switch_config_table, this,
@@ -75,7 +62,7 @@ void ConfigTablePanel::setSilenceMs(int ms) {
 }
 
 int ConfigTablePanel::rowOfTable(int tableIndex) const {
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     if (!m) return -1;
     for (int row = 0; row < m->keyboardConfigList.size(); ++row)
         if (m->keyboardConfigList.at(row) && m->keyboardConfigList.at(row)->index == tableIndex)
@@ -84,14 +71,14 @@ int ConfigTablePanel::rowOfTable(int tableIndex) const {
 }
 
 int ConfigTablePanel::tableAt(int row) const {
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     if (!m || row < 0 || row >= m->keyboardConfigList.size() || !m->keyboardConfigList.at(row))
         return row;
     return m->keyboardConfigList.at(row)->index;
 }
 
 int ConfigTablePanel::freeTableIndex() const {
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     int index = 0;
     if (!m) return index;
     while (rowOfTable(index) >= 0) ++index;
@@ -99,7 +86,7 @@ int ConfigTablePanel::freeTableIndex() const {
 }
 
 void ConfigTablePanel::rebuild() {
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     mRebuilding = true;
     const int active = m ? rowOfTable(m->keyboardConfigIndex) : -1;
     mSelectedRow = active >= 0 ? active : 0;
@@ -144,42 +131,46 @@ void ConfigTablePanel::onSelectionChanged(const QItemSelection& selected, const 
     if (mRebuilding || mBlocked || selected.indexes().isEmpty()) return;
     const int row = selected.indexes().first().row();
     mSelectedRow = row;
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     if (!m) return;
     const int table = tableAt(row);
     if (table == m->keyboardConfigIndex) return;
-    log(QStringLiteral("=== ConfigTablePanel onSelectionChanged item:{ %1 };configIndex:{ %2 } ===")
+    AppLog::line(
+        QStringLiteral("=== ConfigTablePanel onSelectionChanged item:{ %1 };configIndex:{ %2 } ===")
             .arg(row)
             .arg(m->keyboardConfigIndex));
     setBlocked(true);
     mBeforeCommand([this, table] {
         mTableOrder = UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable);
         mTablePending = true;
-        if (UsbCommunicateUtil* e = engine()) e->switchConfigTable(kSource, true, uchar(table));
+        if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance())
+            e->switchConfigTable(kSource, true, uchar(table));
     });
 }
 
 void ConfigTablePanel::add() {
     if (mBlocked) return;
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     // A new table gets a number no table has yet; naming an existing one
     // would leave the keyboard unchanged.
     const int table = freeTableIndex();
     if (!m || table > 255) return;
     setBlocked(true);
     mBeforeCommand([this, table] {
-        if (UsbCommunicateUtil* e = engine()) e->addConfigTable(kSource, false, uchar(table));
+        if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance())
+            e->addConfigTable(kSource, false, uchar(table));
         armTableWatchdog(UsbProtocol::answerOf(UsbProtocol::AddConfigTable));
     });
 }
 
 void ConfigTablePanel::removeSelected() {
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     if (mBlocked || !m || m->keyboardConfigList.size() < 2) return;
     const int table = tableAt(mSelectedRow);
     setBlocked(true);
     mBeforeCommand([this, table] {
-        if (UsbCommunicateUtil* e = engine()) e->delConfigTable(kSource, false, uchar(table));
+        if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance())
+            e->delConfigTable(kSource, false, uchar(table));
         armTableWatchdog(UsbProtocol::answerOf(UsbProtocol::DelConfigTable));
     });
 }
@@ -191,7 +182,7 @@ void ConfigTablePanel::onConfigItemChanged(const QModelIndex& topLeft, const QMo
     const int table = tableAt(topLeft.row());
     setBlocked(true);
     mBeforeCommand([this, table] {
-        if (UsbCommunicateUtil* e = engine())
+        if (UsbCommunicateUtil* e = UsbCommunicateUtil::instance())
             e->setConfigInfo(kSource, false, uchar(table), mPendingName);
         armTableWatchdog(UsbProtocol::answerOf(UsbProtocol::SetConfigInfo));
     });
@@ -236,8 +227,8 @@ void ConfigTablePanel::usb_receive_set_config_info(uchar source, int, int) {
 
 void ConfigTablePanel::usb_receive_config_change(uchar source, uchar type, uchar item) {
     if (!acceptSource(source, "usb_receive_config_change")) return;
-    KeyboardConfigUtil* m = model();
-    UsbCommunicateUtil* e = engine();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+    UsbCommunicateUtil* e = UsbCommunicateUtil::instance();
     if (type != 0 || !m || !e || !e->isConnected()) return;
     if (item == m->keyboardConfigIndex && !jobRunning()) return;
     // A sync started now would replace the command of the job that runs, and
@@ -245,9 +236,9 @@ void ConfigTablePanel::usb_receive_config_change(uchar source, uchar type, uchar
     const int row = rowOfTable(item);
     if (row >= 0) mSelectedRow = row;
     mSwitchWaiting = true;
-    log(QStringLiteral("=== ConfigTablePanel 键盘切换配置表 item:{ %1 };busy:{ %2 } ===")
-            .arg(item)
-            .arg(jobRunning() ? 1 : 0));
+    AppLog::line(QStringLiteral("=== ConfigTablePanel 键盘切换配置表 item:{ %1 };busy:{ %2 } ===")
+                     .arg(item)
+                     .arg(jobRunning() ? 1 : 0));
     runDeferredSwitch();
 }
 
@@ -272,8 +263,8 @@ void ConfigTablePanel::runDeferredSwitch() {
         mSwitchWaiting = false;
         return;
     }
-    UsbCommunicateUtil* e = engine();
-    if (!e || !e->isConnected() || !model()) {
+    UsbCommunicateUtil* e = UsbCommunicateUtil::instance();
+    if (!e || !e->isConnected() || !KeyboardConfigUtil::instance()) {
         mSwitchWaiting = false;
         return;
     }
@@ -290,7 +281,7 @@ void ConfigTablePanel::usb_communicate_error(uchar source, uchar order, int erro
     if (!mTablePending || order != mTableOrder) return;
     mTablePending = false;
     mTableWatchdog->stop();
-    KeyboardConfigUtil* m = model();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     if (order == UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable)) {
         // Stays on the table the keyboard uses.
         if (error == UsbProtocol::ErrorLinkClosed || error == UsbProtocol::ErrorNoAnswer)

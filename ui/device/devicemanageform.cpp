@@ -6,15 +6,16 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "services/systemconfigutil.h"
 #include "bluetooth/bluetoothmanager.h"
 #include "catalogue/productdatautil.h"
+#include "common/apppaths.h"
+#include "jobs/syncconfigutil.h"
+#include "link/linkerrors.h"
 #include "link/usbhidutil.h"
 #include "link/usbprotocol.h"
-#include "common/apppaths.h"
 #include "model/keyboardconfigutil.h"
-#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/systemconfigutil.h"
 #include "ui/device/qdeviceaddwidget.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/qcustomprogressdialog.h"
@@ -26,18 +27,6 @@
 
 namespace {
 bool gFirmwareMode = false;
-
-// The open failures of Part "device cannot be opened": no device / no handle.
-constexpr int kOpenFailed = -200;
-constexpr int kOpenFailedOther = -201;
-
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-
-KeyboardConfigUtil* model() {
-    return KeyboardConfigUtil::instance();
-}
 
 SystemConfigUtil* settings() {
     return SystemConfigUtil::instance();
@@ -402,7 +391,7 @@ void DeviceManageForm::usb_communicate_error(uchar source, uchar order, int erro
     if (source != 0 && source != 11) return;
     logUsbError(source, order, error);
     discardDialog();
-    if (error != kOpenFailed && error != kOpenFailedOther) return;
+    if (error != LinkError::OpenFailed && error != LinkError::NotConnected) return;
     const bool denied = UsbHidUtil::lastOpenDenied();
     toast(tr("打开设备失败"));
     if (UsbCommunicateUtil* e = engine()) e->closeCommunicate();

@@ -2,8 +2,10 @@
 
 #include <QDebug>
 
-#include "services/qtoastbox.h"
+#include "model/keyboardconfigutil.h"
 #include "protocol/requestersource.h"
+#include "protocol/usbcommunicateutil.h"
+#include "services/qtoastbox.h"
 
 BasePage::BasePage(uchar source, QWidget* parent) : QWidget(parent), mSource(source) {}
 
@@ -20,6 +22,14 @@ bool BasePage::acceptSource(uchar source, const char* slot) const {
 
 void BasePage::logUsbError(uchar source, uchar order, int error) const {
     RequesterSource::logError(this, source, order, error);
+}
+
+UsbCommunicateUtil* BasePage::engine() {
+    return UsbCommunicateUtil::instance();
+}
+
+KeyboardConfigUtil* BasePage::model() {
+    return KeyboardConfigUtil::instance();
 }
 
 void BasePage::toast(const QString& text) {

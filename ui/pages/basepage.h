@@ -6,6 +6,9 @@
 
 #include <QWidget>
 
+class KeyboardConfigUtil;
+class UsbCommunicateUtil;
+
 class BasePage : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +52,9 @@ protected:
     bool acceptSource(uchar source, const char* slot) const;
     // "=== <class> usb错误 source={..};order={0x..};error={..}===".
     void logUsbError(uchar source, uchar order, int error) const;
+    // The engine and the model every page talks to (null in no test).
+    static UsbCommunicateUtil* engine();
+    static KeyboardConfigUtil* model();
     // A toast over the main window.
     void toast(const QString& text);
     // Logs "=== <text> ===" (creation and destruction lines of pages).

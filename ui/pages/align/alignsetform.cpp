@@ -13,14 +13,6 @@
 #include "ui/widgets/qalignkeyboardwidget.h"
 #include "ui_alignsetform.h"
 
-namespace {
-
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-
-}  // namespace
-
 AlignSetForm::AlignSetForm(QWidget* parent)
     : SettingPage(PageAlign, UsbProtocol::SourceAlign, parent),
       ui(std::make_unique<Ui::AlignSetForm>()) {

@@ -13,8 +13,7 @@
 #include "ui/pages/highkey/qhighkeyaddwidget.h"
 #include "ui/pages/highkey/qhighkeyitemwidget.h"
 #include "ui/pages/highkey/qmtadddialog.h"
-#include "ui/pages/highkey/qoksadddialog.h"
-#include "ui/pages/highkey/qrsadddialog.h"
+#include "ui/pages/highkey/qpairadddialog.h"
 #include "ui/pages/highkey/qsocdadddialog.h"
 #include "ui/pages/highkey/qtgladddialog.h"
 #include "ui/widgets/qhighkeyboardwidget.h"
@@ -106,10 +105,7 @@ QHighKeyDialog* HighKeyForm::dialog() const {
 // ------------------------------------------------------------ showing
 
 void HighKeyForm::enter() {
-    refreshPrompt();
-    rebuildPicture();
-    markKindTabs();
-    rebuildList();
+    refreshAll();
 }
 
 void HighKeyForm::refreshAll() {
@@ -271,10 +267,8 @@ void HighKeyForm::openDialog(quint8 item) {
             d = new QDksAddDialog(item, this);
             break;
         case Rs:
-            d = new QRsAddDialog(item, key, this);
-            break;
         case Oks:
-            d = new QOksAddDialog(item, key, this);
+            d = new QPairAddDialog(quint8(mKind), item, key, this);
             break;
         case Socd:
             d = new QSocdAddDialog(item, key, this);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "catalogue/keycatalogue.h"
+#include "common/applog.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"
@@ -17,25 +18,14 @@
 #include "ui_keysetform.h"
 
 namespace {
-KeyboardConfigUtil* model() {
-    return KeyboardConfigUtil::instance();
-}
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-
-void log(const QString& line) {
-    qInfo().noquote() << line;
-}
-
 KeyBinding bindingOf(int layer, quint8 keyItem) {
-    const KeyboardConfigUtil* m = model();
+    const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     const KeyBindingPtr b = m ? m->keyConfig(layer, keyItem) : KeyBindingPtr();
     return b ? *b : KeyBinding{keyItem, 0xFF, 0xFF, 0xFF};
 }
 
 QList<quint8> keysAtPosition(int layer, quint8 keyItem) {
-    const KeyboardConfigUtil* m = model();
+    const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     return m ? m->keysAtPosition(layer, keyItem) : QList<quint8>{keyItem};
 }
 
@@ -235,7 +225,8 @@ void KeySetForm::onSearchEntered() {
 }
 
 void KeySetForm::input_keyboard_select(uchar type, uchar hValue, uchar lValue) {
-    log(QStringLiteral(
+    AppLog::line(
+        QStringLiteral(
             "=== KeySetForm input_keyboard_select type:( %1 },hValue:{%2 },lValue:{ %3 } ===")
             .arg(type)
             .arg(hValue)
@@ -245,7 +236,7 @@ void KeySetForm::input_keyboard_select(uchar type, uchar hValue, uchar lValue) {
 }
 
 void KeySetForm::input_keyboard_button(uchar type) {
-    log(QStringLiteral("=== KeySetForm input_keyboard_button type:( %1 } ===").arg(type));
+    AppLog::line(QStringLiteral("=== KeySetForm input_keyboard_button type:( %1 } ===").arg(type));
     if (!engine()) return;
     const bool selected = mPicture && mPicture->isKeySelected();
     switch (type) {

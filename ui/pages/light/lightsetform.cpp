@@ -9,12 +9,13 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "services/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
+#include "common/applog.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/systemconfigutil.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/navigationbar.h"
 #include "ui/widgets/qcolorpalette.h"
@@ -25,16 +26,6 @@
 #include "ui_lightsetform.h"
 
 namespace {
-
-KeyboardConfigUtil* model() {
-    return KeyboardConfigUtil::instance();
-}
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-void log(const QString& line) {
-    qInfo().noquote() << line;
-}
 
 // Bits of an effect's functionFlag: which parameters it has.
 constexpr quint8 kFlagColor = 0x01;
@@ -559,7 +550,7 @@ void LightSetForm::applyChange(Field field, int value, const QColor& color) {
         return;
     }
     if (!isKnownEffect(mCurrent)) {
-        log(QStringLiteral("=== LightSetForm 未知的灯效 item={%1} ===").arg(mCurrent));
+        AppLog::line(QStringLiteral("=== LightSetForm 未知的灯效 item={%1} ===").arg(mCurrent));
         showParameters();
         return;
     }
@@ -631,7 +622,8 @@ bool LightSetForm::startChange(const Change& change) {
         const KeyboardConfigUtil* m = model();
         const EffectLightPtr known = m ? m->effectLight(quint8(change.effect)) : nullptr;
         if (!known) {
-            log(QStringLiteral("=== LightSetForm 未知的灯效 item={%1} ===").arg(change.effect));
+            AppLog::line(
+                QStringLiteral("=== LightSetForm 未知的灯效 item={%1} ===").arg(change.effect));
             return false;
         }
         entry = *known;

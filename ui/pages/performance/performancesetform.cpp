@@ -5,11 +5,11 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "services/systemconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/systemconfigutil.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/navigationbar.h"
 #include "ui/widgets/qcustomslider.h"
@@ -17,15 +17,6 @@
 #include "ui_performancesetform.h"
 
 namespace {
-
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-
-KeyboardConfigUtil* model() {
-    return KeyboardConfigUtil::instance();
-}
-
 constexpr int kIndicatorTravel = 25;
 constexpr int kDeadZoneMax = 100;
 

@@ -70,8 +70,9 @@ QStringList pictureNames() {
 // Every tool-tip key the program reads.
 QStringList tipKeys() {
     QStringList keys;
-    for (const char* w : {"deviceButton", "firewareButton", "settingButton", "addButton",
-                          "deButton", "exportButton", "importButton"}) {
+    for (const char* w :
+         {"deviceButton", "firewareButton", "settingButton", "addButton", "deButton",
+          "exportButton", "importButton", "copyCodeButton", "pasteCodeButton"}) {
         keys << QStringLiteral("MainWindow/") + QLatin1String(w);
     }
     keys << QStringLiteral("QKeyKeyboardWidget/mPromptLabel")
@@ -150,7 +151,21 @@ QList<Message> readCatalogue(const QString& path) {
             const QString type = xml.attributes().value(QLatin1String("type")).toString();
             if (type == QLatin1String("vanished") || type == QLatin1String("obsolete")) continue;
             current.finished = type.isEmpty();
-            current.translation = xml.readElementText();
+            // Plural messages hold their forms in <numerusform> children;
+            // each must be there.
+            QString text;
+            bool allForms = true;
+            while (xml.readNext() != QXmlStreamReader::EndElement ||
+                   xml.name() != QLatin1String("translation")) {
+                if (xml.atEnd()) break;
+                if (xml.isCharacters()) text += xml.text();
+                if (xml.isStartElement() && xml.name() == QLatin1String("numerusform")) {
+                    const QString form = xml.readElementText();
+                    allForms = allForms && !form.isEmpty();
+                    text += form;
+                }
+            }
+            current.translation = allForms ? text.trimmed() : QString();
             messages << current;
         }
     }
@@ -341,7 +356,7 @@ private slots:
         QSettings tips(path, QSettings::IniFormat);
         QCOMPARE(tips.status(), QSettings::NoError);
         const QStringList required = tipKeys();
-        QCOMPARE(required.size(), 7 + 13 + 8 + 109 + 21 + 10 + 6 + 25);
+        QCOMPARE(required.size(), 9 + 13 + 8 + 109 + 21 + 10 + 6 + 25);
         for (const QString& key : required) {
             // A value read back as a list (an unquoted comma) would show empty.
             const QVariant value = tips.value(key);

@@ -36,7 +36,9 @@ void BackupRestore::start() {
                              .arg(mBackup.id)
                              .arg(mProfiles.size());
     emit progress(0);
-    restoreNext();
+    // Which tables the keyboard holds and their names decide what is added
+    // and renamed: read them now, not from what the model last saw.
+    sync([this] { restoreNext(); });
 }
 
 bool BackupRestore::hasTable(int table, QString* name) const {

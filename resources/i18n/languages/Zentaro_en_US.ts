@@ -38,51 +38,51 @@ Warning: save the calibration before closing the software or leaving the calibra
         <name>BackupListForm</name>
         <message>
             <source>配置备份</source>
-            <translation type="unfinished" />
+            <translation>Profile backups</translation>
         </message>
         <message>
             <source>每次更新固件前自动备份键盘上的所有配置；保留最近 10 个自动备份，手动备份不会被自动删除。</source>
-            <translation type="unfinished" />
+            <translation>Every profile on the keyboard is backed up before each firmware update; the last 10 automatic backups are kept, manual ones are never deleted by themselves.</translation>
         </message>
         <message>
             <source>立即备份</source>
-            <translation type="unfinished" />
+            <translation>Back up now</translation>
         </message>
         <message>
             <source>备份列表</source>
-            <translation type="unfinished" />
+            <translation>Backup list</translation>
         </message>
         <message>
             <source>日期</source>
-            <translation type="unfinished" />
+            <translation>Date</translation>
         </message>
         <message>
             <source>固件版本</source>
-            <translation type="unfinished" />
+            <translation>Firmware</translation>
         </message>
         <message>
             <source>配置数</source>
-            <translation type="unfinished" />
+            <translation>Profiles</translation>
         </message>
         <message>
             <source>类型</source>
-            <translation type="unfinished" />
+            <translation>Kind</translation>
         </message>
         <message>
             <source>配置</source>
-            <translation type="unfinished" />
+            <translation>Profile names</translation>
         </message>
         <message>
             <source>恢复所选备份</source>
-            <translation type="unfinished" />
+            <translation>Restore the selected backup</translation>
         </message>
         <message>
             <source>恢复</source>
-            <translation type="unfinished" />
+            <translation>Restore</translation>
         </message>
         <message>
             <source>删除所选备份</source>
-            <translation type="unfinished" />
+            <translation>Delete the selected backup</translation>
         </message>
         <message>
             <source>删除</source>
@@ -90,15 +90,15 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>已损坏</source>
-            <translation type="unfinished" />
+            <translation>Damaged</translation>
         </message>
         <message>
             <source>自动</source>
-            <translation type="unfinished" />
+            <translation>Automatic</translation>
         </message>
         <message>
             <source>手动</source>
-            <translation type="unfinished" />
+            <translation>Manual</translation>
         </message>
     </context>
     <context>
@@ -1070,11 +1070,11 @@ Download the update now?</translation>
         </message>
         <message>
             <source>已备份键盘上的所有配置</source>
-            <translation type="unfinished" />
+            <translation>Every profile on the keyboard is backed up</translation>
         </message>
         <message>
             <source>备份失败</source>
-            <translation type="unfinished" />
+            <translation>Backup failed</translation>
         </message>
         <message>
             <source>无法备份键盘上的配置，固件没有发送。
@@ -1082,104 +1082,113 @@ Download the update now?</translation>
 %1
 
 不备份，直接更新固件吗？</source>
-            <translation type="unfinished" />
+            <translation>The keyboard's profiles could not be backed up; no firmware was sent.
+
+%1
+
+Update the firmware without a backup?</translation>
         </message>
         <message>
             <source>没有备份，固件没有发送</source>
-            <translation type="unfinished" />
+            <translation>No backup, so no firmware was sent</translation>
         </message>
         <message>
             <source>正在备份键盘上的配置，请不要执行其他操作</source>
-            <translation type="unfinished" />
+            <translation>Backing up the keyboard's profiles, please wait</translation>
         </message>
         <message>
             <source>无法写入备份：%1</source>
-            <translation type="unfinished" />
+            <translation>Cannot write the backup: %1</translation>
         </message>
         <message>
             <source>无法读取键盘上的配置</source>
-            <translation type="unfinished" />
+            <translation>Cannot read the keyboard's profiles</translation>
         </message>
         <message>
             <source>正在检查更新后的配置...</source>
-            <translation type="unfinished" />
+            <translation>Checking the profiles after the update...</translation>
         </message>
         <message>
             <source>无法读取更新后的配置；键盘重新连接后再回到这里比较</source>
-            <translation type="unfinished" />
+            <translation>Cannot read the profiles after the update; come back here once the keyboard is connected again</translation>
         </message>
         <message>
             <source>固件更新后，键盘上的配置与备份相同</source>
-            <translation type="unfinished" />
+            <translation>The keyboard kept its profiles through the update</translation>
         </message>
         <message>
             <source>恢复我的设置</source>
-            <translation type="unfinished" />
+            <translation>Restore my settings</translation>
         </message>
         <message>
             <source>固件更新后，键盘上的这些配置与更新前的备份不同：
 %1
 
 恢复我的设置吗？</source>
-            <translation type="unfinished" />
+            <translation>After the firmware update these profiles differ from the backup made before it:
+%1
+
+Restore my settings?</translation>
         </message>
         <message>
             <source>恢复备份</source>
-            <translation type="unfinished" />
+            <translation>Restore backup</translation>
         </message>
         <message>
             <source>用这个备份覆盖键盘上的配置吗？</source>
-            <translation type="unfinished" />
+            <translation>Replace the keyboard's profiles with this backup?</translation>
         </message>
         <message>
             <source>这个备份已损坏或不属于这个键盘，不能恢复；没有发送任何数据。</source>
-            <translation type="unfinished" />
+            <translation>This backup is damaged or belongs to another keyboard and cannot be restored; nothing was sent.</translation>
         </message>
         <message>
             <source>正在恢复配置，请不要执行其他操作</source>
-            <translation type="unfinished" />
+            <translation>Restoring the profiles, please wait</translation>
         </message>
         <message>
             <source>无</source>
-            <translation type="unfinished" />
+            <translation>none</translation>
         </message>
         <message>
             <source>配置已恢复，并已从键盘读回核对。</source>
-            <translation type="unfinished" />
+            <translation>The profiles are restored and read back from the keyboard as backed up.</translation>
         </message>
         <message>
             <source>这个备份属于另一款键盘，没有发送任何数据。</source>
-            <translation type="unfinished" />
+            <translation>This backup belongs to another keyboard; nothing was sent.</translation>
         </message>
         <message>
             <source>以下配置未能恢复：%1
 已恢复：%2</source>
-            <translation type="unfinished" />
+            <translation>These profiles could not be restored: %1
+Restored: %2</translation>
         </message>
         <message>
             <source>恢复在配置“%1”处中断：%2
 已恢复：%3</source>
-            <translation type="unfinished" />
+            <translation>The restore stopped at profile "%1": %2
+Restored: %3</translation>
         </message>
         <message>
             <source>恢复失败</source>
-            <translation type="unfinished" />
+            <translation>Restore failed</translation>
         </message>
         <message>
             <source>删除备份</source>
-            <translation type="unfinished" />
+            <translation>Delete backup</translation>
         </message>
         <message>
             <source>删除这个备份吗？删除后无法找回。</source>
-            <translation type="unfinished" />
+            <translation>Delete this backup? It cannot be brought back.</translation>
         </message>
         <message>
             <source>无法删除这个备份</source>
-            <translation type="unfinished" />
+            <translation>Cannot delete this backup</translation>
         </message>
         <message>
             <source>备份已删除</source>
-            <translation type="unfinished" />
+            <translation>Backup deleted</translation>
         </message>
     </context>
     <context>

@@ -38,51 +38,51 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <name>BackupListForm</name>
         <message>
             <source>配置备份</source>
-            <translation type="unfinished" />
+            <translation>Sao lưu cấu hình</translation>
         </message>
         <message>
             <source>每次更新固件前自动备份键盘上的所有配置；保留最近 10 个自动备份，手动备份不会被自动删除。</source>
-            <translation type="unfinished" />
+            <translation>Mọi cấu hình trên bàn phím được sao lưu trước mỗi lần cập nhật firmware; giữ 10 bản sao lưu tự động gần nhất, bản sao lưu thủ công không bao giờ tự bị xóa.</translation>
         </message>
         <message>
             <source>立即备份</source>
-            <translation type="unfinished" />
+            <translation>Sao lưu ngay</translation>
         </message>
         <message>
             <source>备份列表</source>
-            <translation type="unfinished" />
+            <translation>Danh sách sao lưu</translation>
         </message>
         <message>
             <source>日期</source>
-            <translation type="unfinished" />
+            <translation>Ngày</translation>
         </message>
         <message>
             <source>固件版本</source>
-            <translation type="unfinished" />
+            <translation>Firmware</translation>
         </message>
         <message>
             <source>配置数</source>
-            <translation type="unfinished" />
+            <translation>Số cấu hình</translation>
         </message>
         <message>
             <source>类型</source>
-            <translation type="unfinished" />
+            <translation>Loại</translation>
         </message>
         <message>
             <source>配置</source>
-            <translation type="unfinished" />
+            <translation>Tên cấu hình</translation>
         </message>
         <message>
             <source>恢复所选备份</source>
-            <translation type="unfinished" />
+            <translation>Khôi phục bản sao lưu đã chọn</translation>
         </message>
         <message>
             <source>恢复</source>
-            <translation type="unfinished" />
+            <translation>Khôi phục</translation>
         </message>
         <message>
             <source>删除所选备份</source>
-            <translation type="unfinished" />
+            <translation>Xóa bản sao lưu đã chọn</translation>
         </message>
         <message>
             <source>删除</source>
@@ -90,15 +90,15 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>已损坏</source>
-            <translation type="unfinished" />
+            <translation>Bị hỏng</translation>
         </message>
         <message>
             <source>自动</source>
-            <translation type="unfinished" />
+            <translation>Tự động</translation>
         </message>
         <message>
             <source>手动</source>
-            <translation type="unfinished" />
+            <translation>Thủ công</translation>
         </message>
     </context>
     <context>
@@ -1069,11 +1069,11 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>已备份键盘上的所有配置</source>
-            <translation type="unfinished" />
+            <translation>Đã sao lưu mọi cấu hình trên bàn phím</translation>
         </message>
         <message>
             <source>备份失败</source>
-            <translation type="unfinished" />
+            <translation>Sao lưu thất bại</translation>
         </message>
         <message>
             <source>无法备份键盘上的配置，固件没有发送。
@@ -1081,104 +1081,113 @@ Tải bản cập nhật ngay bây giờ?</translation>
 %1
 
 不备份，直接更新固件吗？</source>
-            <translation type="unfinished" />
+            <translation>Không thể sao lưu cấu hình của bàn phím; chưa gửi firmware.
+
+%1
+
+Cập nhật firmware mà không sao lưu?</translation>
         </message>
         <message>
             <source>没有备份，固件没有发送</source>
-            <translation type="unfinished" />
+            <translation>Không có bản sao lưu nên chưa gửi firmware</translation>
         </message>
         <message>
             <source>正在备份键盘上的配置，请不要执行其他操作</source>
-            <translation type="unfinished" />
+            <translation>Đang sao lưu cấu hình của bàn phím, vui lòng chờ</translation>
         </message>
         <message>
             <source>无法写入备份：%1</source>
-            <translation type="unfinished" />
+            <translation>Không thể ghi bản sao lưu: %1</translation>
         </message>
         <message>
             <source>无法读取键盘上的配置</source>
-            <translation type="unfinished" />
+            <translation>Không thể đọc cấu hình của bàn phím</translation>
         </message>
         <message>
             <source>正在检查更新后的配置...</source>
-            <translation type="unfinished" />
+            <translation>Đang kiểm tra cấu hình sau khi cập nhật...</translation>
         </message>
         <message>
             <source>无法读取更新后的配置；键盘重新连接后再回到这里比较</source>
-            <translation type="unfinished" />
+            <translation>Không thể đọc cấu hình sau khi cập nhật; hãy quay lại đây khi bàn phím đã kết nối lại</translation>
         </message>
         <message>
             <source>固件更新后，键盘上的配置与备份相同</source>
-            <translation type="unfinished" />
+            <translation>Bàn phím vẫn giữ nguyên cấu hình sau khi cập nhật</translation>
         </message>
         <message>
             <source>恢复我的设置</source>
-            <translation type="unfinished" />
+            <translation>Khôi phục cài đặt của tôi</translation>
         </message>
         <message>
             <source>固件更新后，键盘上的这些配置与更新前的备份不同：
 %1
 
 恢复我的设置吗？</source>
-            <translation type="unfinished" />
+            <translation>Sau khi cập nhật firmware, các cấu hình này khác với bản sao lưu trước đó:
+%1
+
+Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>恢复备份</source>
-            <translation type="unfinished" />
+            <translation>Khôi phục bản sao lưu</translation>
         </message>
         <message>
             <source>用这个备份覆盖键盘上的配置吗？</source>
-            <translation type="unfinished" />
+            <translation>Thay cấu hình của bàn phím bằng bản sao lưu này?</translation>
         </message>
         <message>
             <source>这个备份已损坏或不属于这个键盘，不能恢复；没有发送任何数据。</source>
-            <translation type="unfinished" />
+            <translation>Bản sao lưu này bị hỏng hoặc thuộc bàn phím khác nên không thể khôi phục; không có dữ liệu nào được gửi.</translation>
         </message>
         <message>
             <source>正在恢复配置，请不要执行其他操作</source>
-            <translation type="unfinished" />
+            <translation>Đang khôi phục cấu hình, vui lòng chờ</translation>
         </message>
         <message>
             <source>无</source>
-            <translation type="unfinished" />
+            <translation>không có</translation>
         </message>
         <message>
             <source>配置已恢复，并已从键盘读回核对。</source>
-            <translation type="unfinished" />
+            <translation>Cấu hình đã được khôi phục và đọc lại từ bàn phím đúng như bản sao lưu.</translation>
         </message>
         <message>
             <source>这个备份属于另一款键盘，没有发送任何数据。</source>
-            <translation type="unfinished" />
+            <translation>Bản sao lưu này thuộc bàn phím khác; không có dữ liệu nào được gửi.</translation>
         </message>
         <message>
             <source>以下配置未能恢复：%1
 已恢复：%2</source>
-            <translation type="unfinished" />
+            <translation>Không thể khôi phục các cấu hình: %1
+Đã khôi phục: %2</translation>
         </message>
         <message>
             <source>恢复在配置“%1”处中断：%2
 已恢复：%3</source>
-            <translation type="unfinished" />
+            <translation>Việc khôi phục dừng lại ở cấu hình "%1": %2
+Đã khôi phục: %3</translation>
         </message>
         <message>
             <source>恢复失败</source>
-            <translation type="unfinished" />
+            <translation>Khôi phục thất bại</translation>
         </message>
         <message>
             <source>删除备份</source>
-            <translation type="unfinished" />
+            <translation>Xóa bản sao lưu</translation>
         </message>
         <message>
             <source>删除这个备份吗？删除后无法找回。</source>
-            <translation type="unfinished" />
+            <translation>Xóa bản sao lưu này? Không thể lấy lại sau khi xóa.</translation>
         </message>
         <message>
             <source>无法删除这个备份</source>
-            <translation type="unfinished" />
+            <translation>Không thể xóa bản sao lưu này</translation>
         </message>
         <message>
             <source>备份已删除</source>
-            <translation type="unfinished" />
+            <translation>Đã xóa bản sao lưu</translation>
         </message>
     </context>
     <context>

@@ -22,7 +22,9 @@ quint32 unixType(const QuaZipFileInfo64& info) {
     return (info.externalAttr >> 16) & 0170000;
 }
 
-bool extractEntry(QuaZip& zip, const QString& target, QString* why) {
+// `budget` is what the package may still unpack to; the bytes really
+// written count, not what the entry claims.
+bool extractEntry(QuaZip& zip, const QString& target, qint64* budget, QString* why) {
     QuaZipFile in(&zip);
     if (!in.open(QIODevice::ReadOnly)) {
         *why = QStringLiteral("cannot read entry");
@@ -41,6 +43,12 @@ bool extractEntry(QuaZip& zip, const QString& target, QString* why) {
             return false;
         }
         if (n == 0) break;
+        *budget -= n;
+        if (*budget < 0) {
+            *why = QStringLiteral("unpacks to more than %1 MB")
+                       .arg(PackageUnpacker::kMaxUnpackedBytes / (1024 * 1024));
+            return false;
+        }
         if (out.write(buffer, n) != n) {
             *why = QStringLiteral("cannot write ") + target;
             return false;
@@ -91,6 +99,7 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
     // Check every entry before anything is written: one bad name refuses
     // the whole package.
     QList<QuaZipFileInfo64> entries;
+    qint64 claimed = 0;
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QuaZipFileInfo64 info;
         if (!zip.getCurrentFileInfo(&info)) {
@@ -101,6 +110,13 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
         if (!isSafeEntryName(info.name) || info.isSymbolicLink() ||
             (type != 0 && type != 0100000 && type != 0040000)) {
             setError(error, QStringLiteral("Unsafe entry in package: ") + info.name);
+            return false;
+        }
+        claimed += qint64(qMin<quint64>(info.uncompressedSize, quint64(kMaxUnpackedBytes) + 1));
+        if (claimed > kMaxUnpackedBytes) {
+            setError(error, QStringLiteral("Package unpacks to more than %1 MB: ")
+                                    .arg(kMaxUnpackedBytes / (1024 * 1024)) +
+                                QFileInfo(zipPath).fileName());
             return false;
         }
         entries.append(info);
@@ -117,6 +133,7 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
         return false;
     }
     const QDir root(staging.path());
+    qint64 budget = kMaxUnpackedBytes;
     int index = 0;
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile(), ++index) {
         const QuaZipFileInfo64& info = entries.at(index);
@@ -135,7 +152,8 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
             continue;
         }
         QString why;
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !extractEntry(zip, path, &why)) {
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
+            !extractEntry(zip, path, &budget, &why)) {
             setError(error, why.isEmpty() ? QStringLiteral("Cannot create folder for ") + name
                                           : why + QStringLiteral(": ") + info.name);
             return false;

@@ -75,6 +75,8 @@ void TestPackageUnpacker::refusedPackages_data() {
     QTest::newRow("backslash ..\\x") << "backslash";
     QTest::newRow("cut half-way") << "cut";
     QTest::newRow("not a zip") << "text";
+    QTest::newRow("zip bomb") << "bomb";
+    QTest::newRow("zip bomb, size understated") << "liar";
 }
 
 void TestPackageUnpacker::refusedPackages() {
@@ -114,6 +116,22 @@ void TestPackageUnpacker::refusedPackages() {
         QFile cut(zip);
         QVERIFY(cut.open(QIODevice::WriteOnly));
         cut.write(whole.readAll().left(int(whole.size() / 2)));
+    } else if (kind == QLatin1String("bomb") || kind == QLatin1String("liar")) {
+        // Zeros pack to almost nothing. The "liar" claims 1 KB in both of
+        // its headers, so the size check before unpacking cannot see it.
+        const QString bomb = QStringLiteral(
+            "import sys, zipfile, struct\n"
+            "size = 65 * 1024 * 1024\n"
+            "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+            "    z.writestr('good.txt', 'ok')\n"
+            "    z.writestr('light/zeros.png', bytes(size))\n"
+            "if sys.argv[2] == 'liar':\n"
+            "    data = bytearray(open(sys.argv[1], 'rb').read())\n"
+            "    name = b'light/zeros.png'\n"
+            "    struct.pack_into('<I', data, data.find(name) - 30 + 22, 1024)\n"
+            "    struct.pack_into('<I', data, data.rfind(name) - 46 + 24, 1024)\n"
+            "    open(sys.argv[1], 'wb').write(data)\n");
+        QVERIFY(run(work, QStringLiteral("python3"), {QStringLiteral("-c"), bomb, zip, kind}));
     } else {
         QFile text(zip);
         QVERIFY(text.open(QIODevice::WriteOnly));

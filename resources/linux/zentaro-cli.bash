@@ -46,7 +46,7 @@ _zentaro_cli() {
                 return ;;
         esac
         COMPREPLY=($(compgen -W "info dump export import profile key trigger params macro \
-            light firmware firmware-data reset" -- "$cur"))
+            light firmware firmware-data backup reset" -- "$cur"))
         return
     fi
 
@@ -112,6 +112,8 @@ _zentaro_cli() {
                 1) COMPREPLY=($(compgen -W "write --help" -- "$cur")) ;;
                 2) _zentaro_cli_files bin ;;
             esac ;;
+        backup)
+            [[ $n -eq 1 ]] && COMPREPLY=($(compgen -W "create list restore delete --help" -- "$cur")) ;;
         reset) [[ $n -eq 1 ]] && COMPREPLY=($(compgen -W "--yes --help" -- "$cur")) ;;
     esac
 }

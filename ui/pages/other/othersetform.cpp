@@ -112,7 +112,7 @@ void OtherSetForm::enter() {
     ui->backupListForm->refresh(productNumber());
     // The keyboard restarted after an update and is back: compare now.
     if (!mPendingCompare.isEmpty() && mJob == Job::None)
-        QTimer::singleShot(0, this, &OtherSetForm::compareAfterTransfer);
+        QTimer::singleShot(0, this, [this] { compareAfterTransfer(false); });
 }
 
 QString OtherSetForm::versionText(quint16 version) {
@@ -284,13 +284,19 @@ void OtherSetForm::transferFinished(int error) {
     if (mDialog && error == 0) mDialog->setProgressValue(100);
     closeDialog();
     if (job == Job::Firmware) {
-        toast(error == 0 ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！")
-                         : JobRunner::failureText(tr("下载固件失败！"), error));
-        // Whatever the transfer did, the profiles are compared with the
-        // backup once the keyboard answers again.
-        if (!mLastBackup.id.isEmpty()) {
-            mPendingCompare = mLastBackup.id;
-            QTimer::singleShot(0, this, &OtherSetForm::compareAfterTransfer);
+        const QString backup = mLastBackup.id;
+        mLastBackup = BackupStore::Backup();
+        if (error == 0 && !backup.isEmpty()) {
+            // Compared at once; the success toast comes with the comparison's
+            // end, so that the dialogs end before the word.
+            mPendingCompare = backup;
+            QTimer::singleShot(0, this, [this] { compareAfterTransfer(true); });
+        } else {
+            toast(error == 0 ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！")
+                             : JobRunner::failureText(tr("下载固件失败！"), error));
+            // A transfer that broke off may have reset the profiles too:
+            // compared once the keyboard is back and the page entered.
+            if (!backup.isEmpty()) mPendingCompare = backup;
         }
     } else if (job == Job::Data)
         toast(error == 0 ? tr("固件数据下载成功！")
@@ -405,16 +411,24 @@ void OtherSetForm::backUp(bool automatic, const std::function<void(bool)>& then)
     job->backUp(automatic);
 }
 
-void OtherSetForm::compareAfterTransfer() {
+void OtherSetForm::compareAfterTransfer(bool updated) {
+    const QString done = tr("固件升级成功，如果没连上设备，请重新拔插USB线！");
     const QString id = mPendingCompare;
-    if (id.isEmpty() || mJob != Job::None) return;
+    if (id.isEmpty() || mJob != Job::None) {
+        if (updated) toast(done);
+        return;
+    }
     BackupStore::Backup backup;
     QList<Profile> profiles;
     QString why;
     const UsbCommunicateUtil* e = engine();
-    if (!e || !e->isConnected() || !productNumber()) return;  // not back yet: on the next entry
+    if (!e || !e->isConnected() || !productNumber() ||
+        !mStore.load(productNumber(), id, &backup, &profiles, &why)) {
+        // Not back yet: compared on the next entry.
+        if (updated) toast(done);
+        return;
+    }
     mPendingCompare.clear();
-    if (!mStore.load(productNumber(), id, &backup, &profiles, &why)) return;
     mJob = Job::Compare;
     ui->backupListForm->setBusy(true);
     openDialog(tr("正在检查更新后的配置..."), false);
@@ -422,11 +436,12 @@ void OtherSetForm::compareAfterTransfer() {
     connect(job, &FirmwareBackup::progress, this, [this](int percent) {
         if (mDialog) mDialog->setProgressValue(percent);
     });
-    connect(job, &FirmwareBackup::finished, this, [this, job, id](bool ok, int) {
+    connect(job, &FirmwareBackup::finished, this, [this, job, id, updated, done](bool ok, int) {
         job->deleteLater();
         mJob = Job::None;
         closeDialog();
         ui->backupListForm->setBusy(false);
+        if (updated) toast(done);
         const QStringList differing = job->differing();
         if (!ok) {
             mPendingCompare = id;

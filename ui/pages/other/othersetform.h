@@ -37,7 +37,7 @@ public:
     // "键盘固件版本：V" and the formatted version.
     static QString versionText(quint16 version);
 
-    // The jobs in progress (tests, the main window's close rules).
+    // The jobs in progress (read by tests).
     bool isFirmwareTransferring() const { return mJob == Job::Firmware; }
     bool isDataTransferring() const { return mJob == Job::Data; }
     bool isResetting() const { return mJob == Job::Reset; }
@@ -91,7 +91,8 @@ private:
     // Backups: `then` runs after the job's end, outside its signal.
     void backUp(bool automatic, const std::function<void(bool ok)>& then);
     void sendTransfer(const FirmwareFile& file, Job job, const QString& md5);
-    void compareAfterTransfer();
+    // `updated`: right after a transfer, whose success toast it gives.
+    void compareAfterTransfer(bool updated);
     void askRestore(const QString& id);
     void restore(const QString& id);
     void deleteBackup(const QString& id);

@@ -152,21 +152,22 @@ QList<Message> readCatalogue(const QString& path) {
             if (type == QLatin1String("vanished") || type == QLatin1String("obsolete")) continue;
             current.finished = type.isEmpty();
             // Plural messages hold their forms in <numerusform> children;
-            // each must be there.
+            // each must be there, and each is checked like a plain one.
+            QStringList forms;
             QString text;
-            bool allForms = true;
-            while (xml.readNext() != QXmlStreamReader::EndElement ||
-                   xml.name() != QLatin1String("translation")) {
-                if (xml.atEnd()) break;
+            while (!xml.atEnd()) {
+                xml.readNext();
+                if (xml.isEndElement() && xml.name() == QLatin1String("translation")) break;
                 if (xml.isCharacters()) text += xml.text();
-                if (xml.isStartElement() && xml.name() == QLatin1String("numerusform")) {
-                    const QString form = xml.readElementText();
-                    allForms = allForms && !form.isEmpty();
-                    text += form;
-                }
+                if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
+                    forms << xml.readElementText();
             }
-            current.translation = allForms ? text.trimmed() : QString();
-            messages << current;
+            if (forms.isEmpty()) forms << text;
+            for (const QString& form : forms) {
+                current.translation = form;
+                messages << current;
+            }
+            continue;
         }
     }
     return xml.hasError() ? QList<Message>() : messages;

@@ -69,6 +69,12 @@ bool GuiSession::start() {
     // data/config.ini and app-relative files land in the session's folder.
     QDir::setCurrent(mDir.path());
     QDir().mkpath(QStringLiteral("data"));
+    // Backups made around firmware updates stay in the session's folder
+    // unless the test chose a folder of its own.
+    if (!qEnvironmentVariableIsSet("ZENTARO_BACKUP_FOLDER")) {
+        qputenv("ZENTARO_BACKUP_FOLDER", mDir.filePath(QStringLiteral("backups")).toUtf8());
+        mSetBackupFolder = true;
+    }
     const QString catalogue = sampleCatalogue();
     if (!catalogue.isEmpty())
         QFile::copy(catalogue, mDir.filePath(QStringLiteral("data/velmora.db3")));
@@ -124,6 +130,10 @@ void GuiSession::stop() {
     if (mSim) {
         HidBackend::setCurrent(nullptr);
         mSim.reset();
+    }
+    if (mSetBackupFolder) {
+        qunsetenv("ZENTARO_BACKUP_FOLDER");
+        mSetBackupFolder = false;
     }
     if (!mPreviousDir.isEmpty()) {
         QDir::setCurrent(mPreviousDir);

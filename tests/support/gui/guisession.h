@@ -58,6 +58,7 @@ private:
     Options mOptions;
     QTemporaryDir mDir;
     QString mPreviousDir;
+    bool mSetBackupFolder = false;
     std::unique_ptr<SimHidBackend> mSim;
     std::unique_ptr<Services> mServices;
     std::unique_ptr<MainWindow> mWindow;

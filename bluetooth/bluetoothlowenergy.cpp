@@ -225,7 +225,8 @@ void BluetoothLowEnergy::onCharacteristicChanged(QBluetoothUuid characteristic, 
         case UsbProtocol::ParseResult::Truncated:
             break;  // the frame's next piece follows
         case UsbProtocol::ParseResult::LengthTooLarge:
-            // Never read past the frame: the engine's retry covers the loss.
+            // The frame was dropped (its length byte promises more than a frame
+            // holds); the engine's resend after its timeout covers the loss.
             AppLog::line(
                 QStringLiteral("=== BluetoothLowEnergy onCharacteristicChanged 数据长度无效 "
                                "read={%1};length={%2} ===")

@@ -163,14 +163,14 @@ ProductDataUtil::ProductDataUtil(const QString& dataFolder, QObject* parent)
 ProductDataUtil::ProductDataUtil(const QString& installedFolder, const QString& writableFolder,
                                  QObject* parent)
     : QObject(parent),
-      m_writableFolder(QDir::cleanPath(writableFolder)),
-      m_connectionName(ConnectionName) {
+      mWritableFolder(QDir::cleanPath(writableFolder)),
+      mConnectionName(ConnectionName) {
     static int sequence = 0;
-    if (QSqlDatabase::contains(m_connectionName))
-        m_connectionName = ConnectionName + QStringLiteral("_%1").arg(++sequence);
+    if (QSqlDatabase::contains(mConnectionName))
+        mConnectionName = ConnectionName + QStringLiteral("_%1").arg(++sequence);
     liveInstances().append(this);
     AppLog::line(QStringLiteral("=== ProductDataUtil 打开数据库 ==="));
-    m_dataFolder = newerFolder(QDir::cleanPath(installedFolder), m_writableFolder);
+    mDataFolder = newerFolder(QDir::cleanPath(installedFolder), mWritableFolder);
     openDatabase(true);
 }
 
@@ -204,29 +204,29 @@ ProductDataUtil* ProductDataUtil::instance() {
 }
 
 QString ProductDataUtil::databasePath() const {
-    return m_dataFolder + QLatin1Char('/') + FileName;
+    return mDataFolder + QLatin1Char('/') + FileName;
 }
 
 bool ProductDataUtil::isOpen() const {
-    return QSqlDatabase::contains(m_connectionName) &&
-           QSqlDatabase::database(m_connectionName, false).isOpen();
+    return QSqlDatabase::contains(mConnectionName) &&
+           QSqlDatabase::database(mConnectionName, false).isOpen();
 }
 
 void ProductDataUtil::openDatabase(bool createTables) {
     // The installed catalogue belongs to the package: opened read-only even
     // for root, so that nothing run by hand changes the packaged file.
     const bool readOnly = isReadOnly();
-    if (!readOnly) QDir().mkpath(m_dataFolder);
+    if (!readOnly) QDir().mkpath(mDataFolder);
     AppLog::line(QStringLiteral("=== ProductDataUtil 数据库文件:{ ") + databasePath() +
                  (readOnly ? QStringLiteral(" } 只读 ===") : QStringLiteral(" } ===")));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnectionName);
         db.setDatabaseName(databasePath());
         if (readOnly) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         db.open();  // a catalogue that does not open simply makes every lookup fail
     }
     if (!createTables) return;
-    const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    const QSqlDatabase db = QSqlDatabase::database(mConnectionName, false);
     for (const auto& statement : kCreateStatements) {
         QSqlQuery query(db);
         const bool ok = query.exec(QString::fromUtf8(statement[1]));
@@ -236,16 +236,16 @@ void ProductDataUtil::openDatabase(bool createTables) {
 }
 
 void ProductDataUtil::closeDatabase() {
-    if (!QSqlDatabase::contains(m_connectionName)) return;
+    if (!QSqlDatabase::contains(mConnectionName)) return;
     {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        QSqlDatabase db = QSqlDatabase::database(mConnectionName, false);
         db.close();
     }
-    QSqlDatabase::removeDatabase(m_connectionName);
+    QSqlDatabase::removeDatabase(mConnectionName);
 }
 
 ProductRecordPtr ProductDataUtil::findProduct(qint16 serialNumber) const {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM product_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
     if (query.exec() && query.next()) return productFromQuery(query);
@@ -253,7 +253,7 @@ ProductRecordPtr ProductDataUtil::findProduct(qint16 serialNumber) const {
 }
 
 ProductRecordPtr ProductDataUtil::findProductByName(const QString& productName) const {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM product_table WHERE productName = :productName"));
     query.bindValue(QStringLiteral(":productName"), productName);
     if (query.exec() && query.next()) return productFromQuery(query);
@@ -262,14 +262,14 @@ ProductRecordPtr ProductDataUtil::findProductByName(const QString& productName) 
 
 QList<ProductRecordPtr> ProductDataUtil::allProducts() const {
     QList<ProductRecordPtr> products;
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     if (!query.exec(QStringLiteral("SELECT * FROM product_table"))) return products;
     while (query.next()) products.append(productFromQuery(query));
     return products;
 }
 
 void ProductDataUtil::loadKeyPositions(qint16 serialNumber, KeyPositionMap& map) const {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     query.prepare(
         QStringLiteral("SELECT * FROM key_position_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
@@ -299,7 +299,7 @@ void ProductDataUtil::loadDefaultFn1Keys(qint16 serialNumber, DefaultKeyList& li
 
 void ProductDataUtil::loadDefaultTable(const QString& table, qint16 serialNumber,
                                        DefaultKeyList& list) const {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM ") + table +
                   QStringLiteral(" WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
@@ -316,7 +316,7 @@ void ProductDataUtil::loadDefaultTable(const QString& table, qint16 serialNumber
 }
 
 DeviceRecordPtr ProductDataUtil::findDevice(const QString& productStr) const {
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     query.prepare(QStringLiteral("SELECT * FROM device_table WHERE productStr = :productStr"));
     query.bindValue(QStringLiteral(":productStr"), productStr);
     if (!query.exec() || !query.next()) return {};
@@ -335,16 +335,16 @@ DeviceRecordPtr ProductDataUtil::findDevice(const QString& productStr) const {
 bool ProductDataUtil::deleteDevice(qint16 serialNumber) {
     // The one write: the user gets a copy of the installed catalogue first.
     if (isReadOnly() && !moveToWritableFolder()) return false;
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    QSqlQuery query(QSqlDatabase::database(mConnectionName, false));
     query.prepare(QStringLiteral("DELETE FROM device_table WHERE serialNumber = :serialNumber"));
     query.bindValue(QStringLiteral(":serialNumber"), static_cast<int>(serialNumber));
     return query.exec();
 }
 
 bool ProductDataUtil::moveToWritableFolder() {
-    const QString target = m_writableFolder + QLatin1Char('/') + FileName;
+    const QString target = mWritableFolder + QLatin1Char('/') + FileName;
     closeDatabase();
-    QDir().mkpath(m_writableFolder);
+    QDir().mkpath(mWritableFolder);
     // A copy the user already has is theirs and is used, unless it is older
     // than the catalogue in use (a package upgrade brought a newer one).
     if (!QFileInfo::exists(target) || catalogueVersion(target) < catalogueVersion(databasePath())) {
@@ -357,7 +357,7 @@ bool ProductDataUtil::moveToWritableFolder() {
         // A copy of a read-only file is read-only too.
         QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
     }
-    m_dataFolder = m_writableFolder;
+    mDataFolder = mWritableFolder;
     openDatabase(false);
     return true;
 }
@@ -382,13 +382,13 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
 
     // A new catalogue always goes to the user's folder, never over the
     // installed one.
-    const QString target = m_writableFolder + QLatin1Char('/') + FileName;
+    const QString target = mWritableFolder + QLatin1Char('/') + FileName;
     // Replacing the catalogue by itself would end with deleting it.
     if (QFileInfo(downloadedFile).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return true;
 
     closeDatabase();
-    QDir().mkpath(m_writableFolder);
+    QDir().mkpath(mWritableFolder);
 
     // The old catalogue stays whole in its place until the new one is
     // complete on disk, whatever fails or wherever the program is stopped.
@@ -407,7 +407,7 @@ bool ProductDataUtil::replaceDatabase(const QString& downloadedFile) {
     }
 
     // The file is used as downloaded: no CREATE statements this time.
-    m_dataFolder = m_writableFolder;
+    mDataFolder = mWritableFolder;
     openDatabase(false);
 
     // The catalogue has been replaced either way; a leftover download only costs

@@ -33,13 +33,13 @@ public:
 
     // connect_product; a second catalogue alive at the same time (tests) gets
     // a name of its own so that it does not take over the first one's.
-    QString connectionName() const { return m_connectionName; }
-    QString dataFolder() const { return m_dataFolder; }
-    QString writableFolder() const { return m_writableFolder; }
+    QString connectionName() const { return mConnectionName; }
+    QString dataFolder() const { return mDataFolder; }
+    QString writableFolder() const { return mWritableFolder; }
     QString databasePath() const;
     bool isOpen() const;
     // True while the catalogue in use is the read-only installed one.
-    bool isReadOnly() const { return m_dataFolder != m_writableFolder; }
+    bool isReadOnly() const { return mDataFolder != mWritableFolder; }
 
     ProductRecordPtr findProduct(qint16 serialNumber) const;
     ProductRecordPtr findProductByName(const QString& productName) const;
@@ -69,7 +69,7 @@ private:
     static QString newerFolder(const QString& installedFolder, const QString& writableFolder);
     void loadDefaultTable(const QString& table, qint16 serialNumber, DefaultKeyList& list) const;
 
-    QString m_dataFolder;
-    QString m_writableFolder;
-    QString m_connectionName;
+    QString mDataFolder;
+    QString mWritableFolder;
+    QString mConnectionName;
 };

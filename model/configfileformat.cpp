@@ -147,7 +147,7 @@ bool integer(const QVariant& value, qint64 min, qint64 max, qint64* out) {
 // Reads fields of one row by position, remembering whether any failed.
 class RowReader {
 public:
-    explicit RowReader(const QSqlQuery& query) : m_query(query) {}
+    explicit RowReader(const QSqlQuery& query) : mQuery(query) {}
     quint8 u8(int column) { return quint8(number(column, 0, 255)); }
     qint8 i8(int column) { return qint8(number(column, -128, 127)); }
     quint16 u16(int column) { return quint16(number(column, 0, 65535)); }
@@ -158,28 +158,28 @@ public:
                       std::numeric_limits<qint64>::max()) != 0;
     }
     QString text(int column) {
-        const QVariant v = m_query.value(column);
-        if (!v.isValid()) m_ok = false;
+        const QVariant v = mQuery.value(column);
+        if (!v.isValid()) mOk = false;
         return v.toString();
     }
     QByteArray bytes(int column) {
-        const QVariant v = m_query.value(column);
-        if (!v.isValid()) m_ok = false;
+        const QVariant v = mQuery.value(column);
+        if (!v.isValid()) mOk = false;
         return v.toByteArray();
     }
-    bool ok() const { return m_ok; }
+    bool ok() const { return mOk; }
 
 private:
     qint64 number(int column, qint64 min, qint64 max) {
         qint64 v = 0;
-        if (!integer(m_query.value(column), min, max, &v)) {
-            m_ok = false;
+        if (!integer(mQuery.value(column), min, max, &v)) {
+            mOk = false;
             return 0;
         }
         return v;
     }
-    const QSqlQuery& m_query;
-    bool m_ok = true;
+    const QSqlQuery& mQuery;
+    bool mOk = true;
 };
 
 // One prepared INSERT executed once per row; failures only skip the row.

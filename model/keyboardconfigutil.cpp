@@ -22,8 +22,8 @@ KeyboardConfigUtil::KeyboardConfigUtil(ProductDataUtil* catalogue, QObject* pare
     : QObject(parent),
       keyboardProductInfo(KeyboardProductInfoPtr::create()),
       keyboardWholeParam(WholeParamPtr::create()),
-      m_catalogue(catalogue),
-      m_catalogueInjected(catalogue != nullptr) {
+      mCatalogue(catalogue),
+      mCatalogueInjected(catalogue != nullptr) {
     liveInstances().append(this);
     AppLog::line(QStringLiteral("=== KeyboardConfigUtil 读取键盘配置开始 ==="));
 }
@@ -40,7 +40,7 @@ KeyboardConfigUtil* KeyboardConfigUtil::instance() {
 ProductDataUtil* KeyboardConfigUtil::catalogue() const {
     // An injected catalogue that has gone away must not silently be swapped
     // for another one.
-    return m_catalogueInjected ? m_catalogue.data() : ProductDataUtil::instance();
+    return mCatalogueInjected ? mCatalogue.data() : ProductDataUtil::instance();
 }
 
 bool KeyboardConfigUtil::loadProduct(qint16 serialNumber) {

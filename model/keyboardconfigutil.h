@@ -84,6 +84,6 @@ private:
                       quint8 lValue);
     ProductDataUtil* catalogue() const;
 
-    QPointer<ProductDataUtil> m_catalogue;
-    bool m_catalogueInjected = false;
+    QPointer<ProductDataUtil> mCatalogue;
+    bool mCatalogueInjected = false;
 };

@@ -77,19 +77,19 @@ bool update(EVP_CIPHER_CTX* context, bool encrypt, const char* input, qsizetype 
 }  // namespace
 
 QAESEncryption::QAESEncryption(Aes level, Mode mode, Padding padding)
-    : m_level(level), m_mode(mode), m_padding(padding) {
+    : mLevel(level), mMode(mode), mPadding(padding) {
     switch (level) {
         case AES_128:
-            m_keySize = 16;
-            m_rounds = 10;
+            mKeySize = 16;
+            mRounds = 10;
             break;
         case AES_192:
-            m_keySize = 24;
-            m_rounds = 12;
+            mKeySize = 24;
+            mRounds = 12;
             break;
         case AES_256:
-            m_keySize = 32;
-            m_rounds = 14;
+            mKeySize = 32;
+            mRounds = 14;
             break;
     }
 }
@@ -108,7 +108,7 @@ QByteArray QAESEncryption::decryptData(Aes level, Mode mode, const QByteArray& r
 
 QByteArray QAESEncryption::padding(qsizetype length) const {
     const int rest = int((kBlockSize - length % kBlockSize) % kBlockSize);
-    switch (m_padding) {
+    switch (mPadding) {
         case ZERO:
             return QByteArray(rest, '\0');
         case PKCS7: {
@@ -128,9 +128,9 @@ QByteArray QAESEncryption::padding(qsizetype length) const {
 }
 
 bool QAESEncryption::inputsValid(const QByteArray& key, const QByteArray& iv) const {
-    if (m_keySize == 0 || key.size() != m_keySize) return false;
-    if (m_mode != ECB && iv.size() != kBlockSize) return false;
-    return cipherFor(m_level, m_mode) != nullptr;
+    if (mKeySize == 0 || key.size() != mKeySize) return false;
+    if (mMode != ECB && iv.size() != kBlockSize) return false;
+    return cipherFor(mLevel, mMode) != nullptr;
 }
 
 QByteArray QAESEncryption::encode(const QByteArray& rawText, const QByteArray& key,
@@ -149,7 +149,7 @@ QByteArray QAESEncryption::decode(const QByteArray& rawText, const QByteArray& k
                                   const QByteArray& iv) const {
     if (!inputsValid(key, iv)) return QByteArray();
     // Block modes cannot decrypt a torn last block; CFB and OFB can.
-    if ((m_mode == ECB || m_mode == CBC) && rawText.size() % kBlockSize != 0) return QByteArray();
+    if ((mMode == ECB || mMode == CBC) && rawText.size() % kBlockSize != 0) return QByteArray();
     return run(rawText.constData(), rawText.size(), QByteArray(), key, iv, false);
 }
 
@@ -163,8 +163,8 @@ QByteArray QAESEncryption::run(const char* head, qsizetype headLength, const QBy
     if (!context) return QByteArray();
     const auto* keyBytes = reinterpret_cast<const unsigned char*>(key.constData());
     const auto* ivBytes =
-        m_mode == ECB ? nullptr : reinterpret_cast<const unsigned char*>(iv.constData());
-    const EVP_CIPHER* cipher = cipherFor(m_level, m_mode);
+        mMode == ECB ? nullptr : reinterpret_cast<const unsigned char*>(iv.constData());
+    const EVP_CIPHER* cipher = cipherFor(mLevel, mMode);
     if (EVP_CipherInit_ex(context.get(), cipher, nullptr, keyBytes, ivBytes, encrypt ? 1 : 0) != 1)
         return QByteArray();
     // Padding is ours; OpenSSL must neither add nor strip any.

@@ -35,11 +35,11 @@ public:
     // Bytes appended to a plaintext of the given length before encryption.
     QByteArray padding(qsizetype length) const;
 
-    Aes level() const { return m_level; }
-    Mode mode() const { return m_mode; }
-    Padding paddingMode() const { return m_padding; }
-    int keySize() const { return m_keySize; }
-    int rounds() const { return m_rounds; }
+    Aes level() const { return mLevel; }
+    Mode mode() const { return mMode; }
+    Padding paddingMode() const { return mPadding; }
+    int keySize() const { return mKeySize; }
+    int rounds() const { return mRounds; }
 
 private:
     bool inputsValid(const QByteArray& key, const QByteArray& iv) const;
@@ -47,9 +47,9 @@ private:
     QByteArray run(const char* head, qsizetype headLength, const QByteArray& tail,
                    const QByteArray& key, const QByteArray& iv, bool encrypt) const;
 
-    Aes m_level;
-    Mode m_mode;
-    Padding m_padding;
-    int m_keySize = 0;  // bytes; 0 for an unknown level
-    int m_rounds = 0;
+    Aes mLevel;
+    Mode mMode;
+    Padding mPadding;
+    int mKeySize = 0;  // bytes; 0 for an unknown level
+    int mRounds = 0;
 };

@@ -38,7 +38,9 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
     mPages = new PageTable(ui->stackedWidget, this);
     connect(mPages, &PageTable::pageBuilt, this, &MainWindow::adoptPage);
     connect(mPages, &PageTable::firewarePageUnlocked, this, [] { setFirewarePageUnlocked(true); });
-    for (int index = 0; index < PageCount; ++index) mPages->page(index);
+    // Only the first page is built now; the rest are built when first shown or
+    // when the event loop is idle after the first paint (paintEvent).
+    mPages->page(PageDevice);
     connect(ui->stackedWidget, &QStackedWidget::currentChanged, this,
             &MainWindow::stackedWidgetChange);
     if (SystemConfigUtil* config = SystemConfigUtil::instance())
@@ -107,26 +109,6 @@ void MainWindow::adoptPage(BasePage* page) {
         connect(config, &SystemConfigUtil::languageChanged, page, &BasePage::refreshLanguageUi);
 }
 
-HidWatcher* MainWindow::hidWatcher() const {
-    return mHotplug->watcher();
-}
-
-QSystemTrayIcon* MainWindow::trayIcon() const {
-    return mTray->icon();
-}
-
-QLocalServer* MainWindow::localServer() const {
-    return mHandOver->server();
-}
-
-bool MainWindow::listen(const QString& serverName) {
-    return mHandOver->listen(serverName);
-}
-
-void MainWindow::stopListening() {
-    mHandOver->stopListening();
-}
-
 BasePage* MainWindow::page(int index) const {
     return mPages->page(index);
 }
@@ -193,10 +175,14 @@ void MainWindow::applyLeftColumn(int index) {
     ui->deButton->setVisible(false);
     mTables->setPlace(setting, index != PageDevice && index != PageFireware);
     if (!setting) return;
-    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+    showProductName();
+    mTables->rebuild();
+}
+
+void MainWindow::showProductName() {
+    const KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
     ui->productNameLabel->setText(m && m->keyboardProduct ? m->keyboardProduct->productName
                                                           : QString());
-    mTables->rebuild();
 }
 
 // ------------------------------------------------------------ title bar
@@ -267,10 +253,7 @@ void MainWindow::onSyncEnded(bool ok, int error) {
 
 void MainWindow::refreshAfterSync() {
     mTables->rebuild();
-    ui->productNameLabel->setText(KeyboardConfigUtil::instance() &&
-                                          KeyboardConfigUtil::instance()->keyboardProduct
-                                      ? KeyboardConfigUtil::instance()->keyboardProduct->productName
-                                      : QString());
+    showProductName();
     const int shown = currentPageIndex();
     if (shown >= PageKey && shown <= PageOther) page(shown)->enter();
     for (BasePage* built : mPages->builtPages()) built->configurationReloaded();
@@ -345,6 +328,13 @@ void MainWindow::bringToFront() {
     showNormal();
     activateWindow();
     setWindowState(Qt::WindowMaximized);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (mPainted) return;
+    mPainted = true;
+    mPages->buildRestWhenIdle();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

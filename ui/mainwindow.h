@@ -16,17 +16,17 @@
 #include <vector>
 
 #include "ui/configtablepanel.h"
+#include "ui/handoverreceiver.h"
+#include "ui/hotplugfollower.h"
 #include "ui/jobrunner.h"
 #include "ui/pageindex.h"
+#include "ui/traymenu.h"
 
 class BasePage;
 class ConfigFileActions;
-class HandOverReceiver;
 class HidWatcher;
-class HotplugFollower;
 class PageTable;
 class QLocalServer;
-class TrayMenu;
 
 namespace Ui {
 class MainWindow;
@@ -45,14 +45,14 @@ public:
     explicit MainWindow(const QString& serverName = QString(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    HidWatcher* hidWatcher() const;
-    QSystemTrayIcon* trayIcon() const;
-    QLocalServer* localServer() const;
+    HidWatcher* hidWatcher() const { return mHotplug->watcher(); }
+    QSystemTrayIcon* trayIcon() const { return mTray->icon(); }
+    QLocalServer* localServer() const { return mHandOver->server(); }
 
     // Listens for the hand-over message of a second copy (HandOverReceiver).
-    bool listen(const QString& serverName);
+    bool listen(const QString& serverName) { return mHandOver->listen(serverName); }
     // Stops listening, so that a new copy started now becomes the first one.
-    void stopListening();
+    void stopListening() { mHandOver->stopListening(); }
 
     // The page at a PageIndex (built if it was not yet), and the one shown.
     BasePage* page(int index) const;
@@ -98,6 +98,8 @@ public slots:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The first paint lets the pages not shown yet be built while idle.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // Wires a page as it is built: navigation and language.
@@ -105,6 +107,7 @@ private:
     void applyToolTips();
     void bringToFront();
     void applyLeftColumn(int index);
+    void showProductName();
     // Ends calibration (telling the keyboard) and runs `then` 100 ms later.
     void afterLeavingCalibration(std::function<void()> then);
     void devicesChanged(bool autoOpen);
@@ -124,6 +127,7 @@ private:
 
     int mShownIndex = PageDevice;
     int mPreviousPageIndex = PageNone;
+    bool mPainted = false;
 
     JobRunner* mJobs = nullptr;
     ConfigTablePanel* mTables = nullptr;

@@ -233,6 +233,7 @@ void ImportConfigUtil::startPush() {
         return;
     }
     m_step = StepSetConfigInfo;
+    m_firstSerial = m_engine->requestSerial() + 1;
     // Renamed like the main window renames a table: the active one, which
     // the following writes fill. Sent without the engine's timer; our own
     // keeps a silent keyboard from holding the import forever.
@@ -255,6 +256,9 @@ void ImportConfigUtil::onCommunicateError(uchar source, uchar order, int error) 
     if (m_step == StepReading || m_step == StepFinished ||
         !RequesterSource::accept(this, Source, source, "onCommunicateError"))
         return;
+    // The queued end of a request begun before the push is not the import's.
+    const quint64 ending = m_engine->endingRequestSerial();
+    if (ending != 0 && ending < m_firstSerial) return;
     finish(false, error);
 }
 

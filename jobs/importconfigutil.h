@@ -141,6 +141,7 @@ private:
     int m_progress = 0;
     ConfigFileFormat::Content m_content;
     Step m_step = StepReading;
+    quint64 m_firstSerial = 0;  // the push's first request
     uchar m_layer = 0;
     uchar m_macroIndex = 0;
     QList<QMetaObject::Connection> m_connections;

@@ -30,6 +30,7 @@ SyncConfigUtil::SyncConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* m
                               .arg(fileName);
     if (!mEngine) return;
     connectEngine();
+    mFirstSerial = mEngine->requestSerial() + 1;
     if (mScope == 0)
         mEngine->getProductInfo(kSource, true);
     else
@@ -75,6 +76,10 @@ void SyncConfigUtil::onError(uchar source, uchar order, int error) {
     // Another requester's command that the sync's own first command replaced
     // ends with an error too: it is not the sync's.
     if (mFinished || !RequesterSource::accept(this, kSource, source, "onError")) return;
+    // The queued end of a request begun before this sync (the old link's
+    // sync, say) is not this sync's failure.
+    const quint64 ending = mEngine->endingRequestSerial();
+    if (ending != 0 && ending < mFirstSerial) return;
     mFinished = true;
     emit sync_config_result(false, error);
 }

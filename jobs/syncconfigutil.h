@@ -59,4 +59,6 @@ private:
     uchar mLayer = 0;
     uchar mMacroIndex = 0;
     bool mFinished = false;
+    // Serial of the first request this sync began; earlier ones are not its own.
+    quint64 mFirstSerial = 0;
 };

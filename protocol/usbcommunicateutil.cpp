@@ -218,6 +218,7 @@ void UsbCommunicateUtil::begin(uchar source, bool waitAnswer, uchar request, int
     // its requester learns that no answer will come.
     dropInFlight(ErrorSuperseded);
     mTimer->stop();
+    ++mRequestSerial;
     mSource = source;
     mWaitAnswer = waitAnswer;
     mLastSendOrder = answerOf(request);
@@ -245,7 +246,8 @@ bool UsbCommunicateUtil::fitsFrames(const char* operation, uchar source, uchar r
                        "max={%5} ===")
             .arg(QLatin1String(operation), hex(source), hex(request), dec(itemCount),
                  dec(maxFrames * perFrame)));
-    emit usb_communicate_error(source, answerOf(request), ErrorTooManyItems);
+    // Refused before it began: it still ends as a request of its own.
+    emitEnd(++mRequestSerial, source, answerOf(request), ErrorTooManyItems, false);
     return false;
 }
 
@@ -374,7 +376,7 @@ void UsbCommunicateUtil::usb_receive_data(uchar order, uchar frame, uchar total,
     // the next command.
     if (mDonePending) {
         mDonePending = false;
-        emit usb_request_done(mDoneSource, mDoneOrder);
+        emitEnd(mRequestSerial, mDoneSource, mDoneOrder, 0, true);
     }
 }
 
@@ -405,7 +407,17 @@ void UsbCommunicateUtil::failCurrent(int error) {
     mTimer->stop();
     mInFlight = false;
     mDonePending = false;
-    emit usb_communicate_error(mSource, mLastSendOrder, error);
+    emitEnd(mRequestSerial, mSource, mLastSendOrder, error, false);
+}
+
+void UsbCommunicateUtil::emitEnd(quint64 serial, uchar source, uchar order, int error, bool done) {
+    const quint64 outer = mEndingSerial;
+    mEndingSerial = serial;
+    if (done)
+        emit usb_request_done(source, order);
+    else
+        emit usb_communicate_error(source, order, error);
+    mEndingSerial = outer;
 }
 
 void UsbCommunicateUtil::dropInFlight(int error) {
@@ -416,8 +428,10 @@ void UsbCommunicateUtil::dropInFlight(int error) {
     const uchar order = mLastSendOrder;
     log(QStringLiteral("=== UsbCommunicateUtil 放弃等待应答 source={%1};order={%2};error={%3} ===")
             .arg(hex(source), hex(order), dec(error)));
+    const quint64 serial = mRequestSerial;
     QMetaObject::invokeMethod(
-        this, [this, source, order, error] { emit usb_communicate_error(source, order, error); },
+        this,
+        [this, serial, source, order, error] { emitEnd(serial, source, order, error, false); },
         Qt::QueuedConnection);
 }
 

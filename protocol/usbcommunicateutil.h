@@ -21,9 +21,9 @@
 #include <QTimer>
 #include <array>
 
+#include "common/keyboardtypes.h"
 #include "link/hidbackend.h"
 #include "link/usbreceivethread.h"
-#include "common/keyboardtypes.h"
 
 class BluetoothLink;
 class KeyboardConfigUtil;
@@ -140,6 +140,15 @@ public:
     const CalibrationStateMap& stagedCalibrationState() const { return mCalibrationMap; }
     uchar lastEffectLightIndex() const { return mEffectIndex; }
     const AlignInfoList& stagedAlignList() const { return mAlignList; }
+
+    // Each request gets a serial when it begins. While usb_communicate_error
+    // or usb_request_done is emitted, endingRequestSerial() names the request
+    // it ends (0: none known), so that a requester can tell its own request's end
+    // from the queued end of an earlier request of the same source, which
+    // may arrive after the requester has begun (a sync started right after
+    // a reconnect used to fail on the old link's error).
+    quint64 requestSerial() const { return mRequestSerial; }
+    quint64 endingRequestSerial() const { return mEndingSerial; }
 
     static constexpr int kAnswerTimeoutMs = 1000;
     static constexpr int kSends = 3;
@@ -353,6 +362,10 @@ private:
     bool mDonePending = false;
     uchar mDoneSource = 0;
     uchar mDoneOrder = 0;
+    quint64 mRequestSerial = 0;
+    quint64 mEndingSerial = 0;
+    // Sets mEndingSerial for the length of one end signal.
+    void emitEnd(quint64 serial, uchar source, uchar order, int error, bool done);
     uchar mTotal = 1;
     uchar mFrame = 1;
     uchar mItemsPerFrame = 0;

@@ -1,9 +1,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "jobs/syncconfigutil.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
-#include "jobs/syncconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
 #include "sim/simhidbackend.h"
 #include "support/testsupport.h"
@@ -20,6 +20,7 @@ private slots:
     void scopeOneKeepsProductInfo();
     void failureCommitsNothing();
     void otherSourcesNeitherAdvanceNorCount();
+    void anEarlierSyncRequestsEndIsNotTheNewSyncs();
 
 private:
     bool open(int channel);
@@ -184,6 +185,26 @@ void TestSyncConfigUtil::otherSourcesNeitherAdvanceNorCount() {
     QCOMPARE(spy.count(), 0);
     QCOMPARE(sim->writeCount(), before);
     QTRY_VERIFY_WITH_TIMEOUT(!spy.isEmpty() && spy.last().at(1).toInt() == 100, 10000);
+}
+
+// A sync started while a read of the previous sync (same source) still
+// waited: that read ends with a queued error after the new sync has begun,
+// which must not end the new sync.
+void TestSyncConfigUtil::anEarlierSyncRequestsEndIsNotTheNewSyncs() {
+    QVERIFY(open(128));
+    sim->setSilent(true);
+    engine->getHighKey(SourceSync, true);
+    QTest::qWait(20);
+    sim->setSilent(false);
+    QSignalSpy errors(engine.data(), &UsbCommunicateUtil::usb_communicate_error);
+    SyncConfigUtil sync(engine.data(), model.data(), 1, 0, 0, QString());
+    QSignalSpy spy(&sync, &SyncConfigUtil::sync_config_result);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !spy.isEmpty() && (!spy.last().at(0).toBool() || spy.last().at(1).toInt() == 100), 10000);
+    QCOMPARE(errors.count(), 1);  // the old read, superseded
+    QCOMPARE(errors.at(0).at(2).toInt(), int(ErrorSuperseded));
+    QVERIFY(spy.last().at(0).toBool());
+    QCOMPARE(model->keyboardFnMap.isEmpty(), false);
 }
 
 QTEST_GUILESS_MAIN(TestSyncConfigUtil)

@@ -2,8 +2,8 @@
 
 #include <QDebug>
 
-#include "model/keyboardconfigutil.h"
 #include "jobs/syncconfigutil.h"
+#include "model/keyboardconfigutil.h"
 #include "protocol/requestqueue.h"
 #include "protocol/usbcommunicateutil.h"
 

@@ -4,13 +4,10 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "common/applog.h"
 #include "model/keyboardconfigutil.h"
 
 namespace {
-
-void log(const QString& text) {
-    qInfo().noquote() << text;
-}
 
 using Format = ConfigFileFormat;
 
@@ -21,10 +18,10 @@ ConfigWriteDatabase::ConfigWriteDatabase(const QString& fileName, QObject* paren
 
 ConfigWriteDatabase::ConfigWriteDatabase(KeyboardConfigUtil* model, const QString& fileName,
                                          QObject* parent)
-    : QThread(parent), m_fileName(fileName) {
-    log(QStringLiteral("=== ConfigWriteDatabase 配置写入数据库开始 fileName:{ %1 }===")
-            .arg(fileName));
-    if (model) m_content = Format::Content::fromModel(*model);
+    : QThread(parent), mFileName(fileName) {
+    AppLog::line(QStringLiteral("=== ConfigWriteDatabase 配置写入数据库开始 fileName:{ %1 }===")
+                     .arg(fileName));
+    if (model) mContent = Format::Content::fromModel(*model);
     // Started from the event loop, so that whoever created the export has
     // connected to its signals before the first one is emitted.
     QMetaObject::invokeMethod(
@@ -33,12 +30,12 @@ ConfigWriteDatabase::ConfigWriteDatabase(KeyboardConfigUtil* model, const QStrin
 
 ConfigWriteDatabase::~ConfigWriteDatabase() {
     wait();
-    log(QStringLiteral("=== ConfigWriteDatabase 配置写入数据库结束 ==="));
+    AppLog::line(QStringLiteral("=== ConfigWriteDatabase 配置写入数据库结束 ==="));
 }
 
 void ConfigWriteDatabase::progress(int step) {
-    m_progress = qBound(0, m_progress + step, 99);
-    emit config_write_result(true, m_progress);
+    mProgress = qBound(0, mProgress + step, 99);
+    emit config_write_result(true, mProgress);
 }
 
 int ConfigWriteDatabase::encryptToTarget(const QString& plainFile, const QString& target) {
@@ -64,11 +61,11 @@ int ConfigWriteDatabase::writeTables(QSqlDatabase& db) {
     const QString dc = QStringLiteral("=== DatabaseConfigureUtil 初始化");
     QString error;
     auto ok = [&](Format::Table t, const QString& prefix) {
-        log(prefix + Format::tableName(t) + QStringLiteral("成功 ==="));
+        AppLog::line(prefix + Format::tableName(t) + QStringLiteral("成功 ==="));
     };
     auto failed = [&](Format::Table t, const char* separator) {
-        log(cw + Format::tableName(t) + QLatin1String(separator) + QStringLiteral("error:{ ") +
-            error + QStringLiteral(" } ==="));
+        AppLog::line(cw + Format::tableName(t) + QLatin1String(separator) +
+                     QStringLiteral("error:{ ") + error + QStringLiteral(" } ==="));
     };
 
     // Single-row tables: creating and writing the row must both succeed.
@@ -89,13 +86,13 @@ int ConfigWriteDatabase::writeTables(QSqlDatabase& db) {
         bool written = false;
         switch (s.table) {
             case Format::ProductTable:
-                written = Format::writeProduct(db, m_content.productInfo, &error);
+                written = Format::writeProduct(db, mContent.productInfo, &error);
                 break;
             case Format::ConfigTable:
-                written = Format::writeConfigName(db, m_content.configName, &error);
+                written = Format::writeConfigName(db, mContent.configName, &error);
                 break;
             default:
-                written = Format::writeParams(db, m_content.wholeParam, &error);
+                written = Format::writeParams(db, mContent.wholeParam, &error);
                 break;
         }
         if (!written) {
@@ -111,7 +108,7 @@ int ConfigWriteDatabase::writeTables(QSqlDatabase& db) {
         failed(Format::CustomLightTable, "失败 , ");
         return -39;
     }
-    Format::writeCustomLights(db, m_content.customLights);
+    Format::writeCustomLights(db, mContent.customLights);
     ok(Format::CustomLightTable, cw);
     progress(10);
 
@@ -119,7 +116,7 @@ int ConfigWriteDatabase::writeTables(QSqlDatabase& db) {
         failed(Format::EffectLightTable, "失败 , ");
         return -41;
     }
-    Format::writeEffectLights(db, m_content.effectLights);
+    Format::writeEffectLights(db, mContent.effectLights);
     ok(Format::EffectLightTable, cw);
     progress(10);
 
@@ -127,7 +124,7 @@ int ConfigWriteDatabase::writeTables(QSqlDatabase& db) {
         failed(Format::KeyboardFnTable, "失败 , ");
         return -43;
     }
-    Format::writeKeyMap(db, Format::KeyboardFnTable, m_content.keyMaps[0]);
+    Format::writeKeyMap(db, Format::KeyboardFnTable, mContent.keyMaps[0]);
     ok(Format::KeyboardFnTable, cw);
     progress(10);
 
@@ -135,40 +132,40 @@ int ConfigWriteDatabase::writeTables(QSqlDatabase& db) {
         failed(Format::KeyboardFn1Table, "失败, ");
         return -45;
     }
-    Format::writeKeyMap(db, Format::KeyboardFn1Table, m_content.keyMaps[1]);
+    Format::writeKeyMap(db, Format::KeyboardFn1Table, mContent.keyMaps[1]);
     ok(Format::KeyboardFn1Table, cw);
     progress(10);
 
     if (!Format::createTable(db, Format::HighKeyTable, &error)) {
-        log(dc + Format::tableName(Format::HighKeyTable) + QStringLiteral("失败 ==="));
+        AppLog::line(dc + Format::tableName(Format::HighKeyTable) + QStringLiteral("失败 ==="));
         return -47;
     }
-    Format::writeHighKeys(db, m_content.highKeys);
+    Format::writeHighKeys(db, mContent.highKeys);
     ok(Format::HighKeyTable, dc);
     progress(10);
 
     if (!Format::createTable(db, Format::KeyMacroTable, &error)) {
-        log(QStringLiteral("=== DatabaseConfigureUtil 初始化key_macro_table失败 ==="));
-        log(QStringLiteral("init 初始化key_macro_table失败 error ") + error);
+        AppLog::line(QStringLiteral("=== DatabaseConfigureUtil 初始化key_macro_table失败 ==="));
+        AppLog::line(QStringLiteral("init 初始化key_macro_table失败 error ") + error);
         return -49;
     }
-    Format::writeMacros(db, m_content.macros);
-    log(QStringLiteral("=== DatabaseConfigureUtil 初始化key_macro_table成功 ==="));
+    Format::writeMacros(db, mContent.macros);
+    AppLog::line(QStringLiteral("=== DatabaseConfigureUtil 初始化key_macro_table成功 ==="));
     progress(10);
 
     if (!Format::createTable(db, Format::KeyTriggerTable, &error)) {
-        log(dc + Format::tableName(Format::KeyTriggerTable) + QStringLiteral("失败 ==="));
+        AppLog::line(dc + Format::tableName(Format::KeyTriggerTable) + QStringLiteral("失败 ==="));
         return -51;
     }
-    Format::writeTriggers(db, m_content.triggers);
+    Format::writeTriggers(db, mContent.triggers);
     ok(Format::KeyTriggerTable, dc);
     progress(10);
     return 0;
 }
 
 void ConfigWriteDatabase::run() {
-    log(QStringLiteral("=== ConfigWriteDatabase 线程启动 ==="));
-    m_progress = 0;
+    AppLog::line(QStringLiteral("=== ConfigWriteDatabase 线程启动 ==="));
+    mProgress = 0;
 
     std::unique_ptr<QTemporaryFile> workingCopy = Format::createWorkingCopy();
     if (!workingCopy) {
@@ -188,12 +185,12 @@ void ConfigWriteDatabase::run() {
         db.close();
     }
     QSqlDatabase::removeDatabase(Format::ConnectionName);
-    if (code == 0) code = encryptToTarget(workingCopy->fileName(), m_fileName);
+    if (code == 0) code = encryptToTarget(workingCopy->fileName(), mFileName);
     workingCopy.reset();
     if (code != 0) {
         emit config_write_result(false, code);
         return;
     }
     emit config_write_result(true, 100);
-    log(QStringLiteral("=== ConfigWriteDatabase 线程结束 ==="));
+    AppLog::line(QStringLiteral("=== ConfigWriteDatabase 线程结束 ==="));
 }

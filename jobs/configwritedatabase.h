@@ -28,7 +28,7 @@ public:
                         QObject* parent = nullptr);
     ~ConfigWriteDatabase() override;
 
-    QString fileName() const { return m_fileName; }
+    QString fileName() const { return mFileName; }
 
     // Encrypts the plain database file into the target, replacing the target
     // only once the whole new file is on disk. 0, ErrorPlainUnreadable or
@@ -45,9 +45,9 @@ private:
     void progress(int step);
     int writeTables(QSqlDatabase& db);
 
-    QString m_fileName;
+    QString mFileName;
     // Taken when the export is created, on the thread that owns the model:
     // the worker never touches the live containers.
-    ConfigFileFormat::Content m_content;
-    int m_progress = 0;
+    ConfigFileFormat::Content mContent;
+    int mProgress = 0;
 };

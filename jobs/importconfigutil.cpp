@@ -3,16 +3,13 @@
 #include <QDebug>
 #include <QFile>
 
+#include "common/applog.h"
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/requestersource.h"
 #include "protocol/usbcommunicateutil.h"
 
 namespace {
-
-void log(const QString& text) {
-    qInfo().noquote() << text;
-}
 
 using Format = ConfigFileFormat;
 
@@ -44,23 +41,24 @@ ImportConfigUtil::ImportConfigUtil(const QString& fileName, QObject* parent)
 
 ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* model,
                                    const QString& fileName, QObject* parent)
-    : QThread(parent), m_engine(engine), m_model(model), m_fileName(fileName) {
-    log(QStringLiteral("=== ImportConfigUtil 导入配置开始 fileName:{ %1 }===").arg(fileName));
+    : QThread(parent), mEngine(engine), mModel(model), mFileName(fileName) {
+    AppLog::line(
+        QStringLiteral("=== ImportConfigUtil 导入配置开始 fileName:{ %1 }===").arg(fileName));
     // The worker must not look at the live model: take what it compares now.
     if (model && model->keyboardProduct) {
-        m_productLoaded = true;
-        m_productSerial = model->keyboardProduct->serialNumber;
+        mProductLoaded = true;
+        mProductSerial = model->keyboardProduct->serialNumber;
     }
     if (model) {
-        m_keyboardKeys = {model->keyboardCustomLightMap.keys(), model->keyboardFnMap.keys(),
-                          model->keyboardFn1Map.keys(), model->keyboardTriggerMap.keys()};
-        m_keyboardHighKeySlots = model->keyboardHighKeyList.size();
-        m_activeTable = model->keyboardConfigIndex;
+        mKeyboardKeys = {model->keyboardCustomLightMap.keys(), model->keyboardFnMap.keys(),
+                         model->keyboardFn1Map.keys(), model->keyboardTriggerMap.keys()};
+        mKeyboardHighKeySlots = model->keyboardHighKeyList.size();
+        mActiveTable = model->keyboardConfigIndex;
     }
     connectEngine();
-    m_silence.setSingleShot(true);
-    m_silence.setInterval(kSilentStepMs);
-    connect(&m_silence, &QTimer::timeout, this, &ImportConfigUtil::onSilence);
+    mSilence.setSingleShot(true);
+    mSilence.setInterval(kSilentStepMs);
+    connect(&mSilence, &QTimer::timeout, this, &ImportConfigUtil::onSilence);
     // Started from the event loop, so that whoever created the import has
     // connected to its signals before the first one is emitted.
     QMetaObject::invokeMethod(
@@ -70,15 +68,15 @@ ImportConfigUtil::ImportConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUti
 ImportConfigUtil::~ImportConfigUtil() {
     disconnectEngine();
     wait();
-    log(QStringLiteral("=== ImportConfigUtil 导入配置结束 ==="));
+    AppLog::line(QStringLiteral("=== ImportConfigUtil 导入配置结束 ==="));
 }
 
 void ImportConfigUtil::connectEngine() {
-    UsbCommunicateUtil* e = m_engine.data();
+    UsbCommunicateUtil* e = mEngine.data();
     if (!e) return;
     using U = UsbCommunicateUtil;
     using I = ImportConfigUtil;
-    m_connections = {
+    mConnections = {
         connect(e, &U::usb_communicate_error, this, &I::onCommunicateError),
         connect(e, &U::usb_receive_set_config_info, this, &I::onSetConfigInfo),
         connect(e, &U::usb_receive_config_info, this, &I::onConfigInfo),
@@ -94,28 +92,28 @@ void ImportConfigUtil::connectEngine() {
 }
 
 void ImportConfigUtil::disconnectEngine() {
-    for (const QMetaObject::Connection& c : std::as_const(m_connections)) disconnect(c);
-    m_connections.clear();
+    for (const QMetaObject::Connection& c : std::as_const(mConnections)) disconnect(c);
+    mConnections.clear();
 }
 
 // ---------------------------------------------------------------------------
 // Reading (worker thread)
 
 void ImportConfigUtil::progress(int step) {
-    m_progress = qBound(0, m_progress + step, 99);
-    emit import_config_result(true, m_progress);
+    mProgress = qBound(0, mProgress + step, 99);
+    emit import_config_result(true, mProgress);
 }
 
 void ImportConfigUtil::run() {
-    log(QStringLiteral("=== ImportConfigUtil 读取配置数据开始 ==="));
-    m_progress = 0;
+    AppLog::line(QStringLiteral("=== ImportConfigUtil 读取配置数据开始 ==="));
+    mProgress = 0;
     const int code = readFile();
     QSqlDatabase::removeDatabase(Format::ConnectionName);
     if (code != 0) {
         emit import_config_result(false, code);
         return;
     }
-    log(QStringLiteral("=== ImportConfigUtil 读取配置数据结束，启动同步 ==="));
+    AppLog::line(QStringLiteral("=== ImportConfigUtil 读取配置数据结束，启动同步 ==="));
     // Commands go out on the thread that owns the engine.
     QMetaObject::invokeMethod(this, &ImportConfigUtil::startPush, Qt::QueuedConnection);
 }
@@ -125,7 +123,7 @@ int ImportConfigUtil::readFile() {
     // a configuration file and is not decrypted at all.
     QByteArray cipher;
     {
-        QFile file(m_fileName);
+        QFile file(mFileName);
         if (!file.open(QIODevice::ReadOnly) || !Format::plausibleCipherLength(file.size()) ||
             file.size() > MaxFileSize)
             return ErrorOpen;
@@ -151,10 +149,10 @@ int ImportConfigUtil::readFile() {
             code = ErrorOpen;
         } else {
             progress(3);
-            Format::Content& c = m_content;
+            Format::Content& c = mContent;
             if (Format::readProduct(db, &c.productInfo) != Format::ReadOk)
                 code = ErrorProduct;
-            else if (!m_productLoaded || c.productInfo.serialNumber != m_productSerial)
+            else if (!mProductLoaded || c.productInfo.serialNumber != mProductSerial)
                 code = ErrorOtherProduct;
             else if (Format::readConfigName(db, &c.configName) != Format::ReadOk)
                 code = ErrorConfig;
@@ -186,11 +184,12 @@ int ImportConfigUtil::readFile() {
             }
             if (code == 0) step(Format::readTriggers(db, &c.triggers), ErrorTrigger);
             if (code == 0) code = compareKeySets();
-            if (code == 0 && m_keyboardHighKeySlots > 0 &&
-                c.highKeys.size() > m_keyboardHighKeySlots) {
-                log(QStringLiteral("=== ImportConfigUtil 高级键过多 file={%1};keyboard={%2} ===")
+            if (code == 0 && mKeyboardHighKeySlots > 0 &&
+                c.highKeys.size() > mKeyboardHighKeySlots) {
+                AppLog::line(
+                    QStringLiteral("=== ImportConfigUtil 高级键过多 file={%1};keyboard={%2} ===")
                         .arg(c.highKeys.size())
-                        .arg(m_keyboardHighKeySlots));
+                        .arg(mKeyboardHighKeySlots));
                 code = ErrorHighKeySlots;
             }
         }
@@ -203,7 +202,7 @@ int ImportConfigUtil::readFile() {
 // the model takes the file's maps whole: a table that lacks a key of the
 // keyboard, or names one it does not have, cannot be written as it stands.
 int ImportConfigUtil::compareKeySets() {
-    const Format::Content& c = m_content;
+    const Format::Content& c = mContent;
     const std::array<QPair<Format::Table, QList<quint8>>, 4> fileKeys = {{
         {Format::CustomLightTable, c.customLights.keys()},
         {Format::KeyboardFnTable, c.keyMaps[0].keys()},
@@ -212,11 +211,12 @@ int ImportConfigUtil::compareKeySets() {
     }};
     for (size_t i = 0; i < fileKeys.size(); ++i) {
         bool missing = false;
-        const int key = firstDifference(m_keyboardKeys[i], fileKeys[i].second, &missing);
+        const int key = firstDifference(mKeyboardKeys[i], fileKeys[i].second, &missing);
         if (key < 0) continue;
-        m_keyMismatch = {Format::tableName(fileKeys[i].first), key, missing};
-        log(QStringLiteral("=== ImportConfigUtil 按键不匹配 table={%1};key={%2};missing={%3} ===")
-                .arg(m_keyMismatch.table)
+        mKeyMismatch = {Format::tableName(fileKeys[i].first), key, missing};
+        AppLog::line(
+            QStringLiteral("=== ImportConfigUtil 按键不匹配 table={%1};key={%2};missing={%3} ===")
+                .arg(mKeyMismatch.table)
                 .arg(key)
                 .arg(missing ? 1 : 0));
         return ErrorKeySet;
@@ -228,23 +228,23 @@ int ImportConfigUtil::compareKeySets() {
 // Pushing (thread of the engine)
 
 void ImportConfigUtil::startPush() {
-    if (!m_engine) {
+    if (!mEngine) {
         finish(false, -200);
         return;
     }
-    m_step = StepSetConfigInfo;
-    m_firstSerial = m_engine->requestSerial() + 1;
+    mStep = StepSetConfigInfo;
+    mFirstSerial = mEngine->requestSerial() + 1;
     // Renamed like the main window renames a table: the active one, which
     // the following writes fill. Sent without the engine's timer; our own
     // keeps a silent keyboard from holding the import forever.
-    m_silence.start();
-    m_engine->setConfigInfo(Source, false, m_activeTable, m_content.configName);
+    mSilence.start();
+    mEngine->setConfigInfo(Source, false, mActiveTable, mContent.configName);
 }
 
 bool ImportConfigUtil::accept(const char* signal, uchar source, Step step) {
     if (!RequesterSource::accept(this, Source, source, signal)) return false;
     // A repeated answer of a step already done must not run the sequence twice.
-    if (m_step != step || !m_engine) return false;
+    if (mStep != step || !mEngine) return false;
     progress(5);
     return true;
 }
@@ -253,103 +253,103 @@ void ImportConfigUtil::onCommunicateError(uchar source, uchar order, int error) 
     // Errors of other requesters (a command the import's first one replaced
     // included) are not the import's.
     RequesterSource::logError(this, source, order, error);
-    if (m_step == StepReading || m_step == StepFinished ||
+    if (mStep == StepReading || mStep == StepFinished ||
         !RequesterSource::accept(this, Source, source, "onCommunicateError"))
         return;
     // The queued end of a request begun before the push is not the import's.
-    const quint64 ending = m_engine->endingRequestSerial();
-    if (ending != 0 && ending < m_firstSerial) return;
+    const quint64 ending = mEngine->endingRequestSerial();
+    if (ending != 0 && ending < mFirstSerial) return;
     finish(false, error);
 }
 
 void ImportConfigUtil::onSetConfigInfo(uchar source, int current, int total) {
     if (!accept("usb_receive_set_config_info", source, StepSetConfigInfo) || current < total)
         return;
-    m_step = StepGetConfigInfo;
-    m_silence.start();
-    m_engine->getConfigInfo(Source, false);
+    mStep = StepGetConfigInfo;
+    mSilence.start();
+    mEngine->getConfigInfo(Source, false);
 }
 
 void ImportConfigUtil::onConfigInfo(uchar source, int current, int total) {
     if (!accept("usb_receive_config_info", source, StepGetConfigInfo)) return;
-    m_silence.start();  // each frame of the table list restarts the wait
+    mSilence.start();  // each frame of the table list restarts the wait
     if (current < total) return;
-    m_silence.stop();
-    m_step = StepWholeParam;
-    m_engine->setWholeParam(Source, true, m_content.wholeParam);
+    mSilence.stop();
+    mStep = StepWholeParam;
+    mEngine->setWholeParam(Source, true, mContent.wholeParam);
 }
 
 void ImportConfigUtil::onSetWholeParam(uchar source, int current, int total) {
     if (!accept("usb_receive_set_whole_param", source, StepWholeParam) || current < total) return;
-    m_step = StepCustomLight;
-    m_engine->setCustomLightAll(Source, true,
-                                QSharedPointer<CustomLightMap>::create(m_content.customLights));
+    mStep = StepCustomLight;
+    mEngine->setCustomLightAll(Source, true,
+                               QSharedPointer<CustomLightMap>::create(mContent.customLights));
 }
 
 void ImportConfigUtil::onSetCustomLightAll(uchar source, int current, int total) {
     if (!accept("usb_receive_set_custom_light_all", source, StepCustomLight) || current < total)
         return;
-    m_step = StepEffectLight;
-    m_engine->setEffectLightAll(Source, true,
-                                QSharedPointer<EffectLightMap>::create(m_content.effectLights));
+    mStep = StepEffectLight;
+    mEngine->setEffectLightAll(Source, true,
+                               QSharedPointer<EffectLightMap>::create(mContent.effectLights));
 }
 
 void ImportConfigUtil::onSetEffectLightAll(uchar source, int current, int total) {
     if (!accept("usb_receive_set_effect_light_all", source, StepEffectLight) || current < total)
         return;
-    m_step = StepKeyboardConfig;
-    m_layer = 0;
-    m_engine->setKeyboardConfig(Source, true, 0,
-                                QSharedPointer<KeyBindingMap>::create(m_content.keyMaps[0]));
+    mStep = StepKeyboardConfig;
+    mLayer = 0;
+    mEngine->setKeyboardConfig(Source, true, 0,
+                               QSharedPointer<KeyBindingMap>::create(mContent.keyMaps[0]));
 }
 
 void ImportConfigUtil::onSetKeyboardConfig(uchar source, int current, int total, uchar) {
     if (!accept("usb_receive_set_keyboard_config", source, StepKeyboardConfig) || current < total)
         return;
-    if (m_layer == 0) {
-        m_layer = 1;
-        m_engine->setKeyboardConfig(Source, true, 1,
-                                    QSharedPointer<KeyBindingMap>::create(m_content.keyMaps[1]));
+    if (mLayer == 0) {
+        mLayer = 1;
+        mEngine->setKeyboardConfig(Source, true, 1,
+                                   QSharedPointer<KeyBindingMap>::create(mContent.keyMaps[1]));
         return;
     }
-    m_step = StepHighKey;
+    mStep = StepHighKey;
     // The keyboard keeps its own slot count: slots the file does not fill
     // are written free, else the keyboard would keep (or, for an empty list,
     // never be sent) records the model no longer showed.
-    m_highKeys.clear();
-    for (const HighKeyPtr& slot : std::as_const(m_content.highKeys))
-        m_highKeys.append(HighKeyPtr::create(*slot));
-    while (m_highKeys.size() < m_keyboardHighKeySlots)
-        m_highKeys.append(HighKeyPtr::create());  // item 255, kind 0, zero data: free
-    m_engine->setHighKey(Source, true, m_highKeys);
+    mHighKeys.clear();
+    for (const HighKeyPtr& slot : std::as_const(mContent.highKeys))
+        mHighKeys.append(HighKeyPtr::create(*slot));
+    while (mHighKeys.size() < mKeyboardHighKeySlots)
+        mHighKeys.append(HighKeyPtr::create());  // item 255, kind 0, zero data: free
+    mEngine->setHighKey(Source, true, mHighKeys);
 }
 
 void ImportConfigUtil::onSetHighKey(uchar source, int current, int total) {
     if (!accept("usb_receive_set_high_key", source, StepHighKey) || current < total) return;
-    m_step = StepMacro;
-    m_macroIndex = 0;
+    mStep = StepMacro;
+    mMacroIndex = 0;
     sendMacro();
 }
 
 void ImportConfigUtil::sendMacro() {
-    const MacroEventList& events = m_content.macros[m_macroIndex];
+    const MacroEventList& events = mContent.macros[mMacroIndex];
     // An empty macro in the file must empty the keyboard's macro too: a set
     // with no events sends nothing and would leave the old one in place.
     if (events.isEmpty())
-        m_engine->delMacroConfig(Source, true, m_macroIndex);
+        mEngine->delMacroConfig(Source, true, mMacroIndex);
     else
-        m_engine->setMacroConfig(Source, true, m_macroIndex, events);
+        mEngine->setMacroConfig(Source, true, mMacroIndex, events);
 }
 
 void ImportConfigUtil::onSetMacroConfig(uchar source, int current, int total, uchar) {
     if (!accept("usb_receive_set_macro_config", source, StepMacro) || current < total) return;
-    if (++m_macroIndex < Format::MacroCount) {
+    if (++mMacroIndex < Format::MacroCount) {
         sendMacro();
         return;
     }
-    m_step = StepTrigger;
-    m_engine->setTriggerConfigAll(Source, true,
-                                  QSharedPointer<TriggerMap>::create(m_content.triggers));
+    mStep = StepTrigger;
+    mEngine->setTriggerConfigAll(Source, true,
+                                 QSharedPointer<TriggerMap>::create(mContent.triggers));
 }
 
 void ImportConfigUtil::onDelMacroConfig(uchar source, int current, int total, uchar index) {
@@ -364,9 +364,9 @@ void ImportConfigUtil::onSetTriggerConfigAll(uchar source, int current, int tota
 }
 
 void ImportConfigUtil::commit() {
-    KeyboardConfigUtil* model = m_model.data();
+    KeyboardConfigUtil* model = mModel.data();
     if (!model) return;
-    UsbCommunicateUtil* e = m_engine.data();
+    UsbCommunicateUtil* e = mEngine.data();
     e->commitWholeParam(model);
     e->commitConfigInfo(model);
     e->commitCustomLight(model);
@@ -377,25 +377,25 @@ void ImportConfigUtil::commit() {
     // to it: advanced keys and macros are what was sent, which the keyboard
     // has just accepted.
     model->keyboardHighKeyList.clear();
-    for (const HighKeyPtr& slot : std::as_const(m_highKeys))
+    for (const HighKeyPtr& slot : std::as_const(mHighKeys))
         model->keyboardHighKeyList.append(HighKeyPtr::create(*slot));
     for (int m = 0; m < Format::MacroCount; ++m) {
         model->keyboardMacroList[m].clear();
-        for (const MacroEventPtr& event : std::as_const(m_content.macros[m]))
+        for (const MacroEventPtr& event : std::as_const(mContent.macros[m]))
             model->keyboardMacroList[m].append(MacroEventPtr::create(*event));
     }
     e->commitTriggerConfig(model);
 }
 
 void ImportConfigUtil::onSilence() {
-    if (m_step != StepSetConfigInfo && m_step != StepGetConfigInfo) return;
-    log(QStringLiteral("=== ImportConfigUtil 键盘没有应答 step={%1} ===").arg(int(m_step)));
+    if (mStep != StepSetConfigInfo && mStep != StepGetConfigInfo) return;
+    AppLog::line(QStringLiteral("=== ImportConfigUtil 键盘没有应答 step={%1} ===").arg(int(mStep)));
     finish(false, UsbProtocol::ErrorNoAnswer);
 }
 
 void ImportConfigUtil::finish(bool status, int value) {
-    m_silence.stop();
-    m_step = StepFinished;
+    mSilence.stop();
+    mStep = StepFinished;
     disconnectEngine();
     emit import_config_result(status, value);
 }

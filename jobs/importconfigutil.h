@@ -62,12 +62,12 @@ public:
                      QObject* parent = nullptr);
     ~ImportConfigUtil() override;
 
-    QString fileName() const { return m_fileName; }
+    QString fileName() const { return mFileName; }
     // What the reading phase took from the file; complete once the push has
     // started.
-    const ConfigFileFormat::Content& content() const { return m_content; }
+    const ConfigFileFormat::Content& content() const { return mContent; }
     // Set before the failure is reported; empty table otherwise.
-    const KeyMismatch& keyMismatch() const { return m_keyMismatch; }
+    const KeyMismatch& keyMismatch() const { return mKeyMismatch; }
 
 signals:
     void import_config_result(bool status, int value);
@@ -109,7 +109,7 @@ private:
     };
 
     int readFile();
-    // 0, or ErrorKeySet with m_keyMismatch filled in.
+    // 0, or ErrorKeySet with mKeyMismatch filled in.
     int compareKeySets();
     void startPush();
     // True when the answer is this import's and belongs to the step in flight.
@@ -122,30 +122,30 @@ private:
     void connectEngine();
     void disconnectEngine();
 
-    QPointer<UsbCommunicateUtil> m_engine;
-    QPointer<KeyboardConfigUtil> m_model;
-    QString m_fileName;
-    bool m_productLoaded = false;
-    qint16 m_productSerial = 0;
+    QPointer<UsbCommunicateUtil> mEngine;
+    QPointer<KeyboardConfigUtil> mModel;
+    QString mFileName;
+    bool mProductLoaded = false;
+    qint16 mProductSerial = 0;
     // The keys the keyboard holds in each per-key table, taken at
     // construction: custom lights, layer 0, layer 1, triggers.
-    std::array<QList<quint8>, 4> m_keyboardKeys;
+    std::array<QList<quint8>, 4> mKeyboardKeys;
     // Advanced-key slots the keyboard reported; 0 when none were read.
-    int m_keyboardHighKeySlots = 0;
+    int mKeyboardHighKeySlots = 0;
     // The table the file is written into, renamed after the file's name.
-    uchar m_activeTable = 0;
+    uchar mActiveTable = 0;
     // The advanced-key list sent: the file's, then free slots up to the
     // keyboard's count.
-    HighKeyList m_highKeys;
-    KeyMismatch m_keyMismatch;
-    int m_progress = 0;
-    ConfigFileFormat::Content m_content;
-    Step m_step = StepReading;
-    quint64 m_firstSerial = 0;  // the push's first request
-    uchar m_layer = 0;
-    uchar m_macroIndex = 0;
-    QList<QMetaObject::Connection> m_connections;
+    HighKeyList mHighKeys;
+    KeyMismatch mKeyMismatch;
+    int mProgress = 0;
+    ConfigFileFormat::Content mContent;
+    Step mStep = StepReading;
+    quint64 mFirstSerial = 0;  // the push's first request
+    uchar mLayer = 0;
+    uchar mMacroIndex = 0;
+    QList<QMetaObject::Connection> mConnections;
     // The first two steps are sent without the engine's answer timer; this
     // ends the import when the keyboard stays silent there.
-    QTimer m_silence;
+    QTimer mSilence;
 };

@@ -7,13 +7,14 @@
 #include <QList>
 #include <QString>
 
+#include "common/applog.h"
 #include "common/keyboardtypes.h"
 #include "protocol/highkeywire.h"
 
 namespace CommandBytes {
 
 inline void log(const QString& line) {
-    qInfo().noquote() << line;
+    AppLog::line(line);
 }
 
 inline QString dec(int v) {

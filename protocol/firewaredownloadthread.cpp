@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "common/applog.h"
 #include "link/usbhidutil.h"
 #include "link/usbprotocol.h"
 #include "protocol/firmwarefile.h"
@@ -10,10 +11,6 @@
 using namespace UsbProtocol;
 
 namespace {
-
-void log(const QString& line) {
-    qInfo().noquote() << line;
-}
 
 quint8 byteAt(const QByteArray& data, int i) {
     return i < data.size() ? quint8(data.at(i)) : 0;
@@ -32,7 +29,7 @@ FirewareDownloadThread::FirewareDownloadThread(const QString& filePath, quint16 
       mFilePath(filePath),
       mIdentifier(identifier),
       mBackend(backend ? backend : HidBackend::current()) {
-    log(QStringLiteral("=== FirewareDownloadThread 固件下载初始化 ==="));
+    AppLog::line(QStringLiteral("=== FirewareDownloadThread 固件下载初始化 ==="));
 }
 
 FirewareDownloadThread::~FirewareDownloadThread() {
@@ -40,7 +37,7 @@ FirewareDownloadThread::~FirewareDownloadThread() {
     // the object it reports through.
     requestInterruption();
     wait();
-    log(QStringLiteral("=== FirewareDownloadThread 固件下载销毁 ==="));
+    AppLog::line(QStringLiteral("=== FirewareDownloadThread 固件下载销毁 ==="));
 }
 
 int FirewareDownloadThread::writeFrame(uchar order, uchar frame, uchar total,
@@ -49,7 +46,8 @@ int FirewareDownloadThread::writeFrame(uchar order, uchar frame, uchar total,
     report += buildFrame(order, frame, total, payload, gUsbFrameMaxsize);
     const int result = mBackend->write(mHandle, reinterpret_cast<const uchar*>(report.constData()),
                                        size_t(report.size()));
-    log(QStringLiteral("=== FirewareDownloadThread send data result:{ %1 };order:{ %2 };frame:{ %3 "
+    AppLog::line(
+        QStringLiteral("=== FirewareDownloadThread send data result:{ %1 };order:{ %2 };frame:{ %3 "
                        "};total:{ %4 };length:{ %5 }===")
             .arg(QString::number(result), hex(order), hex(frame), hex(total),
                  hex(uchar(report.at(6)))));
@@ -62,7 +60,8 @@ int FirewareDownloadThread::readFrame(QByteArray* frame) {
         mBackend->readTimeout(mHandle, reinterpret_cast<uchar*>(buffer.data()),
                               size_t(qMin(gUsbFrameMaxsize + 1, kBufferSize)), mReadTimeoutMs);
     *frame = count > 0 ? buffer.left(count) : QByteArray();
-    log(QStringLiteral("=== FirewareDownloadThread receive data length:{ %1 };order:{ %2 };frame:{ "
+    AppLog::line(
+        QStringLiteral("=== FirewareDownloadThread receive data length:{ %1 };order:{ %2 };frame:{ "
                        "%3 };total:{ %4 };length:{ %5 }===")
             .arg(QString::number(count), hex(byteAt(*frame, 1)), hex(byteAt(*frame, 2)),
                  hex(byteAt(*frame, 3)), hex(byteAt(*frame, 5))));
@@ -82,14 +81,15 @@ void FirewareDownloadThread::fail(int code) {
 }
 
 void FirewareDownloadThread::run() {
-    log(QStringLiteral("=== FirewareDownloadThread 下载线程启动 ==="));
+    AppLog::line(QStringLiteral("=== FirewareDownloadThread 下载线程启动 ==="));
     // Verify, then transfer: the file is read once and every block comes
     // from what was checked. Nothing is opened for a file that is refused.
     FirmwareFile firmware;
     firmware.load(mFilePath, FirmwareFile::KeyboardFirmware);
     const FirmwareTransfer::Verdict verdict = FirmwareTransfer::verify(firmware, mIdentifier);
     if (verdict != FirmwareTransfer::Accepted) {
-        log(QStringLiteral("=== FirewareDownloadThread 固件文件无效 path={%1};size={%2};file={%3};"
+        AppLog::line(
+            QStringLiteral("=== FirewareDownloadThread 固件文件无效 path={%1};size={%2};file={%3};"
                            "expected={%4} ===")
                 .arg(mFilePath)
                 .arg(firmware.size())
@@ -103,7 +103,8 @@ void FirewareDownloadThread::run() {
                                      UsbHidUtil::OpenPolicy::GiveUpOnBlockingFailure);
     if (!mHandle) {
         mBackend->exit();
-        log(QStringLiteral("=== FirewareDownloadThread openUsbDevice 无法打开USB设备 ==="));
+        AppLog::line(
+            QStringLiteral("=== FirewareDownloadThread openUsbDevice 无法打开USB设备 ==="));
         emit fireware_download_result(false, FailNoDevice);
         return;
     }
@@ -150,8 +151,8 @@ void FirewareDownloadThread::run() {
                 block = resume;
                 continue;
             }
-            log(QStringLiteral("=== FirewareDownloadThread 续传块号无效 block={%1} ===")
-                    .arg(resume));
+            AppLog::line(QStringLiteral("=== FirewareDownloadThread 续传块号无效 block={%1} ===")
+                             .arg(resume));
         }
         if (++failures >= kTries) {
             fail(FailNoConfirmation);
@@ -172,7 +173,7 @@ void FirewareDownloadThread::run() {
             byteAt(answer, kStatusOffset) == kStatusOk) {
             closeDevice();
             emit fireware_download_result(true, 100);
-            log(QStringLiteral("=== FirewareDownloadThread 接收线程关闭 ==="));
+            AppLog::line(QStringLiteral("=== FirewareDownloadThread 接收线程关闭 ==="));
             return;
         }
     }

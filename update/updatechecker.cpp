@@ -29,23 +29,7 @@ UpdateChecker::UpdateChecker(QObject* parent)
 UpdateChecker::~UpdateChecker() = default;
 
 QNetworkReply* UpdateChecker::get(const QUrl& url) {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(kTransferTimeoutMs);
-    // A redirect may not lead to another host or down to plain HTTP.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::SameOriginRedirectPolicy);
-    QNetworkReply* reply = mManager->get(request);
-#ifndef QT_NO_SSL
-    // Certificate errors are never ignored: the reply ends with the error,
-    // and the log says which.
-    connect(reply, &QNetworkReply::sslErrors, this, [url](const QList<QSslError>& errors) {
-        for (const QSslError& e : errors)
-            qWarning().noquote() << QStringLiteral(
-                                        "=== UpdateChecker 证书错误，已拒绝:{ %1 } %2 ===")
-                                        .arg(url.toString(), e.errorString());
-    });
-#endif
-    return reply;
+    return UpdateServer::get(mManager, url, kTransferTimeoutMs, "UpdateChecker");
 }
 
 void UpdateChecker::check(const QUrl& url) {

@@ -2,6 +2,12 @@
 
 #include <QDebug>
 #include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#ifndef QT_NO_SSL
+#include <QSslError>
+#endif
 
 #include "common/signatureverifier.h"
 
@@ -98,4 +104,25 @@ QString UpdateServer::transportRefusal(const QUrl& url) {
                        "localhost); any other server must be https://, or anyone on the way "
                        "could change what is downloaded")
             .arg(address));
+}
+
+QNetworkReply* UpdateServer::get(QNetworkAccessManager* manager, const QUrl& url, int timeoutMs,
+                                 const char* who) {
+    QNetworkRequest request(url);
+    request.setTransferTimeout(timeoutMs);
+    // A redirect may not lead to another host or down to plain HTTP.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::SameOriginRedirectPolicy);
+    QNetworkReply* reply = manager->get(request);
+#ifndef QT_NO_SSL
+    // The reply ends with the error; the log says which.
+    const QString caller = QLatin1String(who);
+    QObject::connect(
+        reply, &QNetworkReply::sslErrors, reply, [url, caller](const QList<QSslError>& errors) {
+            for (const QSslError& e : errors)
+                qWarning().noquote() << QStringLiteral("=== %1 证书错误，已拒绝:{ %2 } %3 ===")
+                                            .arg(caller, url.toString(), e.errorString());
+        });
+#endif
+    return reply;
 }

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QUrl>
 
+class QNetworkAccessManager;
+class QNetworkReply;
+
 class UpdateServer {
     Q_DECLARE_TR_FUNCTIONS(UpdateServer)
 public:
@@ -36,5 +39,10 @@ public:
     // this computer (127.0.0.0/8, ::1, localhost) only https is allowed, so
     // nobody on the way can change what arrives. Checked before connecting.
     static QString transportRefusal(const QUrl& url);
+    // A GET of the download server: bounded in time, redirects only to the
+    // same origin, certificate errors never ignored (`who` names the caller
+    // in the log line).
+    static QNetworkReply* get(QNetworkAccessManager* manager, const QUrl& url, int timeoutMs,
+                              const char* who);
     static bool isLoopback(const QString& host);
 };

@@ -24,14 +24,6 @@
 #include "update/updatechecker.h"
 #include "update/updateserver.h"
 
-namespace {
-
-UsbCommunicateUtil* engine() {
-    return UsbCommunicateUtil::instance();
-}
-
-}  // namespace
-
 OtherSetForm::OtherSetForm(QWidget* parent)
     : SettingPage(PageOther, UsbProtocol::SourceOther, parent),
       ui(std::make_unique<Ui::OtherSetForm>()) {

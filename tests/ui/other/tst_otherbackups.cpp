@@ -158,7 +158,7 @@ void TestOtherBackups::firmwareResetIsUndoneByRestore() {
     // One automatic backup, made before the first frame.
     const QStringList ids = QDir(backupFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(ids.size(), 1);
-    QTRY_VERIFY(!form()->isBackupBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBackupBusy(), 20000);
 }
 
 void TestOtherBackups::backUpNowRestoreAndDelete() {
@@ -181,11 +181,11 @@ void TestOtherBackups::backUpNowRestoreAndDelete() {
     QCOMPARE(tables(keyboard().state()), mine);
 
     showPage(PageOther);
-    QTRY_COMPARE(list()->topLevelItemCount(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 1, 20000);
     answerAll(QMessageBox::Yes);
     list()->setCurrentItem(list()->topLevelItem(0));
     click(QStringLiteral("deleteBackupBtn"));
-    QTRY_COMPARE(list()->topLevelItemCount(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 0, 20000);
     QVERIFY(QDir(backupFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
@@ -215,7 +215,7 @@ void TestOtherBackups::failedBackupSendsNoFirmwareUnlessTold() {
     answerAll(QMessageBox::Yes);
     updateFirmware();
     QTRY_COMPARE_WITH_TIMEOUT(quint16(keyboard().state().version), quint16(0x0106), 30000);
-    QTRY_VERIFY(!form()->isFirmwareTransferring());
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isFirmwareTransferring(), 20000);
 }
 
 void TestOtherBackups::damagedBackupIsShownAndNotRestored() {
@@ -258,7 +258,7 @@ void TestOtherBackups::unplugDuringRestoreSaysHowFar() {
                              30000);
     QVERIFY2(MessageBox::lastText().endsWith(QStringLiteral("已恢复：") + firstName),
              qPrintable(MessageBox::lastText()));
-    QTRY_VERIFY(!form()->isBackupBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBackupBusy(), 20000);
 }
 
 QTEST_MAIN(TestOtherBackups)

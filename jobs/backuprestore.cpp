@@ -151,19 +151,15 @@ void BackupRestore::send(uchar answer, const std::function<void(UsbCommunicateUt
 }
 
 void BackupRestore::sync(const std::function<void()>& then) {
-    mSync = new SyncConfigUtil(mEngine, mModel, 1, 1, 0, QString(), this);
-    connect(mSync.data(), &SyncConfigUtil::sync_config_result, this,
-            [this, then](bool status, int value) {
-                if (status && value < 100) return;
-                mSync->deleteLater();
-                mSync = nullptr;
-                if (!status) {
-                    mStoppedAt =
-                        mNext < mBackup.entries.size() ? mBackup.entries.at(mNext).name : QString();
-                    return end(false, value);
-                }
-                then();
-            });
+    mSync = SyncConfigUtil::readTables(mEngine, mModel, this, [this, then](bool ok, int error) {
+        mSync = nullptr;
+        if (!ok) {
+            mStoppedAt =
+                mNext < mBackup.entries.size() ? mBackup.entries.at(mNext).name : QString();
+            return end(false, error);
+        }
+        then();
+    });
 }
 
 void BackupRestore::end(bool ok, int error) {

@@ -85,15 +85,11 @@ void FirmwareBackup::switchTo(int table, const std::function<void()>& then) {
 }
 
 void FirmwareBackup::sync(const std::function<void()>& then) {
-    mSync = new SyncConfigUtil(mEngine, mModel, 1, 1, 0, QString(), this);
-    connect(mSync.data(), &SyncConfigUtil::sync_config_result, this,
-            [this, then](bool status, int value) {
-                if (status && value < 100) return;
-                mSync->deleteLater();
-                mSync = nullptr;
-                if (!status) return end(false, value);
-                then();
-            });
+    mSync = SyncConfigUtil::readTables(mEngine, mModel, this, [this, then](bool ok, int error) {
+        mSync = nullptr;
+        if (!ok) return end(false, error);
+        then();
+    });
 }
 
 void FirmwareBackup::done() {

@@ -37,6 +37,19 @@ SyncConfigUtil::SyncConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* m
         mEngine->getConfigInfo(kSource, true);
 }
 
+SyncConfigUtil* SyncConfigUtil::readTables(UsbCommunicateUtil* engine, KeyboardConfigUtil* model,
+                                           QObject* parent,
+                                           const std::function<void(bool ok, int error)>& done) {
+    auto* sync = new SyncConfigUtil(engine, model, 1, 1, 0, QString(), parent);
+    connect(sync, &SyncConfigUtil::sync_config_result, parent,
+            [sync, done](bool status, int value) {
+                if (status && value < 100) return;
+                sync->deleteLater();
+                done(status, status ? 0 : value);
+            });
+    return sync;
+}
+
 SyncConfigUtil::~SyncConfigUtil() {
     disconnectEngine();
     qDebug().noquote() << QStringLiteral("=== SyncConfigUtil 同步配置销毁 ===");

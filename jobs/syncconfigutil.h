@@ -9,6 +9,7 @@
 #include <QSharedPointer>
 #include <QString>
 #include <QThread>
+#include <functional>
 
 #include "common/keyboardtypes.h"
 
@@ -26,6 +27,12 @@ public:
     ~SyncConfigUtil() override;
 
     static constexpr uchar kSource = 1;
+
+    // Reads the keyboard's tables again (scope 1) for a job and calls `done`
+    // once with its outcome; the sync deletes itself afterwards.
+    static SyncConfigUtil* readTables(UsbCommunicateUtil* engine, KeyboardConfigUtil* model,
+                                      QObject* parent,
+                                      const std::function<void(bool ok, int error)>& done);
 
 signals:
     void sync_config_result(bool status, int value);

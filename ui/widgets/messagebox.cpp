@@ -5,6 +5,7 @@ QMessageBox::StandardButton gNextAnswer = QMessageBox::NoButton;
 QString gLastTitle;
 QString gLastText;
 int gCount = 0;
+QStringList gRecent;
 }  // namespace
 
 MessageBox::Button MessageBox::ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,
@@ -12,6 +13,8 @@ MessageBox::Button MessageBox::ask(QMessageBox::Icon icon, QWidget* parent, cons
     gLastTitle = title;
     gLastText = text;
     ++gCount;
+    gRecent.append(text);
+    if (gRecent.size() > 20) gRecent.removeFirst();
     if (gNextAnswer != QMessageBox::NoButton) {
         const Button answer = gNextAnswer;
         gNextAnswer = QMessageBox::NoButton;
@@ -56,4 +59,8 @@ QString MessageBox::lastText() {
 
 int MessageBox::count() {
     return gCount;
+}
+
+QStringList MessageBox::recentTexts() {
+    return gRecent;
 }

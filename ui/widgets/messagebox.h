@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class MessageBox {
 public:
@@ -28,6 +29,9 @@ public:
     static QString lastText();
     // How many boxes have been asked for since the program started.
     static int count();
+    // Texts of the last 20 boxes, oldest first (a later box may follow the
+    // one a test waits for before it looks).
+    static QStringList recentTexts();
 
 private:
     static Button ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,

@@ -1273,6 +1273,18 @@ Restored: %3</translation>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
         </message>
+        <message>
+            <source>低</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>中</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>高</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>QCustomProgressDialog</name>
@@ -1349,6 +1361,21 @@ Restored: %3</translation>
         <message>
             <source>全恢复</source>
             <translation>Recovery</translation>
+        </message>
+    </context>
+    <context>
+        <name>QKeyboardWidget</name>
+        <message>
+            <source>no function</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>advanced key %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>does %1</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

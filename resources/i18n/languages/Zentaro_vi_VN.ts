@@ -1272,6 +1272,18 @@ Khôi phục cài đặt của tôi?</translation>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
         </message>
+        <message>
+            <source>低</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>中</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>高</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>QCustomProgressDialog</name>
@@ -1348,6 +1360,21 @@ Khôi phục cài đặt của tôi?</translation>
         <message>
             <source>全恢复</source>
             <translation>Khôi phục hết</translation>
+        </message>
+    </context>
+    <context>
+        <name>QKeyboardWidget</name>
+        <message>
+            <source>no function</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>advanced key %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>does %1</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

@@ -1272,6 +1272,18 @@
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
         </message>
+        <message>
+            <source>低</source>
+            <translation>低</translation>
+        </message>
+        <message>
+            <source>中</source>
+            <translation>中</translation>
+        </message>
+        <message>
+            <source>高</source>
+            <translation>高</translation>
+        </message>
     </context>
     <context>
         <name>QCustomProgressDialog</name>
@@ -1348,6 +1360,21 @@
         <message>
             <source>全恢复</source>
             <translation>全恢复</translation>
+        </message>
+    </context>
+    <context>
+        <name>QKeyboardWidget</name>
+        <message>
+            <source>no function</source>
+            <translation>no function</translation>
+        </message>
+        <message>
+            <source>advanced key %1</source>
+            <translation>advanced key %1</translation>
+        </message>
+        <message>
+            <source>does %1</source>
+            <translation>does %1</translation>
         </message>
     </context>
     <context>

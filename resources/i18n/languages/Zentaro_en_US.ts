@@ -9,7 +9,7 @@
         </message>
         <message>
             <source>保存校准</source>
-            <translation>Save calibration value</translation>
+            <translation>Save calibration</translation>
         </message>
         <message>
             <source>打开ADC</source>
@@ -22,16 +22,16 @@
         <message>
             <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
 警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
-            <translation>Tip: press one key at a time all the way down and keep it bottomed out, shake it once in all four directions (up, down, left, right) for more than 2 seconds, then release it completely. Repeat this two or three times for every key.
-Warning: save the calibration before closing the software or leaving the calibration page. If the software was closed during calibration and the keyboard stays lit or does not work properly, unplug the keyboard and plug it in again.</translation>
+            <translation>Tip: press one key at a time all the way down and keep it bottomed out, wiggle it in all four directions (up, down, left, right) for more than 2 seconds, then release it completely. Repeat this two or three times for every key.
+Warning: save the calibration before closing Zentaro or leaving the calibration page. If Zentaro was closed during calibration and the keyboard stays lit or does not work properly, unplug the keyboard and plug it in again.</translation>
         </message>
         <message>
             <source>打开校准失败</source>
-            <translation>Failed to open calibration</translation>
+            <translation>Could not start the calibration</translation>
         </message>
         <message>
             <source>保存校准失败</source>
-            <translation>Failed to save the calibration</translation>
+            <translation>Could not save the calibration</translation>
         </message>
     </context>
     <context>
@@ -105,11 +105,11 @@ Warning: save the calibration before closing the software or leaving the calibra
         <name>ConfigFileActions</name>
         <message>
             <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
-            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; key %1 is missing from it</translation>
+            <translation>Profile import failed: this file was saved from a keyboard with a different key layout; key %1 is missing from it</translation>
         </message>
         <message>
             <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
-            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
+            <translation>Profile import failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
         </message>
         <message>
             <source>保存文件</source>
@@ -117,35 +117,35 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
-            <translation>Profile (*.aaa);; Readable profile (*.json);; All files (*.*)</translation>
+            <translation>Profile file (*.aaa);; Readable profile (*.json);; All files (*.*)</translation>
         </message>
         <message>
             <source>写入配置成功</source>
-            <translation>Successfully written configuration</translation>
+            <translation>Profile exported</translation>
         </message>
         <message>
             <source>写入配置失败</source>
-            <translation>Writing configuration failed</translation>
+            <translation>Could not export the profile</translation>
         </message>
         <message>
             <source>选择配置文件</source>
-            <translation>Select profile</translation>
+            <translation>Choose a profile file</translation>
         </message>
         <message>
             <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
-            <translation>Profile (*.aaa *.json);;Readable profile (*.json);;All files (*)</translation>
+            <translation>Profile file (*.aaa *.json);;Readable profile (*.json);;All files (*)</translation>
         </message>
         <message>
             <source>导入配置失败</source>
-            <translation>Import configuration failed</translation>
+            <translation>Profile import failed</translation>
         </message>
         <message>
             <source>导入配置成功</source>
-            <translation>Import configuration successful</translation>
+            <translation>Profile imported</translation>
         </message>
         <message>
             <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
-            <translation>Import configuration failed: this file holds more advanced keys than this keyboard can store</translation>
+            <translation>Profile import failed: this file holds more advanced keys than this keyboard can store</translation>
         </message>
         <message>
             <source>导入已取消，已写入的部分保留在键盘中</source>
@@ -190,19 +190,19 @@ Warning: save the calibration before closing the software or leaving the calibra
         <name>ConfigTablePanel</name>
         <message>
             <source>切换配置表失败</source>
-            <translation>Failed to switch profile</translation>
+            <translation>Could not switch the profile</translation>
         </message>
         <message>
             <source>设置配置表信息失败！</source>
-            <translation>Failed to set configuration profile data!</translation>
+            <translation>Could not change the profile</translation>
         </message>
         <message>
             <source>增加配置表失败！</source>
-            <translation>Failed to add profile table!</translation>
+            <translation>Could not add a profile</translation>
         </message>
         <message>
             <source>删除配置表失败！</source>
-            <translation>Failed to delete profile table!</translation>
+            <translation>Could not delete the profile</translation>
         </message>
     </context>
     <context>
@@ -221,23 +221,23 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>未搜索到蓝牙</source>
-            <translation>Bluetooth not found</translation>
+            <translation>No Bluetooth keyboard found</translation>
         </message>
         <message>
             <source>键盘数据同步中</source>
-            <translation>The keyboard data is still being synchronized</translation>
+            <translation>Syncing the keyboard data</translation>
         </message>
         <message>
             <source>没有匹配的产品，请联系厂家同步更新</source>
-            <translation>There are no matching products, please contact the manufacturer to synchronize and update</translation>
+            <translation>This keyboard is not in the product list yet; ask its maker for an update</translation>
         </message>
         <message>
             <source>更新错误</source>
-            <translation>update error: </translation>
+            <translation>Update error: </translation>
         </message>
         <message>
             <source>打开设备失败</source>
-            <translation>Failed to open device</translation>
+            <translation>Could not open the device</translation>
         </message>
         <message>
             <source>未找到可用的蓝牙适配器</source>
@@ -249,7 +249,7 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>读取配置失败</source>
-            <translation>Failed to read configuration</translation>
+            <translation>Could not read the profile</translation>
         </message>
         <message>
             <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
@@ -264,15 +264,15 @@ Warning: save the calibration before closing the software or leaving the calibra
         </message>
         <message>
             <source>下载固件中，请不要执行其他操作</source>
-            <translation>Please do not perform any other operations while downloading firmware</translation>
+            <translation>Downloading the firmware, please wait</translation>
         </message>
         <message>
             <source>下载固件失败</source>
-            <translation>Failed to download firmware</translation>
+            <translation>Could not download the firmware</translation>
         </message>
         <message>
             <source>固件没有签名</source>
-            <translation>Firmware without a signature</translation>
+            <translation>Unsigned firmware</translation>
         </message>
         <message>
             <source>%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，写入后键盘可能无法再使用。
@@ -299,15 +299,15 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
-            <translation>First select any key to bind an advanced key. Each profile can use up to 32 advanced keys. Currently bound: </translation>
+            <translation>Select a key to bind an advanced key to it. Each profile can use up to 32 advanced keys. Bound: </translation>
         </message>
         <message>
             <source>请先选择要设置的按键</source>
-            <translation>Please select the button to be set first</translation>
+            <translation>Select the key to set first</translation>
         </message>
         <message>
             <source>重置键盘数据成功！</source>
-            <translation>Reset keyboard data successfully!</translation>
+            <translation>Keyboard data reset</translation>
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
@@ -492,11 +492,11 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>导出配置中......</source>
-            <translation>Exporting profile......</translation>
+            <translation>Exporting the profile...</translation>
         </message>
         <message>
             <source>导入配置中......</source>
-            <translation>Importing profile......</translation>
+            <translation>Importing the profile...</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
@@ -524,14 +524,14 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>校验键盘中的配置......</source>
-            <translation>Checking the keyboard's profile......</translation>
+            <translation>Checking the keyboard's profile...</translation>
         </message>
     </context>
     <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
-            <translation>Normal</translation>
+            <translation>Base</translation>
         </message>
         <message>
             <source>键盘按键</source>
@@ -539,7 +539,7 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>系统按键</source>
-            <translation>Multi-media</translation>
+            <translation>Media</translation>
         </message>
         <message>
             <source>宏按键</source>
@@ -547,15 +547,15 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>灯效按键</source>
-            <translation>RGB effects</translation>
+            <translation>Lighting</translation>
         </message>
         <message>
             <source>扩展按键</source>
-            <translation>Others</translation>
+            <translation>Other</translation>
         </message>
         <message>
             <source>重置键盘数据成功！</source>
-            <translation>Reset keyboard data successfully!</translation>
+            <translation>Keyboard data reset</translation>
         </message>
         <message>
             <source>撤销</source>
@@ -574,7 +574,7 @@ Write this firmware anyway?</translation>
         <name>LightSetForm</name>
         <message>
             <source>全选</source>
-            <translation>Select All</translation>
+            <translation>Select all</translation>
         </message>
         <message>
             <source>反选</source>
@@ -582,11 +582,11 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>取消全选</source>
-            <translation>Deselect</translation>
+            <translation>Select none</translation>
         </message>
         <message>
             <source>选择模式</source>
-            <translation>Mode</translation>
+            <translation>Effect</translation>
         </message>
         <message>
             <source>亮度</source>
@@ -598,19 +598,19 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>全彩</source>
-            <translation>RGB Color</translation>
+            <translation>RGB colour</translation>
         </message>
         <message>
             <source>自定义</source>
-            <translation>Customize</translation>
+            <translation>Custom</translation>
         </message>
         <message>
             <source>请先选择要设置的按键，再修改亮度或颜色！</source>
-            <translation>Please select the button you want to set first, and then modify the brightness or color!</translation>
+            <translation>Select the keys first, then change their brightness or colour</translation>
         </message>
         <message>
             <source>请先选择一种灯光模式</source>
-            <translation>Choose a lighting mode first</translation>
+            <translation>Choose a lighting effect first</translation>
         </message>
         <message>
             <source>在键盘上选择按键，再设置它们的亮度和颜色</source>
@@ -618,7 +618,7 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>这个模式没有可调整的参数</source>
-            <translation>This mode has no settings to adjust</translation>
+            <translation>This effect has no settings</translation>
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
@@ -629,7 +629,7 @@ Write this firmware anyway?</translation>
         <name>MacroSetForm</name>
         <message>
             <source>开始录制</source>
-            <translation>Start</translation>
+            <translation>Record</translation>
         </message>
         <message>
             <source>停止录制</source>
@@ -637,7 +637,7 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>清除全部</source>
-            <translation>Clear</translation>
+            <translation>Clear all</translation>
         </message>
         <message>
             <source>保存</source>
@@ -645,31 +645,31 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>按键内容</source>
-            <translation>Key value</translation>
+            <translation>Key</translation>
         </message>
         <message>
             <source>按键类型</source>
-            <translation>Motion type</translation>
+            <translation>Action</translation>
         </message>
         <message>
             <source>按下</source>
-            <translation>Down</translation>
+            <translation>Press</translation>
         </message>
         <message>
             <source>抬起</source>
-            <translation>Up</translation>
+            <translation>Release</translation>
         </message>
         <message>
             <source>持续时间(ms)</source>
-            <translation>Duration (ms)</translation>
+            <translation>Delay (ms)</translation>
         </message>
         <message>
             <source>最大添加20个按键</source>
-            <translation>Add a maximum of 20 keys</translation>
+            <translation>A macro holds up to 20 keys</translation>
         </message>
         <message>
             <source>宏数据同步成功!</source>
-            <translation>The macro data has been successfully synchronized!</translation>
+            <translation>Macro saved to the keyboard</translation>
         </message>
         <message>
             <source>修改没有写入键盘，请再试一次</source>
@@ -692,7 +692,7 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>通讯方式</source>
-            <translation>contact method</translation>
+            <translation>Connection</translation>
         </message>
         <message>
             <source>蓝牙</source>
@@ -700,27 +700,27 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>常用配置</source>
-            <translation>Device Profiles</translation>
+            <translation>Profiles</translation>
         </message>
         <message>
             <source>设置配置表信息失败！</source>
-            <translation>Failed to set configuration profile data!</translation>
+            <translation>Could not change the profile</translation>
         </message>
         <message>
             <source>增加配置表失败！</source>
-            <translation>Failed to add profile table!</translation>
+            <translation>Could not add a profile</translation>
         </message>
         <message>
             <source>删除配置表失败！</source>
-            <translation>Failed to delete profile table!</translation>
+            <translation>Could not delete the profile</translation>
         </message>
         <message>
             <source>键盘数据同步中</source>
-            <translation>The keyboard data is currently being synchronized</translation>
+            <translation>Syncing the keyboard data</translation>
         </message>
         <message>
             <source>读取配置失败</source>
-            <translation>Failed to read configuration</translation>
+            <translation>Could not read the profile</translation>
         </message>
         <message>
             <source>保存文件</source>
@@ -728,47 +728,47 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>配置文件 (*.aaa);; 所有文件 (*.*)</source>
-            <translation>Configuration file (*.aaa);;All files (*.*)</translation>
+            <translation>Profile file (*.aaa);;All files (*.*)</translation>
         </message>
         <message>
             <source>导出配置中......</source>
-            <translation>Exporting profile......</translation>
+            <translation>Exporting the profile...</translation>
         </message>
         <message>
             <source>写入配置成功</source>
-            <translation>Successfully written configuration</translation>
+            <translation>Profile exported</translation>
         </message>
         <message>
             <source>写入配置失败</source>
-            <translation>Writing configuration failed</translation>
+            <translation>Could not export the profile</translation>
         </message>
         <message>
             <source>选择配置文件</source>
-            <translation>Select profile</translation>
+            <translation>Choose a profile file</translation>
         </message>
         <message>
             <source>配置文件(*.aaa);;所有文件(*)</source>
-            <translation>Configuration file (*.aaa);;All files (*)</translation>
+            <translation>Profile file (*.aaa);;All files (*)</translation>
         </message>
         <message>
             <source>导入配置中......</source>
-            <translation>Importing profile......</translation>
+            <translation>Importing the profile...</translation>
         </message>
         <message>
             <source>导入配置成功</source>
-            <translation>Import configuration successful</translation>
+            <translation>Profile imported</translation>
         </message>
         <message>
             <source>导入配置失败</source>
-            <translation>Import configuration failed</translation>
+            <translation>Profile import failed</translation>
         </message>
         <message>
             <source>磁性键盘</source>
-            <translation>Magnetic keyboard</translation>
+            <translation>Zentaro</translation>
         </message>
         <message>
             <source>点击恢复显示</source>
-            <translation>Click to restore display</translation>
+            <translation>Click to show the window</translation>
         </message>
         <message>
             <source>MainWindow</source>
@@ -792,15 +792,15 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>导入配置失败：此文件来自按键布局不同的键盘，缺少按键 %1</source>
-            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; key %1 is missing from it</translation>
+            <translation>Profile import failed: this file was saved from a keyboard with a different key layout; key %1 is missing from it</translation>
         </message>
         <message>
             <source>导入配置失败：此文件来自按键布局不同的键盘，含有本键盘没有的按键 %1</source>
-            <translation>Import configuration failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
+            <translation>Profile import failed: this file was saved from a keyboard with a different key layout; it holds key %1, which this keyboard does not have</translation>
         </message>
         <message>
             <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
-            <translation>Import configuration failed: this file holds more advanced keys than this keyboard can store</translation>
+            <translation>Profile import failed: this file holds more advanced keys than this keyboard can store</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
@@ -824,15 +824,15 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>切换配置表失败</source>
-            <translation>Failed to switch profile</translation>
+            <translation>Could not switch the profile</translation>
         </message>
         <message>
             <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
-            <translation>Profile (*.aaa);; Readable profile (*.json);; All files (*.*)</translation>
+            <translation>Profile file (*.aaa);; Readable profile (*.json);; All files (*.*)</translation>
         </message>
         <message>
             <source>配置文件(*.aaa *.json);;可读配置(*.json);;所有文件(*)</source>
-            <translation>Profile (*.aaa *.json);;Readable profile (*.json);;All files (*)</translation>
+            <translation>Profile file (*.aaa *.json);;Readable profile (*.json);;All files (*)</translation>
         </message>
         <message>
             <source>导入已取消，已写入的部分保留在键盘中</source>
@@ -885,38 +885,38 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>其他</source>
-            <translation>Others</translation>
+            <translation>Other</translation>
         </message>
     </context>
     <context>
         <name>OtherSetForm</name>
         <message>
             <source>更新固件</source>
-            <translation>Update</translation>
+            <translation>Update firmware</translation>
         </message>
         <message>
             <source>暂无新版本</source>
-            <translation>No new version yet</translation>
+            <translation>The firmware is up to date</translation>
         </message>
         <message>
             <source>查看新版本</source>
-            <translation>View new version</translation>
+            <translation>See what is new</translation>
         </message>
         <message>
             <source>恢复出厂设置</source>
-            <translation>Restore to factory settings</translation>
+            <translation>Factory reset</translation>
         </message>
         <message>
             <source>立即恢复</source>
-            <translation>Restore</translation>
+            <translation>Reset now</translation>
         </message>
         <message>
             <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
-            <translation>All settings will be restored to the factory state. Please operate with caution.</translation>
+            <translation>Every setting on the keyboard returns to its factory state. This cannot be undone.</translation>
         </message>
         <message>
             <source>磁性键盘固件数据</source>
-            <translation>Magnetic keyboard firmware data</translation>
+            <translation>Keyboard firmware data</translation>
         </message>
         <message>
             <source>更新数据</source>
@@ -928,7 +928,7 @@ Write this firmware anyway?</translation>
         </message>
         <message>
             <source>发现新版本</source>
-            <translation>Discover new version</translation>
+            <translation>Update available</translation>
         </message>
         <message>
             <source>发现新版本 %1
@@ -937,12 +937,12 @@ Write this firmware anyway?</translation>
 %2
 
 是否立即下载更新?</source>
-            <translation>New version %1 found
+            <translation>Version %1 is available
 
 What is new:
 %2
 
-Download the update now?</translation>
+Download it now?</translation>
         </message>
         <message>
             <source>是</source>
@@ -954,11 +954,11 @@ Download the update now?</translation>
         </message>
         <message>
             <source>正在下载更新...</source>
-            <translation>Downloading updates...</translation>
+            <translation>Downloading the update...</translation>
         </message>
         <message>
             <source>没有新版本</source>
-            <translation>No new version</translation>
+            <translation>The firmware is up to date</translation>
         </message>
         <message>
             <source>更新错误: </source>
@@ -966,35 +966,35 @@ Download the update now?</translation>
         </message>
         <message>
             <source>下载文件校验失败</source>
-            <translation>Download file verification failed</translation>
+            <translation>The download is damaged (its checksum does not match)</translation>
         </message>
         <message>
             <source>同步</source>
-            <translation>Sync</translation>
+            <translation>Update</translation>
         </message>
         <message>
             <source>下载完成，是否同步键盘固件...</source>
-            <translation>Download completed, do you want to synchronize keyboard firmware ...</translation>
+            <translation>Download complete. Update the keyboard firmware now?</translation>
         </message>
         <message>
             <source>提示</source>
-            <translation>Prompt</translation>
+            <translation>Notice</translation>
         </message>
         <message>
             <source>打开文件失败！</source>
-            <translation>Failed to open the file!</translation>
+            <translation>Could not open the file</translation>
         </message>
         <message>
             <source>下载键盘固件中，请不要执行其他操作</source>
-            <translation>Please do not perform any other operations while downloading keyboard firmware</translation>
+            <translation>Updating the keyboard firmware, please wait</translation>
         </message>
         <message>
             <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
-            <translation>The firmware upgrade is successful. If the device is not connected, please unplug and plug in the USB cable again!</translation>
+            <translation>Firmware updated. If the keyboard does not reconnect, unplug the USB cable and plug it in again.</translation>
         </message>
         <message>
             <source>你确定要恢复出厂设置吗？</source>
-            <translation>Are you sure you want to reset to factory settings?</translation>
+            <translation>Reset the keyboard to its factory settings?</translation>
         </message>
         <message>
             <source>确认</source>
@@ -1006,19 +1006,19 @@ Download the update now?</translation>
         </message>
         <message>
             <source>恢复出厂设置中，请不要执行其他操作</source>
-            <translation>Restoring factory settings, please do not perform any other operations</translation>
+            <translation>Restoring the factory settings, please wait</translation>
         </message>
         <message>
             <source>恢复出厂设置成功！</source>
-            <translation>Succeed in restoring factory settings!</translation>
+            <translation>Factory reset done</translation>
         </message>
         <message>
             <source>恢复出厂设置失败！</source>
-            <translation>Failed to restore factory settings!</translation>
+            <translation>Factory reset failed</translation>
         </message>
         <message>
             <source>选择固件数据文件</source>
-            <translation>Select firmware data file</translation>
+            <translation>Choose a firmware data file</translation>
         </message>
         <message>
             <source>固件数据文件(*.bin);;所有文件(*)</source>
@@ -1026,23 +1026,23 @@ Download the update now?</translation>
         </message>
         <message>
             <source>固件数据不匹配！</source>
-            <translation>Firmware data mismatch!</translation>
+            <translation>This firmware data does not match the keyboard</translation>
         </message>
         <message>
             <source>下载固件数据中，请不要执行其他操作</source>
-            <translation>Please do not perform any other operations while downloading firmware data</translation>
+            <translation>Writing the firmware data, please wait</translation>
         </message>
         <message>
             <source>固件数据下载成功！</source>
-            <translation>Firmware data download successful!</translation>
+            <translation>Firmware data written</translation>
         </message>
         <message>
             <source>下载固件失败！</source>
-            <translation>Failed to download firmware!</translation>
+            <translation>Firmware update failed</translation>
         </message>
         <message>
             <source>下载固件数据失败！</source>
-            <translation>Failed to download firmware data!</translation>
+            <translation>Could not write the firmware data</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
@@ -1195,7 +1195,7 @@ Restored: %3</translation>
         <name>PerformanceSetForm</name>
         <message>
             <source>全选</source>
-            <translation>Select All</translation>
+            <translation>Select all</translation>
         </message>
         <message>
             <source>反选</source>
@@ -1203,7 +1203,7 @@ Restored: %3</translation>
         </message>
         <message>
             <source>取消全选</source>
-            <translation>Deselect</translation>
+            <translation>Select none</translation>
         </message>
         <message>
             <source>轮询率</source>
@@ -1211,23 +1211,23 @@ Restored: %3</translation>
         </message>
         <message>
             <source>防抖等级</source>
-            <translation>Debounce level</translation>
+            <translation>Debounce</translation>
         </message>
         <message>
             <source>断触优化</source>
-            <translation>Key-drop optimization</translation>
+            <translation>Key-drop optimisation</translation>
         </message>
         <message>
             <source>竞技模式</source>
-            <translation>Sports mode</translation>
+            <translation>Competitive mode</translation>
         </message>
         <message>
             <source>死区设置-按下(触发）</source>
-            <translation>Dead zone - press (trigger)</translation>
+            <translation>Press dead zone</translation>
         </message>
         <message>
             <source>死区设置-抬起(重置）</source>
-            <translation>Dead zone - release (reset)</translation>
+            <translation>Release dead zone</translation>
         </message>
         <message>
             <source>触发行程</source>
@@ -1259,7 +1259,7 @@ Restored: %3</translation>
         </message>
         <message>
             <source>请先选择要设置的按键</source>
-            <translation>Please select the button to be set first</translation>
+            <translation>Select the key to set first</translation>
         </message>
         <message>
             <source>显示触发行程</source>
@@ -1275,15 +1275,15 @@ Restored: %3</translation>
         </message>
         <message>
             <source>低</source>
-            <translation type="unfinished" />
+            <translation>Low</translation>
         </message>
         <message>
             <source>中</source>
-            <translation type="unfinished" />
+            <translation>Medium</translation>
         </message>
         <message>
             <source>高</source>
-            <translation type="unfinished" />
+            <translation>High</translation>
         </message>
     </context>
     <context>
@@ -1327,14 +1327,14 @@ Restored: %3</translation>
         <name>QFirewareItemWidget</name>
         <message>
             <source>固件下载</source>
-            <translation>Firmware Download</translation>
+            <translation>Update firmware</translation>
         </message>
     </context>
     <context>
         <name>QHighKeyAddWidget</name>
         <message>
             <source>+ 添加按键</source>
-            <translation>+ Add Key</translation>
+            <translation>+ Add key</translation>
         </message>
     </context>
     <context>
@@ -1352,15 +1352,15 @@ Restored: %3</translation>
         <name>QInputKeyboardWidget</name>
         <message>
             <source>恢复默认</source>
-            <translation>Reset</translation>
+            <translation>Default</translation>
         </message>
         <message>
             <source>无效键</source>
-            <translation>Invalid</translation>
+            <translation>No function</translation>
         </message>
         <message>
             <source>全恢复</source>
-            <translation>Recovery</translation>
+            <translation>Reset all</translation>
         </message>
     </context>
     <context>
@@ -1382,7 +1382,7 @@ Restored: %3</translation>
         <name>QMtAddDialog</name>
         <message>
             <source>按住/单击(MT)</source>
-            <translation>Hold / Tap (MT)</translation>
+            <translation>Tap / hold (MT)</translation>
         </message>
         <message>
             <source>单击和长按按键可分别触发不同的功能</source>
@@ -1390,11 +1390,11 @@ Restored: %3</translation>
         </message>
         <message>
             <source>单击</source>
-            <translation>Click</translation>
+            <translation>Tap</translation>
         </message>
         <message>
             <source>长按</source>
-            <translation>Press</translation>
+            <translation>Hold</translation>
         </message>
         <message>
             <source>长按时间</source>
@@ -1444,11 +1444,11 @@ Restored: %3</translation>
         </message>
         <message>
             <source>按键1</source>
-            <translation>Key1</translation>
+            <translation>Key 1</translation>
         </message>
         <message>
             <source>按键2</source>
-            <translation>Key2</translation>
+            <translation>Key 2</translation>
         </message>
         <message>
             <source>删除</source>
@@ -1467,11 +1467,11 @@ Restored: %3</translation>
         <name>QPairAddDialog</name>
         <message>
             <source>按键1</source>
-            <translation>Key1</translation>
+            <translation>Key 1</translation>
         </message>
         <message>
             <source>按键2</source>
-            <translation>Key2</translation>
+            <translation>Key 2</translation>
         </message>
         <message>
             <source>删除</source>
@@ -1514,11 +1514,11 @@ Restored: %3</translation>
         </message>
         <message>
             <source>按键1</source>
-            <translation>Key1</translation>
+            <translation>Key 1</translation>
         </message>
         <message>
             <source>按键2</source>
-            <translation>Key2</translation>
+            <translation>Key 2</translation>
         </message>
         <message>
             <source>删除</source>
@@ -1537,35 +1537,35 @@ Restored: %3</translation>
         <name>QSocdAddDialog</name>
         <message>
             <source>SOCD指的是一种技术，当两个相反方向的按键同时按下时，按所选的规则决定哪个键生效。</source>
-            <translation>SOCD is a technique that decides by the chosen rule which key is active when two keys of opposite directions are pressed together.</translation>
+            <translation>SOCD decides by the chosen rule which key counts when two keys of opposite directions are held together.</translation>
         </message>
         <message>
             <source>行为模式</source>
-            <translation>Behavior patterns</translation>
+            <translation>Rule</translation>
         </message>
         <message>
             <source>最后输入优先级</source>
-            <translation>Last input priority</translation>
+            <translation>Last input wins</translation>
         </message>
         <message>
             <source>绝对按键1优先</source>
-            <translation>Key 1 always wins</translation>
+            <translation>Key 1 wins</translation>
         </message>
         <message>
             <source>绝对按键2优先</source>
-            <translation>Key 2 always wins</translation>
+            <translation>Key 2 wins</translation>
         </message>
         <message>
             <source>抵消模式</source>
-            <translation>Cancel both</translation>
+            <translation>Neutral</translation>
         </message>
         <message>
             <source>按键1</source>
-            <translation>Key1</translation>
+            <translation>Key 1</translation>
         </message>
         <message>
             <source>按键2</source>
-            <translation>Key2</translation>
+            <translation>Key 2</translation>
         </message>
         <message>
             <source>删除</source>
@@ -1634,23 +1634,23 @@ Restored: %3</translation>
         </message>
         <message>
             <source>检测版本</source>
-            <translation>Check new version</translation>
+            <translation>Check for updates</translation>
         </message>
         <message>
             <source>开机自动启动：</source>
-            <translation>Auto start:</translation>
+            <translation>Launch at startup:</translation>
         </message>
         <message>
             <source>开机后自动启动磁性键盘软件</source>
-            <translation>Automatically start the magnetic keyboard software after booting up</translation>
+            <translation>Start Zentaro when you log in</translation>
         </message>
         <message>
             <source>关闭时最小化到托盘：</source>
-            <translation>Minimize to tray when closed:</translation>
+            <translation>Close to tray:</translation>
         </message>
         <message>
             <source>磁性键盘关闭时，最小化到系统托盘</source>
-            <translation>Minimize to the system tray when the magnetic keyboard is turned off</translation>
+            <translation>Closing the window keeps Zentaro running in the system tray</translation>
         </message>
         <message>
             <source>语言：</source>
@@ -1658,7 +1658,7 @@ Restored: %3</translation>
         </message>
         <message>
             <source>跟随系统</source>
-            <translation>As system language</translation>
+            <translation>Same as the system</translation>
         </message>
         <message>
             <source>简体中文</source>
@@ -1670,7 +1670,7 @@ Restored: %3</translation>
         </message>
         <message>
             <source>设置磁性软件的语言</source>
-            <translation>Set the language of the magnetic software</translation>
+            <translation>Language of Zentaro</translation>
         </message>
         <message>
             <source>主题：</source>
@@ -1678,27 +1678,27 @@ Restored: %3</translation>
         </message>
         <message>
             <source>亮色主题</source>
-            <translation>Light Theme</translation>
+            <translation>Light theme</translation>
         </message>
         <message>
             <source>暗色主题</source>
-            <translation>Dark Theme</translation>
+            <translation>Dark theme</translation>
         </message>
         <message>
             <source>设置磁性软件的主题</source>
-            <translation>Set the theme for magnetic software</translation>
+            <translation>Colours of Zentaro</translation>
         </message>
         <message>
             <source>固件工具：</source>
-            <translation>Firmware Tools:</translation>
+            <translation>Firmware tools:</translation>
         </message>
         <message>
             <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
-            <translation>After enabling it, you can force an upgrade of the product's firmware. (Only enable it when the keyboard cannot be used.)</translation>
+            <translation>When on, firmware is written without checking the product type. Only turn this on when the keyboard no longer works.</translation>
         </message>
         <message>
             <source>磁性键盘软件版本-</source>
-            <translation>Magnetic keyboard software version-</translation>
+            <translation>Zentaro version </translation>
         </message>
         <message>
             <source>-V</source>
@@ -1706,15 +1706,15 @@ Restored: %3</translation>
         </message>
         <message>
             <source>提示</source>
-            <translation>Prompt</translation>
+            <translation>Notice</translation>
         </message>
         <message>
             <source>没有新版本</source>
-            <translation>No new version</translation>
+            <translation>You have the latest version</translation>
         </message>
         <message>
             <source>发现新版本</source>
-            <translation>Discover new version</translation>
+            <translation>Update available</translation>
         </message>
         <message>
             <source>发现新版本 %1
@@ -1723,12 +1723,12 @@ Restored: %3</translation>
 %2
 
 是否立即下载更新?</source>
-            <translation>New version %1 found
+            <translation>Version %1 is available
 
 What is new:
 %2
 
-Download the update now?</translation>
+Download it now?</translation>
         </message>
         <message>
             <source>是</source>
@@ -1740,11 +1740,11 @@ Download the update now?</translation>
         </message>
         <message>
             <source>正在下载更新...</source>
-            <translation>Downloading updates...</translation>
+            <translation>Downloading the update...</translation>
         </message>
         <message>
             <source>下载文件校验失败</source>
-            <translation>Download file verification failed</translation>
+            <translation>The download is damaged (its checksum does not match)</translation>
         </message>
         <message>
             <source>安装</source>
@@ -1752,7 +1752,7 @@ Download the update now?</translation>
         </message>
         <message>
             <source>下载完成，是否安装...</source>
-            <translation>Download completed, do you want to install it ...</translation>
+            <translation>Download complete. Install the update now?</translation>
         </message>
         <message>
             <source>更新错误: </source>
@@ -1803,7 +1803,7 @@ Download the update now?</translation>
         <name>main</name>
         <message>
             <source>磁性键盘</source>
-            <translation>Magnetic keyboard</translation>
+            <translation>Zentaro</translation>
         </message>
     </context>
 </TS>

@@ -9,7 +9,7 @@
         </message>
         <message>
             <source>保存校准</source>
-            <translation>Lưu giá trị hiệu chỉnh</translation>
+            <translation>Lưu hiệu chỉnh</translation>
         </message>
         <message>
             <source>打开ADC</source>
@@ -23,15 +23,15 @@
             <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
 警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
             <translation>Gợi ý: nhấn từng phím một xuống hết hành trình và giữ ở đáy, lắc phím theo bốn hướng (lên, xuống, trái, phải) trong hơn 2 giây, rồi nhả hoàn toàn. Nên lặp lại quá trình này hai đến ba lần cho mỗi phím.
-Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc rời trang hiệu chỉnh. Nếu phần mềm bị đóng khi đang hiệu chỉnh khiến bàn phím luôn sáng đèn hoặc hoạt động không bình thường, hãy rút bàn phím ra và cắm lại.</translation>
+Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời trang hiệu chỉnh. Nếu Zentaro bị đóng khi đang hiệu chỉnh khiến bàn phím luôn sáng đèn hoặc hoạt động không bình thường, hãy rút bàn phím ra và cắm lại.</translation>
         </message>
         <message>
             <source>打开校准失败</source>
-            <translation>Mở hiệu chỉnh thất bại</translation>
+            <translation>Không bắt đầu được hiệu chỉnh</translation>
         </message>
         <message>
             <source>保存校准失败</source>
-            <translation>Không lưu được hiệu chuẩn</translation>
+            <translation>Không lưu được hiệu chỉnh</translation>
         </message>
     </context>
     <context>
@@ -121,11 +121,11 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>写入配置成功</source>
-            <translation>Ghi cấu hình thành công</translation>
+            <translation>Đã xuất cấu hình</translation>
         </message>
         <message>
             <source>写入配置失败</source>
-            <translation>Ghi cấu hình thất bại</translation>
+            <translation>Không xuất được cấu hình</translation>
         </message>
         <message>
             <source>选择配置文件</source>
@@ -141,7 +141,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>导入配置成功</source>
-            <translation>Nhập cấu hình thành công</translation>
+            <translation>Đã nhập cấu hình</translation>
         </message>
         <message>
             <source>导入配置失败：此文件的高级键多于本键盘能保存的数量</source>
@@ -190,19 +190,19 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         <name>ConfigTablePanel</name>
         <message>
             <source>切换配置表失败</source>
-            <translation>Chuyển cấu hình thất bại</translation>
+            <translation>Không chuyển được cấu hình</translation>
         </message>
         <message>
             <source>设置配置表信息失败！</source>
-            <translation>Thiết lập thông tin cấu hình thất bại!</translation>
+            <translation>Không đổi được cấu hình</translation>
         </message>
         <message>
             <source>增加配置表失败！</source>
-            <translation>Thêm cấu hình thất bại!</translation>
+            <translation>Không thêm được cấu hình</translation>
         </message>
         <message>
             <source>删除配置表失败！</source>
-            <translation>Xóa cấu hình thất bại!</translation>
+            <translation>Không xóa được cấu hình</translation>
         </message>
     </context>
     <context>
@@ -221,15 +221,15 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>未搜索到蓝牙</source>
-            <translation>Không tìm thấy Bluetooth</translation>
+            <translation>Không tìm thấy bàn phím Bluetooth</translation>
         </message>
         <message>
             <source>键盘数据同步中</source>
-            <translation>Dữ liệu bàn phím vẫn đang được đồng bộ</translation>
+            <translation>Đang đồng bộ dữ liệu bàn phím</translation>
         </message>
         <message>
             <source>没有匹配的产品，请联系厂家同步更新</source>
-            <translation>Không có sản phẩm phù hợp, vui lòng liên hệ nhà sản xuất để đồng bộ và cập nhật</translation>
+            <translation>Bàn phím này chưa có trong danh sách sản phẩm; hãy hỏi nhà sản xuất bản cập nhật</translation>
         </message>
         <message>
             <source>更新错误</source>
@@ -237,7 +237,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>打开设备失败</source>
-            <translation>Mở thiết bị thất bại</translation>
+            <translation>Không mở được thiết bị</translation>
         </message>
         <message>
             <source>未找到可用的蓝牙适配器</source>
@@ -249,7 +249,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>读取配置失败</source>
-            <translation>Đọc cấu hình thất bại</translation>
+            <translation>Không đọc được cấu hình</translation>
         </message>
         <message>
             <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
@@ -264,11 +264,11 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng phần mềm hoặc r�
         </message>
         <message>
             <source>下载固件中，请不要执行其他操作</source>
-            <translation>Đang tải firmware, vui lòng không thực hiện thao tác khác</translation>
+            <translation>Đang tải firmware, vui lòng chờ</translation>
         </message>
         <message>
             <source>下载固件失败</source>
-            <translation>Tải firmware thất bại</translation>
+            <translation>Không tải được firmware</translation>
         </message>
         <message>
             <source>固件没有签名</source>
@@ -299,15 +299,15 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
-            <translation>Trước tiên chọn một phím bất kỳ để gán phím nâng cao. Mỗi cấu hình dùng được tối đa 32 phím nâng cao. Đã gán: </translation>
+            <translation>Chọn một phím để gán phím nâng cao. Mỗi cấu hình dùng được tối đa 32 phím nâng cao. Đã gán: </translation>
         </message>
         <message>
             <source>请先选择要设置的按键</source>
-            <translation>Vui lòng chọn phím cần thiết lập trước</translation>
+            <translation>Hãy chọn phím cần đặt trước</translation>
         </message>
         <message>
             <source>重置键盘数据成功！</source>
-            <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
+            <translation>Đã đặt lại dữ liệu bàn phím</translation>
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
@@ -491,11 +491,11 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>导出配置中......</source>
-            <translation>Đang xuất cấu hình......</translation>
+            <translation>Đang xuất cấu hình...</translation>
         </message>
         <message>
             <source>导入配置中......</source>
-            <translation>Đang nhập cấu hình......</translation>
+            <translation>Đang nhập cấu hình...</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
@@ -523,14 +523,14 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>校验键盘中的配置......</source>
-            <translation>Đang kiểm tra cấu hình trong bàn phím......</translation>
+            <translation>Đang kiểm tra cấu hình trong bàn phím...</translation>
         </message>
     </context>
     <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
-            <translation>Lớp thường</translation>
+            <translation>Cơ bản</translation>
         </message>
         <message>
             <source>键盘按键</source>
@@ -546,7 +546,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>灯效按键</source>
-            <translation>Hiệu ứng RGB</translation>
+            <translation>Đèn</translation>
         </message>
         <message>
             <source>扩展按键</source>
@@ -554,7 +554,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>重置键盘数据成功！</source>
-            <translation>Đặt lại dữ liệu bàn phím thành công!</translation>
+            <translation>Đã đặt lại dữ liệu bàn phím</translation>
         </message>
         <message>
             <source>撤销</source>
@@ -585,7 +585,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>选择模式</source>
-            <translation>Chế độ</translation>
+            <translation>Hiệu ứng</translation>
         </message>
         <message>
             <source>亮度</source>
@@ -605,11 +605,11 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>请先选择要设置的按键，再修改亮度或颜色！</source>
-            <translation>Vui lòng chọn phím cần thiết lập trước, sau đó mới chỉnh độ sáng hoặc màu!</translation>
+            <translation>Hãy chọn phím trước, rồi chỉnh độ sáng hoặc màu</translation>
         </message>
         <message>
             <source>请先选择一种灯光模式</source>
-            <translation>Hãy chọn một chế độ đèn trước</translation>
+            <translation>Hãy chọn một hiệu ứng đèn trước</translation>
         </message>
         <message>
             <source>在键盘上选择按键，再设置它们的亮度和颜色</source>
@@ -617,7 +617,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>这个模式没有可调整的参数</source>
-            <translation>Chế độ này không có thông số để điều chỉnh</translation>
+            <translation>Hiệu ứng này không có thông số để chỉnh</translation>
         </message>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
@@ -628,7 +628,7 @@ Vẫn ghi firmware này?</translation>
         <name>MacroSetForm</name>
         <message>
             <source>开始录制</source>
-            <translation>Bắt đầu</translation>
+            <translation>Ghi</translation>
         </message>
         <message>
             <source>停止录制</source>
@@ -660,15 +660,15 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>持续时间(ms)</source>
-            <translation>Thời gian (ms)</translation>
+            <translation>Độ trễ (ms)</translation>
         </message>
         <message>
             <source>最大添加20个按键</source>
-            <translation>Chỉ thêm được tối đa 20 phím</translation>
+            <translation>Mỗi macro chứa tối đa 20 phím</translation>
         </message>
         <message>
             <source>宏数据同步成功!</source>
-            <translation>Đồng bộ dữ liệu macro thành công!</translation>
+            <translation>Đã lưu macro vào bàn phím</translation>
         </message>
         <message>
             <source>修改没有写入键盘，请再试一次</source>
@@ -691,7 +691,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>通讯方式</source>
-            <translation>Phương thức kết nối</translation>
+            <translation>Kết nối</translation>
         </message>
         <message>
             <source>蓝牙</source>
@@ -699,19 +699,19 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>常用配置</source>
-            <translation>Cấu hình thiết bị</translation>
+            <translation>Cấu hình</translation>
         </message>
         <message>
             <source>设置配置表信息失败！</source>
-            <translation>Thiết lập thông tin cấu hình thất bại!</translation>
+            <translation>Không đổi được cấu hình</translation>
         </message>
         <message>
             <source>增加配置表失败！</source>
-            <translation>Thêm cấu hình thất bại!</translation>
+            <translation>Không thêm được cấu hình</translation>
         </message>
         <message>
             <source>删除配置表失败！</source>
-            <translation>Xóa cấu hình thất bại!</translation>
+            <translation>Không xóa được cấu hình</translation>
         </message>
         <message>
             <source>键盘数据同步中</source>
@@ -719,7 +719,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>读取配置失败</source>
-            <translation>Đọc cấu hình thất bại</translation>
+            <translation>Không đọc được cấu hình</translation>
         </message>
         <message>
             <source>保存文件</source>
@@ -727,19 +727,19 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>配置文件 (*.aaa);; 所有文件 (*.*)</source>
-            <translation>Tệp cấu hình (*.aaa);;Tất cả các tệp (*.*)</translation>
+            <translation>Tệp cấu hình (*.aaa);;Tất cả tệp (*.*)</translation>
         </message>
         <message>
             <source>导出配置中......</source>
-            <translation>Đang xuất cấu hình......</translation>
+            <translation>Đang xuất cấu hình...</translation>
         </message>
         <message>
             <source>写入配置成功</source>
-            <translation>Ghi cấu hình thành công</translation>
+            <translation>Đã xuất cấu hình</translation>
         </message>
         <message>
             <source>写入配置失败</source>
-            <translation>Ghi cấu hình thất bại</translation>
+            <translation>Không xuất được cấu hình</translation>
         </message>
         <message>
             <source>选择配置文件</source>
@@ -747,15 +747,15 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>配置文件(*.aaa);;所有文件(*)</source>
-            <translation>Tệp cấu hình (*.aaa);;Tất cả các tệp (*)</translation>
+            <translation>Tệp cấu hình (*.aaa);;Tất cả tệp (*)</translation>
         </message>
         <message>
             <source>导入配置中......</source>
-            <translation>Đang nhập cấu hình......</translation>
+            <translation>Đang nhập cấu hình...</translation>
         </message>
         <message>
             <source>导入配置成功</source>
-            <translation>Nhập cấu hình thành công</translation>
+            <translation>Đã nhập cấu hình</translation>
         </message>
         <message>
             <source>导入配置失败</source>
@@ -763,11 +763,11 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>磁性键盘</source>
-            <translation>Bàn phím từ tính</translation>
+            <translation>Zentaro</translation>
         </message>
         <message>
             <source>点击恢复显示</source>
-            <translation>Nhấp để hiển thị lại</translation>
+            <translation>Nhấp để hiện lại cửa sổ</translation>
         </message>
         <message>
             <source>MainWindow</source>
@@ -823,7 +823,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>切换配置表失败</source>
-            <translation>Chuyển cấu hình thất bại</translation>
+            <translation>Không chuyển được cấu hình</translation>
         </message>
         <message>
             <source>配置文件 (*.aaa);; 可读配置 (*.json);; 所有文件 (*.*)</source>
@@ -891,15 +891,15 @@ Vẫn ghi firmware này?</translation>
         <name>OtherSetForm</name>
         <message>
             <source>更新固件</source>
-            <translation>Cập nhật</translation>
+            <translation>Cập nhật firmware</translation>
         </message>
         <message>
             <source>暂无新版本</source>
-            <translation>Chưa có phiên bản mới</translation>
+            <translation>Firmware đã là bản mới nhất</translation>
         </message>
         <message>
             <source>查看新版本</source>
-            <translation>Xem phiên bản mới</translation>
+            <translation>Xem bản mới</translation>
         </message>
         <message>
             <source>恢复出厂设置</source>
@@ -907,15 +907,15 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>立即恢复</source>
-            <translation>Khôi phục</translation>
+            <translation>Khôi phục ngay</translation>
         </message>
         <message>
             <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
-            <translation>Mọi cài đặt sẽ được đưa về trạng thái xuất xưởng. Vui lòng thao tác cẩn thận.</translation>
+            <translation>Mọi cài đặt trên bàn phím sẽ trở về trạng thái gốc. Không thể hoàn tác.</translation>
         </message>
         <message>
             <source>磁性键盘固件数据</source>
-            <translation>Dữ liệu firmware bàn phím từ tính</translation>
+            <translation>Dữ liệu firmware bàn phím</translation>
         </message>
         <message>
             <source>更新数据</source>
@@ -927,7 +927,7 @@ Vẫn ghi firmware này?</translation>
         </message>
         <message>
             <source>发现新版本</source>
-            <translation>Phát hiện phiên bản mới</translation>
+            <translation>Có bản cập nhật</translation>
         </message>
         <message>
             <source>发现新版本 %1
@@ -936,12 +936,12 @@ Vẫn ghi firmware này?</translation>
 %2
 
 是否立即下载更新?</source>
-            <translation>Đã có phiên bản mới %1
+            <translation>Đã có phiên bản %1
 
-Nội dung cập nhật:
+Có gì mới:
 %2
 
-Tải bản cập nhật ngay bây giờ?</translation>
+Tải về ngay?</translation>
         </message>
         <message>
             <source>是</source>
@@ -957,7 +957,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>没有新版本</source>
-            <translation>Không có phiên bản mới</translation>
+            <translation>Firmware đã là bản mới nhất</translation>
         </message>
         <message>
             <source>更新错误: </source>
@@ -965,15 +965,15 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>下载文件校验失败</source>
-            <translation>Kiểm tra tệp tải về thất bại</translation>
+            <translation>Tệp tải về bị hỏng (mã kiểm tra không khớp)</translation>
         </message>
         <message>
             <source>同步</source>
-            <translation>Đồng bộ</translation>
+            <translation>Cập nhật</translation>
         </message>
         <message>
             <source>下载完成，是否同步键盘固件...</source>
-            <translation>Đã tải xong, bạn có muốn đồng bộ firmware bàn phím không...</translation>
+            <translation>Đã tải xong. Cập nhật firmware bàn phím ngay?</translation>
         </message>
         <message>
             <source>提示</source>
@@ -981,19 +981,19 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>打开文件失败！</source>
-            <translation>Mở tệp thất bại!</translation>
+            <translation>Không mở được tệp</translation>
         </message>
         <message>
             <source>下载键盘固件中，请不要执行其他操作</source>
-            <translation>Đang tải firmware bàn phím, vui lòng không thực hiện thao tác khác</translation>
+            <translation>Đang cập nhật firmware bàn phím, vui lòng chờ</translation>
         </message>
         <message>
             <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
-            <translation>Nâng cấp firmware thành công. Nếu thiết bị chưa kết nối, vui lòng rút và cắm lại cáp USB!</translation>
+            <translation>Đã cập nhật firmware. Nếu bàn phím không kết nối lại, hãy rút cáp USB rồi cắm lại.</translation>
         </message>
         <message>
             <source>你确定要恢复出厂设置吗？</source>
-            <translation>Bạn có chắc muốn khôi phục cài đặt gốc không?</translation>
+            <translation>Khôi phục cài đặt gốc cho bàn phím?</translation>
         </message>
         <message>
             <source>确认</source>
@@ -1005,15 +1005,15 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>恢复出厂设置中，请不要执行其他操作</source>
-            <translation>Đang khôi phục cài đặt gốc, vui lòng không thực hiện thao tác khác</translation>
+            <translation>Đang khôi phục cài đặt gốc, vui lòng chờ</translation>
         </message>
         <message>
             <source>恢复出厂设置成功！</source>
-            <translation>Khôi phục cài đặt gốc thành công!</translation>
+            <translation>Đã khôi phục cài đặt gốc</translation>
         </message>
         <message>
             <source>恢复出厂设置失败！</source>
-            <translation>Khôi phục cài đặt gốc thất bại!</translation>
+            <translation>Khôi phục cài đặt gốc thất bại</translation>
         </message>
         <message>
             <source>选择固件数据文件</source>
@@ -1021,27 +1021,27 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>固件数据文件(*.bin);;所有文件(*)</source>
-            <translation>Tệp dữ liệu firmware (*.bin);;Tất cả các tệp (*)</translation>
+            <translation>Tệp dữ liệu firmware (*.bin);;Tất cả tệp (*)</translation>
         </message>
         <message>
             <source>固件数据不匹配！</source>
-            <translation>Dữ liệu firmware không khớp!</translation>
+            <translation>Dữ liệu firmware không khớp với bàn phím</translation>
         </message>
         <message>
             <source>下载固件数据中，请不要执行其他操作</source>
-            <translation>Đang tải dữ liệu firmware, vui lòng không thực hiện thao tác khác</translation>
+            <translation>Đang ghi dữ liệu firmware, vui lòng chờ</translation>
         </message>
         <message>
             <source>固件数据下载成功！</source>
-            <translation>Tải dữ liệu firmware thành công!</translation>
+            <translation>Đã ghi dữ liệu firmware</translation>
         </message>
         <message>
             <source>下载固件失败！</source>
-            <translation>Tải firmware thất bại!</translation>
+            <translation>Cập nhật firmware thất bại</translation>
         </message>
         <message>
             <source>下载固件数据失败！</source>
-            <translation>Tải dữ liệu firmware thất bại!</translation>
+            <translation>Không ghi được dữ liệu firmware</translation>
         </message>
         <message>
             <source>键盘连接已断开</source>
@@ -1065,7 +1065,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>这个固件不适用于当前键盘，没有发送任何数据</source>
-            <translation>Phần mềm cơ sở này dành cho bàn phím khác; không có gì được gửi</translation>
+            <translation>Firmware này dành cho bàn phím khác; không có gì được gửi</translation>
         </message>
         <message>
             <source>已备份键盘上的所有配置</source>
@@ -1206,15 +1206,15 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>轮询率</source>
-            <translation>Tần số quét</translation>
+            <translation>Tần số phản hồi</translation>
         </message>
         <message>
             <source>防抖等级</source>
-            <translation>Mức chống dội</translation>
+            <translation>Chống dội</translation>
         </message>
         <message>
             <source>断触优化</source>
-            <translation>Tối ưu chống mất phím</translation>
+            <translation>Chống mất phím</translation>
         </message>
         <message>
             <source>竞技模式</source>
@@ -1222,11 +1222,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>死区设置-按下(触发）</source>
-            <translation>Vùng chết - nhấn (kích hoạt)</translation>
+            <translation>Vùng chết khi nhấn</translation>
         </message>
         <message>
             <source>死区设置-抬起(重置）</source>
-            <translation>Vùng chết - nhả (đặt lại)</translation>
+            <translation>Vùng chết khi nhả</translation>
         </message>
         <message>
             <source>触发行程</source>
@@ -1242,11 +1242,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>按下灵敏度</source>
-            <translation>Độ nhạy khi nhấn</translation>
+            <translation>Độ nhạy nhấn</translation>
         </message>
         <message>
             <source>抬起灵敏度</source>
-            <translation>Độ nhạy khi nhả</translation>
+            <translation>Độ nhạy nhả</translation>
         </message>
         <message>
             <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
@@ -1258,11 +1258,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>请先选择要设置的按键</source>
-            <translation>Vui lòng chọn phím cần thiết lập trước</translation>
+            <translation>Hãy chọn phím cần đặt trước</translation>
         </message>
         <message>
             <source>显示触发行程</source>
-            <translation>Hiện hành trình kích hoạt</translation>
+            <translation>Hiện điểm kích hoạt</translation>
         </message>
         <message>
             <source>显示快速触发</source>
@@ -1274,15 +1274,15 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>低</source>
-            <translation type="unfinished" />
+            <translation>Thấp</translation>
         </message>
         <message>
             <source>中</source>
-            <translation type="unfinished" />
+            <translation>Trung bình</translation>
         </message>
         <message>
             <source>高</source>
-            <translation type="unfinished" />
+            <translation>Cao</translation>
         </message>
     </context>
     <context>
@@ -1326,7 +1326,7 @@ Khôi phục cài đặt của tôi?</translation>
         <name>QFirewareItemWidget</name>
         <message>
             <source>固件下载</source>
-            <translation>Tải firmware</translation>
+            <translation>Cập nhật firmware</translation>
         </message>
     </context>
     <context>
@@ -1355,11 +1355,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>无效键</source>
-            <translation>Vô hiệu</translation>
+            <translation>Không chức năng</translation>
         </message>
         <message>
             <source>全恢复</source>
-            <translation>Khôi phục hết</translation>
+            <translation>Đặt lại tất cả</translation>
         </message>
     </context>
     <context>
@@ -1381,7 +1381,7 @@ Khôi phục cài đặt của tôi?</translation>
         <name>QMtAddDialog</name>
         <message>
             <source>按住/单击(MT)</source>
-            <translation>Giữ / Nhấn (MT)</translation>
+            <translation>Nhấn nhanh / giữ (MT)</translation>
         </message>
         <message>
             <source>单击和长按按键可分别触发不同的功能</source>
@@ -1389,7 +1389,7 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>单击</source>
-            <translation>Nhấn</translation>
+            <translation>Nhấn nhanh</translation>
         </message>
         <message>
             <source>长按</source>
@@ -1536,27 +1536,27 @@ Khôi phục cài đặt của tôi?</translation>
         <name>QSocdAddDialog</name>
         <message>
             <source>SOCD指的是一种技术，当两个相反方向的按键同时按下时，按所选的规则决定哪个键生效。</source>
-            <translation>SOCD là kỹ thuật quyết định theo quy tắc đã chọn phím nào có hiệu lực khi hai phím ngược hướng được nhấn cùng lúc.</translation>
+            <translation>SOCD quyết định theo quy tắc đã chọn phím nào có hiệu lực khi hai phím ngược hướng được giữ cùng lúc.</translation>
         </message>
         <message>
             <source>行为模式</source>
-            <translation>Chế độ hoạt động</translation>
+            <translation>Quy tắc</translation>
         </message>
         <message>
             <source>最后输入优先级</source>
-            <translation>Ưu tiên phím nhấn sau</translation>
+            <translation>Phím nhấn sau thắng</translation>
         </message>
         <message>
             <source>绝对按键1优先</source>
-            <translation>Luôn ưu tiên phím 1</translation>
+            <translation>Phím 1 thắng</translation>
         </message>
         <message>
             <source>绝对按键2优先</source>
-            <translation>Luôn ưu tiên phím 2</translation>
+            <translation>Phím 2 thắng</translation>
         </message>
         <message>
             <source>抵消模式</source>
-            <translation>Hủy cả hai</translation>
+            <translation>Trung hòa</translation>
         </message>
         <message>
             <source>按键1</source>
@@ -1633,23 +1633,23 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>检测版本</source>
-            <translation>Kiểm tra phiên bản mới</translation>
+            <translation>Kiểm tra cập nhật</translation>
         </message>
         <message>
             <source>开机自动启动：</source>
-            <translation>Tự khởi động:</translation>
+            <translation>Khởi động cùng máy:</translation>
         </message>
         <message>
             <source>开机后自动启动磁性键盘软件</source>
-            <translation>Tự động mở phần mềm bàn phím từ tính sau khi khởi động máy</translation>
+            <translation>Mở Zentaro khi đăng nhập</translation>
         </message>
         <message>
             <source>关闭时最小化到托盘：</source>
-            <translation>Thu nhỏ xuống khay khi đóng:</translation>
+            <translation>Đóng vào khay:</translation>
         </message>
         <message>
             <source>磁性键盘关闭时，最小化到系统托盘</source>
-            <translation>Thu nhỏ xuống khay hệ thống khi đóng phần mềm bàn phím từ tính</translation>
+            <translation>Khi đóng cửa sổ, Zentaro vẫn chạy trong khay hệ thống</translation>
         </message>
         <message>
             <source>语言：</source>
@@ -1657,7 +1657,7 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>跟随系统</source>
-            <translation>Theo ngôn ngữ hệ thống</translation>
+            <translation>Theo hệ thống</translation>
         </message>
         <message>
             <source>简体中文</source>
@@ -1669,7 +1669,7 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>设置磁性软件的语言</source>
-            <translation>Đặt ngôn ngữ của phần mềm bàn phím từ tính</translation>
+            <translation>Ngôn ngữ của Zentaro</translation>
         </message>
         <message>
             <source>主题：</source>
@@ -1685,7 +1685,7 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>设置磁性软件的主题</source>
-            <translation>Đặt giao diện của phần mềm bàn phím từ tính</translation>
+            <translation>Màu giao diện của Zentaro</translation>
         </message>
         <message>
             <source>固件工具：</source>
@@ -1693,11 +1693,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
-            <translation>Khi bật, có thể buộc nâng cấp firmware của sản phẩm mà không kiểm tra loại sản phẩm. (Chỉ bật khi bàn phím không thể sử dụng.)</translation>
+            <translation>Khi bật, firmware được ghi mà không kiểm tra loại sản phẩm. Chỉ bật khi bàn phím không còn hoạt động.</translation>
         </message>
         <message>
             <source>磁性键盘软件版本-</source>
-            <translation>Phiên bản phần mềm bàn phím từ tính-</translation>
+            <translation>Phiên bản Zentaro </translation>
         </message>
         <message>
             <source>-V</source>
@@ -1709,11 +1709,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>没有新版本</source>
-            <translation>Không có phiên bản mới</translation>
+            <translation>Bạn đang dùng phiên bản mới nhất</translation>
         </message>
         <message>
             <source>发现新版本</source>
-            <translation>Phát hiện phiên bản mới</translation>
+            <translation>Có bản cập nhật</translation>
         </message>
         <message>
             <source>发现新版本 %1
@@ -1722,12 +1722,12 @@ Khôi phục cài đặt của tôi?</translation>
 %2
 
 是否立即下载更新?</source>
-            <translation>Đã có phiên bản mới %1
+            <translation>Đã có phiên bản %1
 
-Nội dung cập nhật:
+Có gì mới:
 %2
 
-Tải bản cập nhật ngay bây giờ?</translation>
+Tải về ngay?</translation>
         </message>
         <message>
             <source>是</source>
@@ -1743,15 +1743,15 @@ Tải bản cập nhật ngay bây giờ?</translation>
         </message>
         <message>
             <source>下载文件校验失败</source>
-            <translation>Kiểm tra tệp tải về thất bại</translation>
+            <translation>Tệp tải về bị hỏng (mã kiểm tra không khớp)</translation>
         </message>
         <message>
             <source>安装</source>
-            <translation>Cài đặt</translation>
+            <translation>Cài</translation>
         </message>
         <message>
             <source>下载完成，是否安装...</source>
-            <translation>Đã tải xong, bạn có muốn cài đặt không...</translation>
+            <translation>Đã tải xong. Cài bản cập nhật ngay?</translation>
         </message>
         <message>
             <source>更新错误: </source>
@@ -1802,7 +1802,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <name>main</name>
         <message>
             <source>磁性键盘</source>
-            <translation>Bàn phím từ tính</translation>
+            <translation>Zentaro</translation>
         </message>
     </context>
 </TS>

@@ -46,7 +46,7 @@ _zentaro_cli() {
                 return ;;
         esac
         COMPREPLY=($(compgen -W "info dump export import profile key trigger params macro \
-            light firmware firmware-data backup reset" -- "$cur"))
+            light firmware firmware-data backup reset auto" -- "$cur"))
         return
     fi
 
@@ -56,6 +56,12 @@ _zentaro_cli() {
         export | import) [[ $n -eq 1 ]] && _zentaro_cli_files aaa ;;
         profile)
             [[ $n -eq 1 ]] && COMPREPLY=($(compgen -W "list switch add delete rename --help" -- "$cur")) ;;
+        auto)
+            if [[ $n -eq 1 ]]; then
+                COMPREPLY=($(compgen -W "list add remove move default match run --help" -- "$cur"))
+            elif [[ $verb == add && $n -ge 3 ]]; then
+                COMPREPLY=($(compgen -W "--process --window-class --title --focus" -- "$cur"))
+            fi ;;
         key)
             case $n in
                 1) COMPREPLY=($(compgen -W "get set reset --help" -- "$cur")) ;;

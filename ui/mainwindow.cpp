@@ -21,6 +21,7 @@
 #include "ui/pages/basepage.h"
 #include "ui/pagetable.h"
 #include "ui/qconfiglistdelegate.h"
+#include "ui/pages/system/trayavailability.h"
 #include "ui/titlebargrip.h"
 #include "ui/traymenu.h"
 #include "ui_mainwindow.h"
@@ -339,7 +340,8 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     qInfo().noquote() << QStringLiteral("MainWindow closeEvent");
-    if (mTray->hideToTray())
+    // Without a tray the hidden window could not be brought back.
+    if (TrayAvailability::available() && mTray->hideToTray())
         event->ignore();
     else
         event->accept();

@@ -19,6 +19,7 @@
 #include "support/fakebluetoothlink.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
+#include "ui/pages/system/trayavailability.h"
 #include "ui/widgets/filedialog.h"
 
 namespace {
@@ -376,12 +377,14 @@ private slots:
     }
 
     void closeToTray() {
+        TrayAvailability::setOverride(1);
         SystemConfigUtil::instance()->setCloseMin(true);
         QVERIFY(!mainWindow()->close());
         QVERIFY(!mainWindow()->isVisible());
         SystemConfigUtil::instance()->setCloseMin(false);
         mainWindow()->show();
         QVERIFY(mainWindow()->close());
+        TrayAvailability::setOverride(-1);
     }
 };
 

@@ -19,6 +19,7 @@
 #include "support/gui/guitestbase.h"
 #include "ui/pages/system/desktopopener.h"
 #include "ui/pages/system/systemsetform.h"
+#include "ui/pages/system/trayavailability.h"
 #include "ui/widgets/messagebox.h"
 
 class TestSystemSetForm : public GuiTestBase {
@@ -29,6 +30,8 @@ private slots:
     void initTestCase() {
         QVERIFY(mConfigHome.isValid());
         qputenv("XDG_CONFIG_HOME", mConfigHome.path().toLocal8Bit());
+        // The close-to-tray box is live only with a tray.
+        TrayAvailability::setOverride(1);
     }
     void init() { QVERIFY(startWindow()); }
     void cleanup() { stopWindow(); }
@@ -71,7 +74,7 @@ private slots:
         QVERIFY(widget(QStringLiteral("appTitleLabel"))
                     ->property("text")
                     .toString()
-                    .startsWith(QStringLiteral("Magnetic keyboard software version-RUZ-V")));
+                    .startsWith(QStringLiteral("Zentaro version RUZ-V")));
         box->setCurrentIndex(1);
         QCOMPARE(qobject_cast<QPushButton*>(widget(QStringLiteral("backButton")))->text(),
                  QStringLiteral("返回"));

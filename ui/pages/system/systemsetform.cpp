@@ -12,6 +12,7 @@
 #include "services/systemconfigutil.h"
 #include "ui/pageindex.h"
 #include "ui/pages/system/desktopopener.h"
+#include "ui/pages/system/trayavailability.h"
 #include "ui/widgets/messagebox.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_systemsetform.h"
@@ -42,6 +43,7 @@ SystemSetForm::SystemSetForm(QWidget* parent)
             toast(tr("无法保存设置：%1").arg(QDir::toNativeSeparators(file)));
         });
     }
+    showTrayAvailability();
     ui->systemThemeWidget->hide();
     ui->systemFirewareWidget->hide();
     ui->backButton->setFocusPolicy(Qt::NoFocus);
@@ -91,6 +93,7 @@ void SystemSetForm::refreshLanguageUi() {
     BasePage::refreshLanguageUi();
     const QSignalBlocker l(ui->langComboBox), t(ui->themeComboBox);
     ui->retranslateUi(this);
+    showTrayAvailability();
     ui->appTitleLabel->setText(versionText());
 }
 
@@ -145,6 +148,16 @@ void SystemSetForm::on_closeCheckBox_stateChanged(int state) {
         config->setCloseMin(true);
     else if (state == Qt::Unchecked && config->closeMin())
         config->setCloseMin(false);
+}
+
+void SystemSetForm::showTrayAvailability() {
+    if (TrayAvailability::available()) return;
+    // The stored choice stays for a desktop with a tray; here it cannot work.
+    const QSignalBlocker c(ui->closeCheckBox);
+    ui->closeCheckBox->setChecked(false);
+    ui->closeCheckBox->setEnabled(false);
+    ui->closeTitleLabel->setEnabled(false);
+    ui->closePromptLabel->setText(tr("桌面没有系统托盘，关闭窗口即退出程序"));
 }
 
 void SystemSetForm::on_firewareCheckBox_stateChanged(int state) {

@@ -60,6 +60,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Close to tray is offered only where the desktop shows a tray.
+    void showTrayAvailability();
     void setChecked(class QCheckBox* box, bool checked);
     void closeProgress();
 

@@ -81,26 +81,26 @@ QString AutoSwitcher::programOf(const AutoSwitchRule& rule, const QList<RunningP
     return rule.pattern;
 }
 
-AutoSwitcher::Choice AutoSwitcher::evaluateNow() {
-    const bool paths = [this] {
-        for (const AutoSwitchRule& r : mRules.rules)
+AutoSwitcher::Choice AutoSwitcher::choose(const AutoSwitchRules& rules) const {
+    const bool paths = [&rules] {
+        for (const AutoSwitchRule& r : rules.rules)
             if (r.kind == AutoSwitchRule::Process && r.pattern.contains(QLatin1Char('/')))
                 return true;
         return false;
     }();
     QList<RunningProcess> processes;
-    if (mProcesses && mRules.needsProcesses()) processes = mProcesses->processes(paths);
+    if (mProcesses && rules.needsProcesses()) processes = mProcesses->processes(paths);
     FocusedWindow focus = mFocus ? mFocus->current() : FocusedWindow();
     RunningProcess focused;
     if (focus.known && focus.pid > 0 && mProcesses) focused = mProcesses->process(focus.pid);
     Choice choice;
-    choice.rule = mRules.match(processes, focus, focused);
+    choice.rule = rules.match(processes, focus, focused);
     if (choice.rule >= 0) {
-        const AutoSwitchRule& rule = mRules.rules.at(choice.rule);
+        const AutoSwitchRule& rule = rules.rules.at(choice.rule);
         choice.profile = rule.profile;
         choice.program = programOf(rule, processes, focus, focused);
     } else {
-        choice.profile = mRules.defaultProfile;
+        choice.profile = rules.defaultProfile;
     }
     return choice;
 }

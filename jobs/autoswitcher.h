@@ -12,8 +12,8 @@
 #include <functional>
 
 #include "jobs/autoswitchrules.h"
+#include "jobs/focussource.h"
 
-class FocusSource;
 class KeyboardConfigUtil;
 class ProcessSource;
 class QTimer;
@@ -52,7 +52,9 @@ public:
         QString profile;  // empty: leave the keyboard as it is
         QString program;
     };
-    Choice evaluateNow();
+    Choice evaluateNow() { return choose(mRules); }
+    // The same for other rules (the dialog tries rules before they are saved).
+    Choice choose(const AutoSwitchRules& rules) const;
     // The table holding `profile` in the model, or -1.
     int tableOf(const QString& profile) const;
     // Forgets the last choice, so the next evaluation switches again (a

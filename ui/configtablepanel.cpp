@@ -139,6 +139,21 @@ void ConfigTablePanel::onSelectionChanged(const QItemSelection& selected, const 
         QStringLiteral("=== ConfigTablePanel onSelectionChanged item:{ %1 };configIndex:{ %2 } ===")
             .arg(row)
             .arg(m->keyboardConfigIndex));
+    sendSwitch(table);
+}
+
+bool ConfigTablePanel::switchTo(int table) {
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+    const int row = rowOfTable(table);
+    if (mBlocked || !m || row < 0) return false;
+    if (table == m->keyboardConfigIndex) return true;
+    mSelectedRow = row;
+    selectRow(row);
+    sendSwitch(table);
+    return true;
+}
+
+void ConfigTablePanel::sendSwitch(int table) {
     setBlocked(true);
     mBeforeCommand([this, table] {
         mTableOrder = UsbProtocol::answerOf(UsbProtocol::SwitchConfigTable);

@@ -28,7 +28,7 @@ public:
     // `controls` (add, delete, import, export) are blocked with the list;
     // `deleteButton` shows only on setting pages with two tables or more.
     ConfigTablePanel(QListView* view, QWidget* controls, QWidget* deleteButton, JobRunner* jobs,
-                    Deferred beforeCommand, QObject* parent = nullptr);
+                     Deferred beforeCommand, QObject* parent = nullptr);
     ~ConfigTablePanel() override;
 
     bool isBlocked() const { return mBlocked; }
@@ -42,6 +42,9 @@ public:
 
     void add();
     void removeSelected();
+    // Makes `table` the active one as a click in the list does (the sync
+    // follows); false when the list is blocked or holds no such table.
+    bool switchTo(int table);
     // A full sync with the list blocked.
     void startSync();
     // After a job ended: a switch the keyboard made meanwhile syncs now.
@@ -63,6 +66,7 @@ private:
     void usb_receive_config_change(uchar source, uchar type, uchar item);
     bool acceptSource(uchar source, const char* slot) const;
     void armTableWatchdog(uchar order);
+    void sendSwitch(int table);
     void selectRow(int row);
     int rowOfTable(int tableIndex) const;
     int tableAt(int row) const;

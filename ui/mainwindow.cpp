@@ -13,6 +13,7 @@
 #include "services/services.h"
 #include "services/systemconfigutil.h"
 #include "services/tooltiputil.h"
+#include "ui/autoswitch/autoswitchcontroller.h"
 #include "ui/configfileactions.h"
 #include "ui/configtablepanel.h"
 #include "ui/handoverreceiver.h"
@@ -75,6 +76,7 @@ MainWindow::MainWindow(const QString& serverName, QWidget* parent)
 
     mTray = new TrayMenu(this);
     connect(mTray, &TrayMenu::restoreRequested, this, &MainWindow::bringToFront);
+    new AutoSwitchController(mTables, mJobs, mTray, this);
     mHandOver = new HandOverReceiver(this);
     connect(mHandOver, &HandOverReceiver::activationRequested, this, [this] {
         bringToFront();

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QWidget>
 
+#include "model/keyboardconfigutil.h"
 #include "services/systemconfigutil.h"
 
 TrayMenu::TrayMenu(QWidget* window) : QObject(window), mWindow(window) {
@@ -18,6 +19,15 @@ TrayMenu::TrayMenu(QWidget* window) : QObject(window), mWindow(window) {
     mMenu->addAction(QStringLiteral("窗口最大化"), window, &QWidget::showMaximized);
     mMenu->addAction(QStringLiteral("恢复原始大小"), window, &QWidget::showNormal);
     mMenu->addSeparator();
+    mProfiles = mMenu->addMenu(QString());
+    connect(mProfiles, &QMenu::aboutToShow, this, &TrayMenu::fillProfiles);
+    mPause = mMenu->addAction(QString());
+    mPause->setCheckable(true);
+    connect(mPause, &QAction::toggled, this, &TrayMenu::autoSwitchPauseToggled);
+    retranslate();
+    if (SystemConfigUtil* config = SystemConfigUtil::instance())
+        connect(config, &SystemConfigUtil::languageChanged, this, &TrayMenu::retranslate);
+    mMenu->addSeparator();
     mMenu->addAction(QStringLiteral("退出"), qApp, &QCoreApplication::quit);
     mIcon->setContextMenu(mMenu.get());
 
@@ -31,6 +41,33 @@ TrayMenu::TrayMenu(QWidget* window) : QObject(window), mWindow(window) {
 
 TrayMenu::~TrayMenu() {
     mIcon->hide();
+}
+
+void TrayMenu::retranslate() {
+    mProfiles->setTitle(tr("配置表"));
+    mPause->setText(tr("暂停自动切换"));
+}
+
+void TrayMenu::setAutoSwitchPaused(bool paused) {
+    const QSignalBlocker quiet(mPause);
+    mPause->setChecked(paused);
+}
+
+void TrayMenu::fillProfiles() {
+    mProfiles->clear();
+    KeyboardConfigUtil* m = KeyboardConfigUtil::instance();
+    if (!m || m->keyboardConfigList.isEmpty()) {
+        mProfiles->addAction(tr("没有键盘"))->setEnabled(false);
+        return;
+    }
+    for (const ConfigTableEntryPtr& t : m->keyboardConfigList) {
+        if (!t) continue;
+        QAction* a = mProfiles->addAction(t->configName);
+        a->setCheckable(true);
+        a->setChecked(t->index == m->keyboardConfigIndex);
+        const int table = t->index;
+        connect(a, &QAction::triggered, this, [this, table] { emit profileChosen(table); });
+    }
 }
 
 // The window's translation context keeps the existing translations.

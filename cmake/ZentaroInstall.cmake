@@ -32,6 +32,8 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/common/apppaths.cpp APPEND PROPERTY
 
 # --- install rules -----------------------------------------------------------------
 set(ZENTARO_BUILT_DATA ${CMAKE_BINARY_DIR}/bin/data)
+# The device page's Fix button installs this copy when run from the build.
+configure_file(${ZENTARO_LINUX_DIR}/70-zentaro.rules ${ZENTARO_BUILT_DATA}/70-zentaro.rules COPYONLY)
 
 install(TARGETS zentaro-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${ZENTARO_LINUX_DIR}/zentaro-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zentaro-cli)
@@ -128,7 +130,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zentaro.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(ZENTARO_BUILD_GUI)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, libqt6svg6")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, fonts-noto-cjk")
+  # Qt's own catalogues put its standard buttons into the chosen language;
+  # pkexec lets the device page install the udev rule.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, fonts-noto-cjk, qt6-translations-l10n, pkexec")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QPointer>
 
 #include "common/apppaths.h"
@@ -31,6 +33,7 @@ SystemConfigUtil::SystemConfigUtil(const QString& configFile, QObject* parent)
 
 SystemConfigUtil::~SystemConfigUtil() {
     if (mTranslator) QCoreApplication::removeTranslator(mTranslator.get());
+    if (mQtTranslator) QCoreApplication::removeTranslator(mQtTranslator.get());
     qInfo().noquote() << QStringLiteral("=== SystemConfigUtil 销毁 ===");
 }
 
@@ -114,7 +117,40 @@ bool SystemConfigUtil::loadTranslation(QTranslator& translator, int effectiveLan
     return loaded;
 }
 
+QString SystemConfigUtil::qtTranslationFile(int effectiveLanguage) {
+    QString name;
+    switch (effectiveLanguage) {
+        case 2:
+            name = QStringLiteral("qtbase_en.qm");
+            break;
+        case 3:
+            name = QStringLiteral("qtbase_vi.qm");
+            break;
+        default:
+            name = QStringLiteral("qtbase_zh_CN.qm");
+            break;
+    }
+    const QString file = QDir(QLibraryInfo::path(QLibraryInfo::TranslationsPath)).filePath(name);
+    return QFile::exists(file) ? file : QString();
+}
+
+void SystemConfigUtil::installQtTranslator(int effectiveLanguage) {
+    if (mQtTranslator) QCoreApplication::removeTranslator(mQtTranslator.get());
+    mQtTranslator.reset();
+    const QString file = qtTranslationFile(effectiveLanguage);
+    auto translator = std::make_unique<QTranslator>();
+    if (file.isEmpty() || !translator->load(file)) {
+        // Standard buttons then keep Qt's English words.
+        qInfo().noquote() << QStringLiteral("=== SystemConfigUtil 无 Qt 翻译文件 language={%1} ===")
+                                 .arg(effectiveLanguage);
+        return;
+    }
+    mQtTranslator = std::move(translator);
+    QCoreApplication::installTranslator(mQtTranslator.get());
+}
+
 bool SystemConfigUtil::loadTranslator() {
+    installQtTranslator(effectiveLanguage());
     if (mTranslator) QCoreApplication::removeTranslator(mTranslator.get());
     mTranslator = std::make_shared<QTranslator>();
     const bool loaded = loadTranslation(*mTranslator, effectiveLanguage());
@@ -129,6 +165,7 @@ bool SystemConfigUtil::setLanguage(int language) {
 
     auto translator = std::make_shared<QTranslator>();
     if (!loadTranslation(*translator, effectiveLanguage())) return false;
+    installQtTranslator(effectiveLanguage());
     if (mTranslator) QCoreApplication::removeTranslator(mTranslator.get());
     mTranslator = translator;
     QCoreApplication::installTranslator(mTranslator.get());

@@ -24,7 +24,8 @@ public:
 
     static SystemConfigUtil* instance();
 
-    // Loads the translation of the effective language and installs it.
+    // Loads the translation of the effective language and installs it,
+    // with Qt's own (standard buttons) where Qt has one for the language.
     bool loadTranslator();
 
     int language() const { return mLanguage; }
@@ -65,6 +66,9 @@ public:
     // data folders (AppPaths) when it exists, else the embedded one.
     static QString externalTranslationFile(int effectiveLanguage);
     static QString embeddedTranslationFile(int effectiveLanguage);
+    // Qt's base catalogue (qtbase_*.qm in Qt's translations folder) for an
+    // effective language; empty when Qt has none (Vietnamese on Debian 12).
+    static QString qtTranslationFile(int effectiveLanguage);
 
     // Tests fix "today".
     void setTodayProvider(std::function<QDate()> today);
@@ -81,9 +85,12 @@ private:
     // Writes one value through to the file; false when that failed.
     bool store(const QString& key, const QVariant& value);
     static bool loadTranslation(QTranslator& translator, int effectiveLanguage);
+    // Replaces the installed Qt catalogue with the one of the language.
+    void installQtTranslator(int effectiveLanguage);
     QDate today() const;
 
     std::shared_ptr<QTranslator> mTranslator;
+    std::unique_ptr<QTranslator> mQtTranslator;
     int mLanguage = 0;
     int mTheme = 0;
     bool mPowerAuto = false;

@@ -1,26 +1,38 @@
 #include "ui/widgets/messagebox.h"
 
+#include <QAbstractButton>
+
 namespace {
 QMessageBox::StandardButton gNextAnswer = QMessageBox::NoButton;
 QString gLastTitle;
 QString gLastText;
 int gCount = 0;
 QStringList gRecent;
+QStringList gLastButtons;
 }  // namespace
 
 MessageBox::Button MessageBox::ask(QMessageBox::Icon icon, QWidget* parent, const QString& title,
-                                   const QString& text, Buttons buttons, Button defaultButton) {
+                                   const QString& text, Buttons buttons, Button defaultButton,
+                                   const QString& acceptText, const QString& rejectText) {
     gLastTitle = title;
     gLastText = text;
     ++gCount;
     gRecent.append(text);
     if (gRecent.size() > 20) gRecent.removeFirst();
+    // Built before a test answers it, so the button texts are those shown.
+    QMessageBox box(icon, title, text, buttons, parent);
+    if (!acceptText.isEmpty() && box.button(QMessageBox::Ok))
+        box.button(QMessageBox::Ok)->setText(acceptText);
+    if (!rejectText.isEmpty() && box.button(QMessageBox::Cancel))
+        box.button(QMessageBox::Cancel)->setText(rejectText);
+    gLastButtons.clear();
+    for (uint bit = QMessageBox::FirstButton; bit <= QMessageBox::LastButton; bit <<= 1)
+        if (QAbstractButton* button = box.button(Button(bit))) gLastButtons.append(button->text());
     if (gNextAnswer != QMessageBox::NoButton) {
         const Button answer = gNextAnswer;
         gNextAnswer = QMessageBox::NoButton;
         return answer;
     }
-    QMessageBox box(icon, title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
     return static_cast<Button>(box.exec());
 }
@@ -45,6 +57,12 @@ MessageBox::Button MessageBox::question(QWidget* parent, const QString& title, c
     return ask(QMessageBox::Question, parent, title, text, buttons, defaultButton);
 }
 
+MessageBox::Button MessageBox::confirm(QWidget* parent, const QString& title, const QString& text,
+                                       const QString& acceptText, const QString& rejectText) {
+    return ask(QMessageBox::Question, parent, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+               QMessageBox::Cancel, acceptText, rejectText);
+}
+
 void MessageBox::setNextAnswer(Button answer) {
     gNextAnswer = answer;
 }
@@ -55,6 +73,10 @@ QString MessageBox::lastTitle() {
 
 QString MessageBox::lastText() {
     return gLastText;
+}
+
+QStringList MessageBox::lastButtonTexts() {
+    return gLastButtons;
 }
 
 int MessageBox::count() {

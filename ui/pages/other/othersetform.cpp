@@ -325,9 +325,8 @@ void OtherSetForm::usb_receive_download_fireware_data_end(uchar source, int curr
 
 void OtherSetForm::on_resetBtn_clicked() {
     if (mJob != Job::None) return;
-    const auto answer =
-        MessageBox::question(window(), tr("恢复出厂设置"), tr("你确定要恢复出厂设置吗？"),
-                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    const auto answer = MessageBox::confirm(window(), tr("恢复出厂设置"),
+                                            tr("你确定要恢复出厂设置吗？"), tr("确认"), tr("取消"));
     if (answer != QMessageBox::Ok) return;
     UsbCommunicateUtil* e = engine();
     if (!e) return;

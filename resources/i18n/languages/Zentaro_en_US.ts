@@ -35,6 +35,144 @@ Warning: save the calibration before closing Zentaro or leaving the calibration 
         </message>
     </context>
     <context>
+        <name>AutoSwitchController</name>
+        <message>
+            <source>键盘上没有配置表“%1”，未切换</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Wayland 不告知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法得知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 配置表，用于 %2</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>AutoSwitchDialog</name>
+        <message>
+            <source>自动切换配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>按顺序检查规则，第一条匹配的规则决定键盘使用的配置表。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>程序或窗口</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>何时</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>上移</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>下移</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除规则</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>添加规则</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>程序</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>窗口类</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>窗口标题</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>正在运行的程序</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置表：</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>仅在它拥有焦点时（否则在它运行时）</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>添加</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有规则匹配时：</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>现在匹配哪条规则？</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Save</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>保持不变</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1（键盘上没有）</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>拥有焦点时</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>运行时</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>规则 %1：%2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有规则匹配：配置表保持不变</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有规则匹配：默认 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>键盘上没有配置表“%1”，不会切换</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>BackupListForm</name>
         <message>
             <source>配置备份</source>
@@ -255,6 +393,29 @@ Warning: save the calibration before closing Zentaro or leaving the calibration 
             <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
             <translation>This computer does not let the current user open the keyboard (the udev rule is missing). Run this command in a terminal to install the rule, then unplug and plug in the keyboard again:</translation>
         </message>
+        <message>
+            <source>修复</source>
+            <translation>Fix</translation>
+        </message>
+        <message>
+            <source>无法安装 udev 规则</source>
+            <translation>Cannot install the udev rule</translation>
+        </message>
+        <message>
+            <source>修复失败：%1</source>
+            <translation>Fix failed: %1</translation>
+        </message>
+        <message>
+            <source>udev 规则已安装，正在重新打开键盘</source>
+            <translation>udev rule installed, opening the keyboard again</translation>
+        </message>
+    </context>
+    <context>
+        <name>DownloadManager</name>
+        <message>
+            <source>无法写入文件</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>FirewareManageForm</name>
@@ -281,6 +442,50 @@ Warning: save the calibration before closing Zentaro or leaving the calibration 
             <translation>%1 has no signature, so there is no telling whether it comes from the keyboard's maker. Unsigned firmware may have been altered, and after writing it the keyboard may no longer work.
 
 Write this firmware anyway?</translation>
+        </message>
+        <message>
+            <source>固件更新前的备份</source>
+            <translation>Backup before the firmware update</translation>
+        </message>
+        <message>
+            <source>引导模式下的键盘无法读取，这次更新前不能再备份。将以 %1 的备份为准（%2 个配置：%3）；更新后如果设置丢失，请在“其他”页面恢复这个备份。
+
+继续更新吗？</source>
+            <translation>A keyboard in boot mode cannot be read, so no new backup can be made before this update. The backup of %1 (%2 profiles: %3) will stand for it; if your settings are lost after the update, restore this backup on the Other page.
+
+Continue the update?</translation>
+        </message>
+        <message>
+            <source>更新</source>
+            <translation>Update</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>最新的备份是 %1 做的，已超过 %2 天。</source>
+            <translation>The newest backup was made on %1, more than %2 days ago.</translation>
+        </message>
+        <message>
+            <source>这个键盘还没有可用的备份。</source>
+            <translation>This keyboard has no usable backup yet.</translation>
+        </message>
+        <message>
+            <source>无法备份</source>
+            <translation>No backup possible</translation>
+        </message>
+        <message>
+            <source>引导模式下的键盘无法读取，不能在更新前备份它的配置。%1更新固件可能清除键盘上的配置。
+
+仍要不备份直接更新吗？</source>
+            <translation>A keyboard in boot mode cannot be read, so its profiles cannot be backed up before the update. %1 Updating the firmware may erase the profiles on the keyboard.
+
+Update without backup anyway?</translation>
+        </message>
+        <message>
+            <source>不备份直接更新</source>
+            <translation>Update without backup</translation>
         </message>
     </context>
     <context>
@@ -528,6 +733,17 @@ Write this firmware anyway?</translation>
         </message>
     </context>
     <context>
+        <name>KeyPictureAccessible</name>
+        <message>
+            <source>按键功能</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>键盘</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
@@ -568,6 +784,10 @@ Write this firmware anyway?</translation>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
+        </message>
+        <message>
+            <source>搜索按键功能</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -1192,6 +1412,61 @@ Restored: %3</translation>
         </message>
     </context>
     <context>
+        <name>PackageUnpacker</name>
+        <message>
+            <source>无法读取条目</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法写入 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>条目已损坏</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>解压后超过 %1 MB</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法创建文件夹 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>软件包 %1 已损坏</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>软件包中有不安全的条目：%1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>软件包 %1 解压后超过 %2 MB</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法在 %1 中创建文件夹</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法为 %1 创建文件夹</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
+        </message>
+        <message>
+            <source>无法替换文件夹 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法把文件夹放到 %1</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>PerformanceSetForm</name>
         <message>
             <source>全选</source>
@@ -1366,15 +1641,15 @@ Restored: %3</translation>
     <context>
         <name>QKeyboardWidget</name>
         <message>
-            <source>no function</source>
+            <source>无功能</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>advanced key %1</source>
+            <source>高级键 %1</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>does %1</source>
+            <source>功能：%1</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -1780,12 +2055,70 @@ Download it now?</translation>
             <translation>Could not open the installer. The downloaded file is saved at:
 %1</translation>
         </message>
+        <message>
+            <source>桌面没有系统托盘，关闭窗口即退出程序</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>下载完成，是否用系统的软件包安装程序打开？</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>TrayMenu</name>
+        <message>
+            <source>配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>暂停自动切换</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有键盘</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>UdevRuleInstaller</name>
+        <message>
+            <source>安装规则的程序意外退出</source>
+            <translation>The program installing the rule stopped unexpectedly</translation>
+        </message>
+        <message>
+            <source>已取消授权</source>
+            <translation>Authorisation was cancelled</translation>
+        </message>
+        <message>
+            <source>没有权限安装规则</source>
+            <translation>Not authorised to install the rule</translation>
+        </message>
+        <message>
+            <source>安装规则失败（退出码 %1）</source>
+            <translation>Installing the rule failed (exit code %1)</translation>
+        </message>
+        <message>
+            <source>无法启动 pkexec</source>
+            <translation>Cannot start pkexec</translation>
+        </message>
+        <message>
+            <source>安装规则超时</source>
+            <translation>Installing the rule timed out</translation>
+        </message>
     </context>
     <context>
         <name>UpdateChecker</name>
         <message>
             <source>%1 比之前收到的版本 %2 更旧，已拒绝</source>
             <translation>%1 is older than version %2 received before; it was refused</translation>
+        </message>
+        <message>
+            <source>版本信息格式无效</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

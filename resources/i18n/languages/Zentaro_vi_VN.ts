@@ -35,6 +35,144 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời t
         </message>
     </context>
     <context>
+        <name>AutoSwitchController</name>
+        <message>
+            <source>键盘上没有配置表“%1”，未切换</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Wayland 不告知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法得知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 配置表，用于 %2</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>AutoSwitchDialog</name>
+        <message>
+            <source>自动切换配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>按顺序检查规则，第一条匹配的规则决定键盘使用的配置表。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>程序或窗口</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>何时</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>上移</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>下移</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>删除规则</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>添加规则</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>程序</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>窗口类</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>窗口标题</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>正在运行的程序</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>配置表：</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>仅在它拥有焦点时（否则在它运行时）</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>添加</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有规则匹配时：</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>现在匹配哪条规则？</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>Lưu</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>保持不变</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1（键盘上没有）</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>拥有焦点时</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>运行时</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>规则 %1：%2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有规则匹配：配置表保持不变</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有规则匹配：默认 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>键盘上没有配置表“%1”，不会切换</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>BackupListForm</name>
         <message>
             <source>配置备份</source>
@@ -255,6 +393,29 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời t
             <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
             <translation>Máy tính này không cho phép người dùng hiện tại mở bàn phím (thiếu quy tắc udev). Hãy chạy lệnh dưới đây trong terminal để cài quy tắc, rồi rút và cắm lại bàn phím:</translation>
         </message>
+        <message>
+            <source>修复</source>
+            <translation>Sửa</translation>
+        </message>
+        <message>
+            <source>无法安装 udev 规则</source>
+            <translation>Không thể cài quy tắc udev</translation>
+        </message>
+        <message>
+            <source>修复失败：%1</source>
+            <translation>Sửa thất bại: %1</translation>
+        </message>
+        <message>
+            <source>udev 规则已安装，正在重新打开键盘</source>
+            <translation>Đã cài quy tắc udev, đang mở lại bàn phím</translation>
+        </message>
+    </context>
+    <context>
+        <name>DownloadManager</name>
+        <message>
+            <source>无法写入文件</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>FirewareManageForm</name>
@@ -281,6 +442,50 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời t
             <translation>%1 không có chữ ký, nên không thể biết nó có đến từ nhà sản xuất bàn phím hay không. Firmware không có chữ ký có thể đã bị sửa đổi, và sau khi ghi, bàn phím có thể không còn hoạt động.
 
 Vẫn ghi firmware này?</translation>
+        </message>
+        <message>
+            <source>固件更新前的备份</source>
+            <translation>Bản sao lưu trước khi cập nhật firmware</translation>
+        </message>
+        <message>
+            <source>引导模式下的键盘无法读取，这次更新前不能再备份。将以 %1 的备份为准（%2 个配置：%3）；更新后如果设置丢失，请在“其他”页面恢复这个备份。
+
+继续更新吗？</source>
+            <translation>Không thể đọc bàn phím ở chế độ khởi động nên không thể sao lưu trước lần cập nhật này. Bản sao lưu lúc %1 (%2 cấu hình: %3) sẽ được dùng thay; nếu cài đặt bị mất sau khi cập nhật, hãy khôi phục bản sao lưu này ở trang Khác.
+
+Tiếp tục cập nhật?</translation>
+        </message>
+        <message>
+            <source>更新</source>
+            <translation>Cập nhật</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>Hủy</translation>
+        </message>
+        <message>
+            <source>最新的备份是 %1 做的，已超过 %2 天。</source>
+            <translation>Bản sao lưu mới nhất được tạo lúc %1, đã hơn %2 ngày.</translation>
+        </message>
+        <message>
+            <source>这个键盘还没有可用的备份。</source>
+            <translation>Bàn phím này chưa có bản sao lưu dùng được.</translation>
+        </message>
+        <message>
+            <source>无法备份</source>
+            <translation>Không thể sao lưu</translation>
+        </message>
+        <message>
+            <source>引导模式下的键盘无法读取，不能在更新前备份它的配置。%1更新固件可能清除键盘上的配置。
+
+仍要不备份直接更新吗？</source>
+            <translation>Không thể đọc bàn phím ở chế độ khởi động nên không thể sao lưu cấu hình trước khi cập nhật. %1 Cập nhật firmware có thể xóa các cấu hình trên bàn phím.
+
+Vẫn cập nhật không sao lưu?</translation>
+        </message>
+        <message>
+            <source>不备份直接更新</source>
+            <translation>Cập nhật không sao lưu</translation>
         </message>
     </context>
     <context>
@@ -527,6 +732,17 @@ Vẫn ghi firmware này?</translation>
         </message>
     </context>
     <context>
+        <name>KeyPictureAccessible</name>
+        <message>
+            <source>按键功能</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>键盘</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
@@ -567,6 +783,10 @@ Vẫn ghi firmware này?</translation>
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
+        </message>
+        <message>
+            <source>搜索按键功能</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>
@@ -1191,6 +1411,61 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
     </context>
     <context>
+        <name>PackageUnpacker</name>
+        <message>
+            <source>无法读取条目</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法写入 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>条目已损坏</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>解压后超过 %1 MB</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法创建文件夹 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>软件包 %1 已损坏</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>软件包中有不安全的条目：%1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>软件包 %1 解压后超过 %2 MB</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法在 %1 中创建文件夹</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法为 %1 创建文件夹</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1: %2</translation>
+        </message>
+        <message>
+            <source>无法替换文件夹 %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>无法把文件夹放到 %1</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>PerformanceSetForm</name>
         <message>
             <source>全选</source>
@@ -1365,15 +1640,15 @@ Khôi phục cài đặt của tôi?</translation>
     <context>
         <name>QKeyboardWidget</name>
         <message>
-            <source>no function</source>
+            <source>无功能</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>advanced key %1</source>
+            <source>高级键 %1</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>does %1</source>
+            <source>功能：%1</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -1779,12 +2054,70 @@ Tải về ngay?</translation>
             <translation>Không thể mở trình cài đặt. Tệp đã tải về được lưu tại:
 %1</translation>
         </message>
+        <message>
+            <source>桌面没有系统托盘，关闭窗口即退出程序</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>下载完成，是否用系统的软件包安装程序打开？</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>TrayMenu</name>
+        <message>
+            <source>配置表</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>暂停自动切换</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>没有键盘</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>UdevRuleInstaller</name>
+        <message>
+            <source>安装规则的程序意外退出</source>
+            <translation>Chương trình cài quy tắc đã dừng bất ngờ</translation>
+        </message>
+        <message>
+            <source>已取消授权</source>
+            <translation>Đã hủy xác thực</translation>
+        </message>
+        <message>
+            <source>没有权限安装规则</source>
+            <translation>Không có quyền cài quy tắc</translation>
+        </message>
+        <message>
+            <source>安装规则失败（退出码 %1）</source>
+            <translation>Cài quy tắc thất bại (mã thoát %1)</translation>
+        </message>
+        <message>
+            <source>无法启动 pkexec</source>
+            <translation>Không thể khởi động pkexec</translation>
+        </message>
+        <message>
+            <source>安装规则超时</source>
+            <translation>Cài quy tắc quá thời gian chờ</translation>
+        </message>
     </context>
     <context>
         <name>UpdateChecker</name>
         <message>
             <source>%1 比之前收到的版本 %2 更旧，已拒绝</source>
             <translation>%1 cũ hơn phiên bản %2 đã nhận trước đó; đã bị từ chối</translation>
+        </message>
+        <message>
+            <source>版本信息格式无效</source>
+            <translation type="unfinished" />
         </message>
     </context>
     <context>

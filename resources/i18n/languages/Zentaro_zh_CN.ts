@@ -35,6 +35,144 @@
         </message>
     </context>
     <context>
+        <name>AutoSwitchController</name>
+        <message>
+            <source>键盘上没有配置表“%1”，未切换</source>
+            <translation>键盘上没有配置表“%1”，未切换</translation>
+        </message>
+        <message>
+            <source>Wayland 不告知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
+            <translation>Wayland 不告知哪个窗口拥有焦点：这里只有“运行时”规则有效。</translation>
+        </message>
+        <message>
+            <source>无法得知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
+            <translation>无法得知哪个窗口拥有焦点：这里只有“运行时”规则有效。</translation>
+        </message>
+        <message>
+            <source>%1 配置表</source>
+            <translation>%1 配置表</translation>
+        </message>
+        <message>
+            <source>%1 配置表，用于 %2</source>
+            <translation>%1 配置表，用于 %2</translation>
+        </message>
+    </context>
+    <context>
+        <name>AutoSwitchDialog</name>
+        <message>
+            <source>自动切换配置表</source>
+            <translation>自动切换配置表</translation>
+        </message>
+        <message>
+            <source>按顺序检查规则，第一条匹配的规则决定键盘使用的配置表。</source>
+            <translation>按顺序检查规则，第一条匹配的规则决定键盘使用的配置表。</translation>
+        </message>
+        <message>
+            <source>程序或窗口</source>
+            <translation>程序或窗口</translation>
+        </message>
+        <message>
+            <source>配置表</source>
+            <translation>配置表</translation>
+        </message>
+        <message>
+            <source>何时</source>
+            <translation>何时</translation>
+        </message>
+        <message>
+            <source>上移</source>
+            <translation>上移</translation>
+        </message>
+        <message>
+            <source>下移</source>
+            <translation>下移</translation>
+        </message>
+        <message>
+            <source>删除规则</source>
+            <translation>删除规则</translation>
+        </message>
+        <message>
+            <source>添加规则</source>
+            <translation>添加规则</translation>
+        </message>
+        <message>
+            <source>程序</source>
+            <translation>程序</translation>
+        </message>
+        <message>
+            <source>窗口类</source>
+            <translation>窗口类</translation>
+        </message>
+        <message>
+            <source>窗口标题</source>
+            <translation>窗口标题</translation>
+        </message>
+        <message>
+            <source>正在运行的程序</source>
+            <translation>正在运行的程序</translation>
+        </message>
+        <message>
+            <source>配置表：</source>
+            <translation>配置表：</translation>
+        </message>
+        <message>
+            <source>仅在它拥有焦点时（否则在它运行时）</source>
+            <translation>仅在它拥有焦点时（否则在它运行时）</translation>
+        </message>
+        <message>
+            <source>添加</source>
+            <translation>添加</translation>
+        </message>
+        <message>
+            <source>没有规则匹配时：</source>
+            <translation>没有规则匹配时：</translation>
+        </message>
+        <message>
+            <source>现在匹配哪条规则？</source>
+            <translation>现在匹配哪条规则？</translation>
+        </message>
+        <message>
+            <source>保存</source>
+            <translation>保存</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>保持不变</source>
+            <translation>保持不变</translation>
+        </message>
+        <message>
+            <source>%1（键盘上没有）</source>
+            <translation>%1（键盘上没有）</translation>
+        </message>
+        <message>
+            <source>拥有焦点时</source>
+            <translation>拥有焦点时</translation>
+        </message>
+        <message>
+            <source>运行时</source>
+            <translation>运行时</translation>
+        </message>
+        <message>
+            <source>规则 %1：%2</source>
+            <translation>规则 %1：%2</translation>
+        </message>
+        <message>
+            <source>没有规则匹配：配置表保持不变</source>
+            <translation>没有规则匹配：配置表保持不变</translation>
+        </message>
+        <message>
+            <source>没有规则匹配：默认 %1</source>
+            <translation>没有规则匹配：默认 %1</translation>
+        </message>
+        <message>
+            <source>键盘上没有配置表“%1”，不会切换</source>
+            <translation>键盘上没有配置表“%1”，不会切换</translation>
+        </message>
+    </context>
+    <context>
         <name>BackupListForm</name>
         <message>
             <source>配置备份</source>
@@ -255,6 +393,29 @@
             <source>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</source>
             <translation>这台电脑不允许当前用户打开键盘（缺少 udev 规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：</translation>
         </message>
+        <message>
+            <source>修复</source>
+            <translation>修复</translation>
+        </message>
+        <message>
+            <source>无法安装 udev 规则</source>
+            <translation>无法安装 udev 规则</translation>
+        </message>
+        <message>
+            <source>修复失败：%1</source>
+            <translation>修复失败：%1</translation>
+        </message>
+        <message>
+            <source>udev 规则已安装，正在重新打开键盘</source>
+            <translation>udev 规则已安装，正在重新打开键盘</translation>
+        </message>
+    </context>
+    <context>
+        <name>DownloadManager</name>
+        <message>
+            <source>无法写入文件</source>
+            <translation>无法写入文件</translation>
+        </message>
     </context>
     <context>
         <name>FirewareManageForm</name>
@@ -281,6 +442,50 @@
             <translation>%1 没有签名，无法确认它来自键盘厂商。未签名的固件可能被人篡改，写入后键盘可能无法再使用。
 
 仍要写入这个固件吗？</translation>
+        </message>
+        <message>
+            <source>固件更新前的备份</source>
+            <translation>固件更新前的备份</translation>
+        </message>
+        <message>
+            <source>引导模式下的键盘无法读取，这次更新前不能再备份。将以 %1 的备份为准（%2 个配置：%3）；更新后如果设置丢失，请在“其他”页面恢复这个备份。
+
+继续更新吗？</source>
+            <translation>引导模式下的键盘无法读取，这次更新前不能再备份。将以 %1 的备份为准（%2 个配置：%3）；更新后如果设置丢失，请在“其他”页面恢复这个备份。
+
+继续更新吗？</translation>
+        </message>
+        <message>
+            <source>更新</source>
+            <translation>更新</translation>
+        </message>
+        <message>
+            <source>取消</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>最新的备份是 %1 做的，已超过 %2 天。</source>
+            <translation>最新的备份是 %1 做的，已超过 %2 天。</translation>
+        </message>
+        <message>
+            <source>这个键盘还没有可用的备份。</source>
+            <translation>这个键盘还没有可用的备份。</translation>
+        </message>
+        <message>
+            <source>无法备份</source>
+            <translation>无法备份</translation>
+        </message>
+        <message>
+            <source>引导模式下的键盘无法读取，不能在更新前备份它的配置。%1更新固件可能清除键盘上的配置。
+
+仍要不备份直接更新吗？</source>
+            <translation>引导模式下的键盘无法读取，不能在更新前备份它的配置。%1更新固件可能清除键盘上的配置。
+
+仍要不备份直接更新吗？</translation>
+        </message>
+        <message>
+            <source>不备份直接更新</source>
+            <translation>不备份直接更新</translation>
         </message>
     </context>
     <context>
@@ -527,6 +732,17 @@
         </message>
     </context>
     <context>
+        <name>KeyPictureAccessible</name>
+        <message>
+            <source>按键功能</source>
+            <translation>按键功能</translation>
+        </message>
+        <message>
+            <source>键盘</source>
+            <translation>键盘</translation>
+        </message>
+    </context>
+    <context>
         <name>KeySetForm</name>
         <message>
             <source>普通层</source>
@@ -567,6 +783,10 @@
         <message>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
+        </message>
+        <message>
+            <source>搜索按键功能</source>
+            <translation>搜索按键功能</translation>
         </message>
     </context>
     <context>
@@ -1191,6 +1411,61 @@
         </message>
     </context>
     <context>
+        <name>PackageUnpacker</name>
+        <message>
+            <source>无法读取条目</source>
+            <translation>无法读取条目</translation>
+        </message>
+        <message>
+            <source>无法写入 %1</source>
+            <translation>无法写入 %1</translation>
+        </message>
+        <message>
+            <source>条目已损坏</source>
+            <translation>条目已损坏</translation>
+        </message>
+        <message>
+            <source>解压后超过 %1 MB</source>
+            <translation>解压后超过 %1 MB</translation>
+        </message>
+        <message>
+            <source>无法创建文件夹 %1</source>
+            <translation>无法创建文件夹 %1</translation>
+        </message>
+        <message>
+            <source>软件包 %1 已损坏</source>
+            <translation>软件包 %1 已损坏</translation>
+        </message>
+        <message>
+            <source>软件包中有不安全的条目：%1</source>
+            <translation>软件包中有不安全的条目：%1</translation>
+        </message>
+        <message>
+            <source>软件包 %1 解压后超过 %2 MB</source>
+            <translation>软件包 %1 解压后超过 %2 MB</translation>
+        </message>
+        <message>
+            <source>无法在 %1 中创建文件夹</source>
+            <translation>无法在 %1 中创建文件夹</translation>
+        </message>
+        <message>
+            <source>无法为 %1 创建文件夹</source>
+            <translation>无法为 %1 创建文件夹</translation>
+        </message>
+        <message>
+            <source>%1：%2</source>
+            <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>无法替换文件夹 %1</source>
+            <translation>无法替换文件夹 %1</translation>
+        </message>
+        <message>
+            <source>无法把文件夹放到 %1</source>
+            <translation>无法把文件夹放到 %1</translation>
+        </message>
+    </context>
+    <context>
         <name>PerformanceSetForm</name>
         <message>
             <source>全选</source>
@@ -1375,6 +1650,18 @@
         <message>
             <source>does %1</source>
             <translation>does %1</translation>
+        </message>
+        <message>
+            <source>无功能</source>
+            <translation>无功能</translation>
+        </message>
+        <message>
+            <source>高级键 %1</source>
+            <translation>高级键 %1</translation>
+        </message>
+        <message>
+            <source>功能：%1</source>
+            <translation>功能：%1</translation>
         </message>
     </context>
     <context>
@@ -1779,12 +2066,70 @@
             <translation>无法打开安装程序。已下载的文件保存在：
 %1</translation>
         </message>
+        <message>
+            <source>桌面没有系统托盘，关闭窗口即退出程序</source>
+            <translation>桌面没有系统托盘，关闭窗口即退出程序</translation>
+        </message>
+        <message>
+            <source>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</source>
+            <translation>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</translation>
+        </message>
+        <message>
+            <source>下载完成，是否用系统的软件包安装程序打开？</source>
+            <translation>下载完成，是否用系统的软件包安装程序打开？</translation>
+        </message>
+    </context>
+    <context>
+        <name>TrayMenu</name>
+        <message>
+            <source>配置表</source>
+            <translation>配置表</translation>
+        </message>
+        <message>
+            <source>暂停自动切换</source>
+            <translation>暂停自动切换</translation>
+        </message>
+        <message>
+            <source>没有键盘</source>
+            <translation>没有键盘</translation>
+        </message>
+    </context>
+    <context>
+        <name>UdevRuleInstaller</name>
+        <message>
+            <source>安装规则的程序意外退出</source>
+            <translation>安装规则的程序意外退出</translation>
+        </message>
+        <message>
+            <source>已取消授权</source>
+            <translation>已取消授权</translation>
+        </message>
+        <message>
+            <source>没有权限安装规则</source>
+            <translation>没有权限安装规则</translation>
+        </message>
+        <message>
+            <source>安装规则失败（退出码 %1）</source>
+            <translation>安装规则失败（退出码 %1）</translation>
+        </message>
+        <message>
+            <source>无法启动 pkexec</source>
+            <translation>无法启动 pkexec</translation>
+        </message>
+        <message>
+            <source>安装规则超时</source>
+            <translation>安装规则超时</translation>
+        </message>
     </context>
     <context>
         <name>UpdateChecker</name>
         <message>
             <source>%1 比之前收到的版本 %2 更旧，已拒绝</source>
             <translation>%1 比之前收到的版本 %2 更旧，已拒绝</translation>
+        </message>
+        <message>
+            <source>版本信息格式无效</source>
+            <translation>版本信息格式无效</translation>
         </message>
     </context>
     <context>

@@ -1,6 +1,7 @@
 #include "ui/widgets/qinputkeyboardwidget.h"
 
 #include <QDebug>
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -23,6 +24,44 @@ const char* kExtraStyleDark =
     "padding: 5px 1px;}";
 constexpr int SearchPitch = 54;
 constexpr int SearchButton = 44;
+
+// The extra buttons take their width from their text, at least their places'
+// widths, right-aligned at the picker's edge beside the top row's last key;
+// a text too long for its share of the room takes two lines.
+void fitExtraButtons(const QList<QPushButton*>& buttons, const QList<int>& minimum) {
+    constexpr int Left = 888, Right = 1096, Gap = 4, Height = 44;
+    constexpr int Chrome = 8;  // border and padding of kExtraStyle, both sides
+    const int count = int(buttons.size());
+    if (count == 0) return;
+    const int share = (Right - Left - Gap * (count - 1)) / count;
+    int x = Right;
+    for (int i = count - 1; i >= 0; --i) {
+        QPushButton* button = buttons.at(i);
+        button->ensurePolished();
+        const QFontMetrics metrics(button->font());
+        const auto widthOf = [&metrics](const QString& text) {
+            int width = 0;
+            for (const QString& line : text.split(QLatin1Char('\n')))
+                width = qMax(width, metrics.horizontalAdvance(line));
+            return width + Chrome;
+        };
+        QString text = button->text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (widthOf(text) > share) {
+            // Break at the space nearest the middle.
+            int best = -1;
+            for (int at = text.indexOf(QLatin1Char(' ')); at >= 0;
+                 at = text.indexOf(QLatin1Char(' '), at + 1))
+                if (best < 0 || qAbs(at - text.size() / 2) < qAbs(best - text.size() / 2))
+                    best = at;
+            if (best >= 0) text[best] = QLatin1Char('\n');
+        }
+        button->setText(text);
+        const int width = qMax(minimum.value(i), widthOf(text));
+        x -= width;
+        button->setGeometry(x, 0, width, Height);
+        x -= Gap;
+    }
+}
 }  // namespace
 
 QInputKeyboardWidget::QInputKeyboardWidget(int tab, QWidget* parent)
@@ -43,6 +82,7 @@ QInputKeyboardWidget::QInputKeyboardWidget(int tab, QWidget* parent)
         layer->setText(tr("全恢复"));
         connect(layer, &QPushButton::clicked, this,
                 &QInputKeyboardWidget::onResetLayerButtonClicked);
+        fitExtraButtons({reset, none, layer}, {60, 58, 58});
     }
 }
 

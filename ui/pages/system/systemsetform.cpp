@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTimer>
 
 #include "services/autostartentry.h"
 #include "services/restarter.h"
 #include "services/systemconfigutil.h"
+#include "ui/autoswitch/autoswitchdialog.h"
 #include "ui/pageindex.h"
 #include "ui/pages/system/desktopopener.h"
 #include "ui/pages/system/trayavailability.h"
@@ -44,6 +46,8 @@ SystemSetForm::SystemSetForm(QWidget* parent)
         });
     }
     showTrayAvailability();
+    connect(ui->autoSwitchButton, &QPushButton::clicked, this,
+            [this] { AutoSwitchDialog::open(window()); });
     ui->systemThemeWidget->hide();
     ui->systemFirewareWidget->hide();
     ui->backButton->setFocusPolicy(Qt::NoFocus);

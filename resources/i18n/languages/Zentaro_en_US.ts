@@ -414,7 +414,7 @@ Warning: save the calibration before closing Zentaro or leaving the calibration 
         <name>DownloadManager</name>
         <message>
             <source>无法写入文件</source>
-            <translation type="unfinished" />
+            <translation>Cannot write the file</translation>
         </message>
     </context>
     <context>
@@ -1415,43 +1415,43 @@ Restored: %3</translation>
         <name>PackageUnpacker</name>
         <message>
             <source>无法读取条目</source>
-            <translation type="unfinished" />
+            <translation>cannot read the entry</translation>
         </message>
         <message>
             <source>无法写入 %1</source>
-            <translation type="unfinished" />
+            <translation>cannot write %1</translation>
         </message>
         <message>
             <source>条目已损坏</source>
-            <translation type="unfinished" />
+            <translation>damaged entry</translation>
         </message>
         <message>
             <source>解压后超过 %1 MB</source>
-            <translation type="unfinished" />
+            <translation>unpacks to more than %1 MB</translation>
         </message>
         <message>
             <source>无法创建文件夹 %1</source>
-            <translation type="unfinished" />
+            <translation>Cannot create the folder %1</translation>
         </message>
         <message>
             <source>软件包 %1 已损坏</source>
-            <translation type="unfinished" />
+            <translation>The package %1 is damaged</translation>
         </message>
         <message>
             <source>软件包中有不安全的条目：%1</source>
-            <translation type="unfinished" />
+            <translation>The package holds an unsafe entry: %1</translation>
         </message>
         <message>
             <source>软件包 %1 解压后超过 %2 MB</source>
-            <translation type="unfinished" />
+            <translation>The package %1 unpacks to more than %2 MB</translation>
         </message>
         <message>
             <source>无法在 %1 中创建文件夹</source>
-            <translation type="unfinished" />
+            <translation>Cannot create a folder in %1</translation>
         </message>
         <message>
             <source>无法为 %1 创建文件夹</source>
-            <translation type="unfinished" />
+            <translation>Cannot create the folder for %1</translation>
         </message>
         <message>
             <source>%1：%2</source>
@@ -1459,11 +1459,11 @@ Restored: %3</translation>
         </message>
         <message>
             <source>无法替换文件夹 %1</source>
-            <translation type="unfinished" />
+            <translation>Cannot replace the folder %1</translation>
         </message>
         <message>
             <source>无法把文件夹放到 %1</source>
-            <translation type="unfinished" />
+            <translation>Cannot move the folder to %1</translation>
         </message>
     </context>
     <context>
@@ -2057,14 +2057,26 @@ Download it now?</translation>
         </message>
         <message>
             <source>桌面没有系统托盘，关闭窗口即退出程序</source>
-            <translation type="unfinished" />
+            <translation>The desktop shows no system tray: closing the window quits Zentaro</translation>
         </message>
         <message>
             <source>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</source>
-            <translation type="unfinished" />
+            <translation>Version %1 is available. Zentaro was installed from a package: update it with your package manager.</translation>
         </message>
         <message>
             <source>下载完成，是否用系统的软件包安装程序打开？</source>
+            <translation>Download complete. Open it with the package installer?</translation>
+        </message>
+        <message>
+            <source>自动切换配置表：</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>编辑规则</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>按正在运行或拥有焦点的程序切换键盘的配置表</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -2118,7 +2130,7 @@ Download it now?</translation>
         </message>
         <message>
             <source>版本信息格式无效</source>
-            <translation type="unfinished" />
+            <translation>The version file is not valid</translation>
         </message>
     </context>
     <context>

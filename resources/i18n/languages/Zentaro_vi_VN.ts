@@ -414,7 +414,7 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời t
         <name>DownloadManager</name>
         <message>
             <source>无法写入文件</source>
-            <translation type="unfinished" />
+            <translation>Không ghi được tệp</translation>
         </message>
     </context>
     <context>
@@ -1414,43 +1414,43 @@ Khôi phục cài đặt của tôi?</translation>
         <name>PackageUnpacker</name>
         <message>
             <source>无法读取条目</source>
-            <translation type="unfinished" />
+            <translation>không đọc được mục</translation>
         </message>
         <message>
             <source>无法写入 %1</source>
-            <translation type="unfinished" />
+            <translation>không ghi được %1</translation>
         </message>
         <message>
             <source>条目已损坏</source>
-            <translation type="unfinished" />
+            <translation>mục bị hỏng</translation>
         </message>
         <message>
             <source>解压后超过 %1 MB</source>
-            <translation type="unfinished" />
+            <translation>giải nén ra hơn %1 MB</translation>
         </message>
         <message>
             <source>无法创建文件夹 %1</source>
-            <translation type="unfinished" />
+            <translation>Không tạo được thư mục %1</translation>
         </message>
         <message>
             <source>软件包 %1 已损坏</source>
-            <translation type="unfinished" />
+            <translation>Gói %1 bị hỏng</translation>
         </message>
         <message>
             <source>软件包中有不安全的条目：%1</source>
-            <translation type="unfinished" />
+            <translation>Gói chứa mục không an toàn: %1</translation>
         </message>
         <message>
             <source>软件包 %1 解压后超过 %2 MB</source>
-            <translation type="unfinished" />
+            <translation>Gói %1 giải nén ra hơn %2 MB</translation>
         </message>
         <message>
             <source>无法在 %1 中创建文件夹</source>
-            <translation type="unfinished" />
+            <translation>Không tạo được thư mục trong %1</translation>
         </message>
         <message>
             <source>无法为 %1 创建文件夹</source>
-            <translation type="unfinished" />
+            <translation>Không tạo được thư mục cho %1</translation>
         </message>
         <message>
             <source>%1：%2</source>
@@ -1458,11 +1458,11 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
         <message>
             <source>无法替换文件夹 %1</source>
-            <translation type="unfinished" />
+            <translation>Không thay được thư mục %1</translation>
         </message>
         <message>
             <source>无法把文件夹放到 %1</source>
-            <translation type="unfinished" />
+            <translation>Không chuyển được thư mục tới %1</translation>
         </message>
     </context>
     <context>
@@ -2056,14 +2056,26 @@ Tải về ngay?</translation>
         </message>
         <message>
             <source>桌面没有系统托盘，关闭窗口即退出程序</source>
-            <translation type="unfinished" />
+            <translation>Màn hình không có khay hệ thống: đóng cửa sổ sẽ thoát Zentaro</translation>
         </message>
         <message>
             <source>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</source>
-            <translation type="unfinished" />
+            <translation>Đã có phiên bản %1. Zentaro được cài từ gói: hãy cập nhật bằng trình quản lý gói của hệ thống.</translation>
         </message>
         <message>
             <source>下载完成，是否用系统的软件包安装程序打开？</source>
+            <translation>Đã tải xong. Mở bằng trình cài gói của hệ thống?</translation>
+        </message>
+        <message>
+            <source>自动切换配置表：</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>编辑规则</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>按正在运行或拥有焦点的程序切换键盘的配置表</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -2117,7 +2129,7 @@ Tải về ngay?</translation>
         </message>
         <message>
             <source>版本信息格式无效</source>
-            <translation type="unfinished" />
+            <translation>Tệp phiên bản không hợp lệ</translation>
         </message>
     </context>
     <context>

@@ -2078,6 +2078,18 @@
             <source>下载完成，是否用系统的软件包安装程序打开？</source>
             <translation>下载完成，是否用系统的软件包安装程序打开？</translation>
         </message>
+        <message>
+            <source>自动切换配置表：</source>
+            <translation>自动切换配置表：</translation>
+        </message>
+        <message>
+            <source>编辑规则</source>
+            <translation>编辑规则</translation>
+        </message>
+        <message>
+            <source>按正在运行或拥有焦点的程序切换键盘的配置表</source>
+            <translation>按正在运行或拥有焦点的程序切换键盘的配置表</translation>
+        </message>
     </context>
     <context>
         <name>TrayMenu</name>

@@ -38,98 +38,98 @@ Warning: save the calibration before closing Zentaro or leaving the calibration 
         <name>AutoSwitchController</name>
         <message>
             <source>键盘上没有配置表“%1”，未切换</source>
-            <translation type="unfinished" />
+            <translation>The keyboard has no profile “%1”; nothing was switched</translation>
         </message>
         <message>
             <source>Wayland 不告知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
-            <translation type="unfinished" />
+            <translation>Wayland does not tell which window has the focus: only “while it runs” rules work here.</translation>
         </message>
         <message>
             <source>无法得知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
-            <translation type="unfinished" />
+            <translation>Which window has the focus cannot be known here: only “while it runs” rules work.</translation>
         </message>
         <message>
             <source>%1 配置表</source>
-            <translation type="unfinished" />
+            <translation>%1 profile</translation>
         </message>
         <message>
             <source>%1 配置表，用于 %2</source>
-            <translation type="unfinished" />
+            <translation>%1 profile for %2</translation>
         </message>
     </context>
     <context>
         <name>AutoSwitchDialog</name>
         <message>
             <source>自动切换配置表</source>
-            <translation type="unfinished" />
+            <translation>Automatic profile switching</translation>
         </message>
         <message>
             <source>按顺序检查规则，第一条匹配的规则决定键盘使用的配置表。</source>
-            <translation type="unfinished" />
+            <translation>Rules are checked in order; the first that matches decides the keyboard's profile.</translation>
         </message>
         <message>
             <source>程序或窗口</source>
-            <translation type="unfinished" />
+            <translation>Program or window</translation>
         </message>
         <message>
             <source>配置表</source>
-            <translation type="unfinished" />
+            <translation>Profile</translation>
         </message>
         <message>
             <source>何时</source>
-            <translation type="unfinished" />
+            <translation>When</translation>
         </message>
         <message>
             <source>上移</source>
-            <translation type="unfinished" />
+            <translation>Move up</translation>
         </message>
         <message>
             <source>下移</source>
-            <translation type="unfinished" />
+            <translation>Move down</translation>
         </message>
         <message>
             <source>删除规则</source>
-            <translation type="unfinished" />
+            <translation>Remove rule</translation>
         </message>
         <message>
             <source>添加规则</source>
-            <translation type="unfinished" />
+            <translation>Add a rule</translation>
         </message>
         <message>
             <source>程序</source>
-            <translation type="unfinished" />
+            <translation>Program</translation>
         </message>
         <message>
             <source>窗口类</source>
-            <translation type="unfinished" />
+            <translation>Window class</translation>
         </message>
         <message>
             <source>窗口标题</source>
-            <translation type="unfinished" />
+            <translation>Window title</translation>
         </message>
         <message>
             <source>正在运行的程序</source>
-            <translation type="unfinished" />
+            <translation>Running programs</translation>
         </message>
         <message>
             <source>配置表：</source>
-            <translation type="unfinished" />
+            <translation>Profile:</translation>
         </message>
         <message>
             <source>仅在它拥有焦点时（否则在它运行时）</source>
-            <translation type="unfinished" />
+            <translation>Only while it has the focus (else while it runs)</translation>
         </message>
         <message>
             <source>添加</source>
-            <translation type="unfinished" />
+            <translation>Add</translation>
         </message>
         <message>
             <source>没有规则匹配时：</source>
-            <translation type="unfinished" />
+            <translation>When no rule matches:</translation>
         </message>
         <message>
             <source>现在匹配哪条规则？</source>
-            <translation type="unfinished" />
+            <translation>Which rule matches now?</translation>
         </message>
         <message>
             <source>保存</source>
@@ -141,35 +141,35 @@ Warning: save the calibration before closing Zentaro or leaving the calibration 
         </message>
         <message>
             <source>保持不变</source>
-            <translation type="unfinished" />
+            <translation>Leave as it is</translation>
         </message>
         <message>
             <source>%1（键盘上没有）</source>
-            <translation type="unfinished" />
+            <translation>%1 (not on the keyboard)</translation>
         </message>
         <message>
             <source>拥有焦点时</source>
-            <translation type="unfinished" />
+            <translation>While it has the focus</translation>
         </message>
         <message>
             <source>运行时</source>
-            <translation type="unfinished" />
+            <translation>While it runs</translation>
         </message>
         <message>
             <source>规则 %1：%2</source>
-            <translation type="unfinished" />
+            <translation>Rule %1: %2</translation>
         </message>
         <message>
             <source>没有规则匹配：配置表保持不变</source>
-            <translation type="unfinished" />
+            <translation>No rule matches: the profile stays as it is</translation>
         </message>
         <message>
             <source>没有规则匹配：默认 %1</source>
-            <translation type="unfinished" />
+            <translation>No rule matches: default %1</translation>
         </message>
         <message>
             <source>键盘上没有配置表“%1”，不会切换</source>
-            <translation type="unfinished" />
+            <translation>The keyboard has no profile “%1”: nothing would switch.</translation>
         </message>
     </context>
     <context>
@@ -2069,30 +2069,30 @@ Download it now?</translation>
         </message>
         <message>
             <source>自动切换配置表：</source>
-            <translation type="unfinished" />
+            <translation>Automatic profile switching:</translation>
         </message>
         <message>
             <source>编辑规则</source>
-            <translation type="unfinished" />
+            <translation>Edit rules</translation>
         </message>
         <message>
             <source>按正在运行或拥有焦点的程序切换键盘的配置表</source>
-            <translation type="unfinished" />
+            <translation>Switch the keyboard's profile by the program that runs or has the focus</translation>
         </message>
     </context>
     <context>
         <name>TrayMenu</name>
         <message>
             <source>配置表</source>
-            <translation type="unfinished" />
+            <translation>Profiles</translation>
         </message>
         <message>
             <source>暂停自动切换</source>
-            <translation type="unfinished" />
+            <translation>Pause automatic switching</translation>
         </message>
         <message>
             <source>没有键盘</source>
-            <translation type="unfinished" />
+            <translation>No keyboard</translation>
         </message>
     </context>
     <context>

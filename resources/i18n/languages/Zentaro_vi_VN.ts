@@ -38,98 +38,98 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời t
         <name>AutoSwitchController</name>
         <message>
             <source>键盘上没有配置表“%1”，未切换</source>
-            <translation type="unfinished" />
+            <translation>Bàn phím không có cấu hình “%1”; không chuyển gì cả</translation>
         </message>
         <message>
             <source>Wayland 不告知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
-            <translation type="unfinished" />
+            <translation>Wayland không cho biết cửa sổ nào đang được chọn: ở đây chỉ các quy tắc “khi đang chạy” có hiệu lực.</translation>
         </message>
         <message>
             <source>无法得知哪个窗口拥有焦点：这里只有“运行时”规则有效。</source>
-            <translation type="unfinished" />
+            <translation>Không thể biết cửa sổ nào đang được chọn: ở đây chỉ các quy tắc “khi đang chạy” có hiệu lực.</translation>
         </message>
         <message>
             <source>%1 配置表</source>
-            <translation type="unfinished" />
+            <translation>Cấu hình %1</translation>
         </message>
         <message>
             <source>%1 配置表，用于 %2</source>
-            <translation type="unfinished" />
+            <translation>Cấu hình %1 cho %2</translation>
         </message>
     </context>
     <context>
         <name>AutoSwitchDialog</name>
         <message>
             <source>自动切换配置表</source>
-            <translation type="unfinished" />
+            <translation>Tự động chuyển cấu hình</translation>
         </message>
         <message>
             <source>按顺序检查规则，第一条匹配的规则决定键盘使用的配置表。</source>
-            <translation type="unfinished" />
+            <translation>Các quy tắc được kiểm tra theo thứ tự; quy tắc khớp đầu tiên quyết định cấu hình của bàn phím.</translation>
         </message>
         <message>
             <source>程序或窗口</source>
-            <translation type="unfinished" />
+            <translation>Chương trình hoặc cửa sổ</translation>
         </message>
         <message>
             <source>配置表</source>
-            <translation type="unfinished" />
+            <translation>Cấu hình</translation>
         </message>
         <message>
             <source>何时</source>
-            <translation type="unfinished" />
+            <translation>Khi nào</translation>
         </message>
         <message>
             <source>上移</source>
-            <translation type="unfinished" />
+            <translation>Lên</translation>
         </message>
         <message>
             <source>下移</source>
-            <translation type="unfinished" />
+            <translation>Xuống</translation>
         </message>
         <message>
             <source>删除规则</source>
-            <translation type="unfinished" />
+            <translation>Xóa quy tắc</translation>
         </message>
         <message>
             <source>添加规则</source>
-            <translation type="unfinished" />
+            <translation>Thêm quy tắc</translation>
         </message>
         <message>
             <source>程序</source>
-            <translation type="unfinished" />
+            <translation>Chương trình</translation>
         </message>
         <message>
             <source>窗口类</source>
-            <translation type="unfinished" />
+            <translation>Lớp cửa sổ</translation>
         </message>
         <message>
             <source>窗口标题</source>
-            <translation type="unfinished" />
+            <translation>Tiêu đề cửa sổ</translation>
         </message>
         <message>
             <source>正在运行的程序</source>
-            <translation type="unfinished" />
+            <translation>Chương trình đang chạy</translation>
         </message>
         <message>
             <source>配置表：</source>
-            <translation type="unfinished" />
+            <translation>Cấu hình:</translation>
         </message>
         <message>
             <source>仅在它拥有焦点时（否则在它运行时）</source>
-            <translation type="unfinished" />
+            <translation>Chỉ khi nó đang được chọn (nếu không thì khi nó đang chạy)</translation>
         </message>
         <message>
             <source>添加</source>
-            <translation type="unfinished" />
+            <translation>Thêm</translation>
         </message>
         <message>
             <source>没有规则匹配时：</source>
-            <translation type="unfinished" />
+            <translation>Khi không có quy tắc nào khớp:</translation>
         </message>
         <message>
             <source>现在匹配哪条规则？</source>
-            <translation type="unfinished" />
+            <translation>Quy tắc nào đang khớp?</translation>
         </message>
         <message>
             <source>保存</source>
@@ -141,35 +141,35 @@ Cảnh báo: hãy lưu hiệu chỉnh trước khi đóng Zentaro hoặc rời t
         </message>
         <message>
             <source>保持不变</source>
-            <translation type="unfinished" />
+            <translation>Giữ nguyên</translation>
         </message>
         <message>
             <source>%1（键盘上没有）</source>
-            <translation type="unfinished" />
+            <translation>%1 (không có trên bàn phím)</translation>
         </message>
         <message>
             <source>拥有焦点时</source>
-            <translation type="unfinished" />
+            <translation>Khi đang được chọn</translation>
         </message>
         <message>
             <source>运行时</source>
-            <translation type="unfinished" />
+            <translation>Khi đang chạy</translation>
         </message>
         <message>
             <source>规则 %1：%2</source>
-            <translation type="unfinished" />
+            <translation>Quy tắc %1: %2</translation>
         </message>
         <message>
             <source>没有规则匹配：配置表保持不变</source>
-            <translation type="unfinished" />
+            <translation>Không có quy tắc nào khớp: cấu hình giữ nguyên</translation>
         </message>
         <message>
             <source>没有规则匹配：默认 %1</source>
-            <translation type="unfinished" />
+            <translation>Không có quy tắc nào khớp: mặc định %1</translation>
         </message>
         <message>
             <source>键盘上没有配置表“%1”，不会切换</source>
-            <translation type="unfinished" />
+            <translation>Bàn phím không có cấu hình “%1”: sẽ không chuyển.</translation>
         </message>
     </context>
     <context>
@@ -2068,30 +2068,30 @@ Tải về ngay?</translation>
         </message>
         <message>
             <source>自动切换配置表：</source>
-            <translation type="unfinished" />
+            <translation>Tự động chuyển cấu hình:</translation>
         </message>
         <message>
             <source>编辑规则</source>
-            <translation type="unfinished" />
+            <translation>Sửa quy tắc</translation>
         </message>
         <message>
             <source>按正在运行或拥有焦点的程序切换键盘的配置表</source>
-            <translation type="unfinished" />
+            <translation>Chuyển cấu hình bàn phím theo chương trình đang chạy hoặc đang được chọn</translation>
         </message>
     </context>
     <context>
         <name>TrayMenu</name>
         <message>
             <source>配置表</source>
-            <translation type="unfinished" />
+            <translation>Cấu hình</translation>
         </message>
         <message>
             <source>暂停自动切换</source>
-            <translation type="unfinished" />
+            <translation>Tạm dừng tự động chuyển</translation>
         </message>
         <message>
             <source>没有键盘</source>
-            <translation type="unfinished" />
+            <translation>Không có bàn phím</translation>
         </message>
     </context>
     <context>

@@ -17,6 +17,7 @@
 #include "protocol/usbcommunicateutil.h"
 #include "services/systemconfigutil.h"
 #include "ui/device/qdeviceaddwidget.h"
+#include "ui/device/udevruleinstaller.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "ui_devicemanageform.h"
@@ -32,13 +33,6 @@ SystemConfigUtil* settings() {
     return SystemConfigUtil::instance();
 }
 
-// The one command that installs the udev rule (as in the README).
-QString udevInstallCommand() {
-    return QStringLiteral(
-        "sudo cp resources/linux/70-zentaro.rules /etc/udev/rules.d/ && sudo udevadm control "
-        "--reload && sudo udevadm trigger");
-}
-
 bool isPlainFolderName(const QString& name) {
     return !name.trimmed().isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
@@ -52,6 +46,11 @@ DeviceManageForm::DeviceManageForm(QWidget* parent)
       mDownloader(std::make_shared<FileDownloadUtil>()) {
     ui->setupUi(this);
     ui->permissionLabel->hide();
+    ui->fixPermissionButton->hide();
+    mRuleInstaller = new UdevRuleInstaller(this);
+    connect(ui->fixPermissionButton, &QPushButton::clicked, this, &DeviceManageForm::fixPermission);
+    connect(mRuleInstaller, &UdevRuleInstaller::finished, this,
+            &DeviceManageForm::permissionFixFinished);
 
     mSyncWatchdog = new QTimer(this);
     mSyncWatchdog->setSingleShot(true);
@@ -426,10 +425,37 @@ void DeviceManageForm::discardDialog() {
 void DeviceManageForm::showPermissionHint(bool show) {
     if (!show) {
         ui->permissionLabel->hide();
+        ui->fixPermissionButton->hide();
         return;
     }
     ui->permissionLabel->setText(tr("这台电脑不允许当前用户打开键盘（缺少 udev "
                                     "规则）。请在终端运行下面的命令安装规则，然后重新插拔键盘：") +
-                                 QStringLiteral("\n") + udevInstallCommand());
+                                 QStringLiteral("\n") +
+                                 UdevRuleInstaller::manualCommand(UdevRuleInstaller::ruleFile()));
     ui->permissionLabel->show();
+    // Without pkexec (or without the rule file) the command is all we offer.
+    ui->fixPermissionButton->setVisible(UdevRuleInstaller::available());
+    ui->fixPermissionButton->setEnabled(!mRuleInstaller->isRunning());
+}
+
+bool DeviceManageForm::canFixPermission() const {
+    return !ui->fixPermissionButton->isHidden() && ui->fixPermissionButton->isEnabled();
+}
+
+void DeviceManageForm::fixPermission() {
+    if (!mRuleInstaller->start()) {
+        toast(tr("无法安装 udev 规则"));
+        return;
+    }
+    ui->fixPermissionButton->setEnabled(false);
+}
+
+void DeviceManageForm::permissionFixFinished(bool ok, const QString& error) {
+    ui->fixPermissionButton->setEnabled(true);
+    if (!ok) {
+        toast(tr("修复失败：%1").arg(error));
+        return;
+    }
+    toast(tr("udev 规则已安装，正在重新打开键盘"));
+    openDevice(true);
 }

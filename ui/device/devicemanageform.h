@@ -19,6 +19,7 @@ class FileDownloadUtil;
 class QDeviceAddWidget;
 class QTimer;
 class SyncConfigUtil;
+class UdevRuleInstaller;
 
 class DeviceManageForm : public BasePage {
     Q_OBJECT
@@ -49,6 +50,8 @@ public:
     QCustomProgressDialog* progressDialog() const { return mDialog; }
     FileDownloadUtil* downloader() const { return mDownloader.get(); }
     QString permissionText() const;
+    // The hint's Fix button is shown and can be pressed.
+    bool canFixPermission() const;
 
 public slots:
     void refreshLanguageUi() override;
@@ -84,6 +87,9 @@ private:
     void openProgressDialog(const QString& label, bool showBar);
     void discardDialog();
     void showPermissionHint(bool show);
+    // Fix button: installs the udev rule, then opens the keyboard again.
+    void fixPermission();
+    void permissionFixFinished(bool ok, const QString& error);
 
     std::unique_ptr<Ui::DeviceManageForm> ui;
     QDeviceAddWidget* mTile = nullptr;
@@ -92,6 +98,7 @@ private:
     std::shared_ptr<FileDownloadUtil> mDownloader;
     SyncConfigUtil* mSync = nullptr;
     QTimer* mSyncWatchdog = nullptr;
+    UdevRuleInstaller* mRuleInstaller = nullptr;
     bool mSyncDialogDismissed = false;
     // The data folder a running package download is meant for.
     QString mPackageFolder;

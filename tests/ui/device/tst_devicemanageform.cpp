@@ -2,28 +2,31 @@
 // the road to the key page, a second connect that downloads nothing, a
 // missing picture package fetched from the local download server, a hostile
 // package refused without a trace, a cancelled download, a keyboard the user
-// may not open, and a keyboard that stops answering during the read.
+// may not open (and the Fix button that installs the udev rule for it), and a
+// keyboard that stops answering during the read.
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "services/qtoastbox.h"
-#include "services/systemconfigutil.h"
 #include "common/apppaths.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/qtoastbox.h"
+#include "services/systemconfigutil.h"
 #include "sim/simhidbackend.h"
 #include "support/gui/guitestbase.h"
 #include "support/updateserverrig.h"
 #include "ui/device/devicemanageform.h"
+#include "ui/device/udevruleinstaller.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/qcustomprogressdialog.h"
 #include "update/downloadfolder.h"
@@ -56,6 +59,7 @@ private slots:
     void hostilePackageIsRefusedWhole();
     void unknownKeyboardFetchesTheCatalogueOnceInThreeDays();
     void deniedKeyboardNamesTheUdevRule();
+    void fixButtonInstallsTheRuleAndOpensAgain();
     void silentKeyboardEndsTheRead();
     void cancelledDownloadLeavesNothing();
 
@@ -76,6 +80,7 @@ void TestDeviceManageForm::cleanup() {
     stopWindow();
     closeToasts();
     AppPaths::setApplicationFolder(QString());
+    UdevRuleInstaller::setLauncherForTests(QString());
     DownloadFolder::setPath(QString());
     UpdateServer::setBaseUrl(QUrl());
     mServer.reset();
@@ -208,10 +213,16 @@ void TestDeviceManageForm::unknownKeyboardFetchesTheCatalogueOnceInThreeDays() {
 void TestDeviceManageForm::deniedKeyboardNamesTheUdevRule() {
     QVERIFY(startWindow());
     sim().setDenyOpen(true);
+    // No pkexec: the command alone, naming the rule where it really lies.
+    UdevRuleInstaller::setLauncherForTests(QStringLiteral("/nonexistent/pkexec"));
     reconnect();
     QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("打开设备失败")), 10000);
-    QVERIFY(devicePage()->permissionText().contains(
-        QStringLiteral("sudo cp resources/linux/70-zentaro.rules /etc/udev/rules.d/")));
+    QVERIFY2(devicePage()->permissionText().contains(
+                 QStringLiteral("sudo cp '%1' /etc/udev/rules.d/ && sudo udevadm control "
+                                "--reload-rules && sudo udevadm trigger")
+                     .arg(UdevRuleInstaller::ruleFile())),
+             qPrintable(devicePage()->permissionText()));
+    QVERIFY(!devicePage()->canFixPermission());
     QVERIFY(!KeyboardConfigUtil::instance()->keyboardProduct);
 
     // With access granted, a click on the tile opens it and the line goes.
@@ -219,6 +230,76 @@ void TestDeviceManageForm::deniedKeyboardNamesTheUdevRule() {
     click(QStringLiteral("deviceAddWidget"));
     QVERIFY(waitForPage(PageKey, 20000));
     QVERIFY(devicePage()->permissionText().isEmpty());
+}
+
+void TestDeviceManageForm::fixButtonInstallsTheRuleAndOpensAgain() {
+    // The rule as a build carries it (beside the tests for this run), and a
+    // stand-in for pkexec that notes its arguments and exits with the code
+    // the test chooses.
+    const QString rule = UdevRuleInstaller::ruleFile();
+    const bool placed = !QFile::exists(rule);
+    if (placed) {
+        QVERIFY(QDir().mkpath(QFileInfo(rule).absolutePath()));
+        QVERIFY(QFile::copy(qEnvironmentVariable("ZENTARO_SOURCE_DIR") +
+                                QStringLiteral("/resources/linux/70-zentaro.rules"),
+                            rule));
+    }
+    auto removeRule = qScopeGuard([placed, rule] {
+        if (placed) QFile::remove(rule);
+    });
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString launcher = work.filePath(QStringLiteral("pkexec"));
+    const QString argsFile = work.filePath(QStringLiteral("args"));
+    const QString codeFile = work.filePath(QStringLiteral("code"));
+    QFile script(launcher);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\nexit $(cat '%2')\n")
+                     .arg(argsFile, codeFile)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    auto setExitCode = [&](int code) {
+        QFile file(codeFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::number(code));
+    };
+    UdevRuleInstaller::setLauncherForTests(launcher);
+
+    QVERIFY(startWindow());
+    sim().setDenyOpen(true);
+    closeToasts();
+    reconnect();
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("打开设备失败")), 10000);
+    QTRY_VERIFY(devicePage()->canFixPermission());
+
+    // The user dismisses the password prompt: the hint and button stay.
+    setExitCode(126);
+    click(QStringLiteral("fixPermissionButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(toastShown(QStringLiteral("修复失败")), 10000);
+    QVERIFY(devicePage()->canFixPermission());
+    QVERIFY(!devicePage()->permissionText().isEmpty());
+    QVERIFY(!UsbCommunicateUtil::instance()->isConnected());
+
+    // Authorised: the rule goes in by its path as an argument, udev reloads,
+    // and the keyboard opens without another click.
+    setExitCode(0);
+    sim().setDenyOpen(false);
+    const int opened = sim().openedPaths().size();
+    click(QStringLiteral("fixPermissionButton"));
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(sim().openedPaths().size() > opened);
+    QVERIFY(devicePage()->permissionText().isEmpty());
+    QFile args(argsFile);
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(args.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.value(0), QStringLiteral("/bin/sh"));
+    QCOMPARE(lines.value(1), QStringLiteral("-c"));
+    QCOMPARE(lines.value(2),
+             QStringLiteral("install -m 0644 -- \"$1\" /etc/udev/rules.d/70-zentaro.rules && "
+                            "udevadm control --reload-rules && udevadm trigger "
+                            "--subsystem-match=hidraw --action=change --settle"));
+    QCOMPARE(lines.value(4), rule);
 }
 
 void TestDeviceManageForm::silentKeyboardEndsTheRead() {

@@ -2,11 +2,14 @@
 // the product grid, a transfer that writes the product's firmware, a
 // product without firmware, and firmware mode for the device page. Firmware
 // goes out only with a trusted firmware.bin.sig, or after the user accepted
-// the risk of an unsigned one.
+// the risk of an unsigned one; and, since a keyboard in boot mode cannot be
+// read, only over a recent backup or the user's explicit "without backup".
 
 #include <QApplication>
 #include <QDir>
 #include <QGridLayout>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,6 +18,7 @@
 #include "catalogue/productdatautil.h"
 #include "common/apppaths.h"
 #include "common/signatureverifier.h"
+#include "jobs/backupstore.h"
 #include "link/usbprotocol.h"
 #include "protocol/firmwarefile.h"
 #include "services/qtoastbox.h"
@@ -43,6 +47,7 @@ private slots:
     void productWithoutFirmwareEndsInTheFailureToast();
     void unplugDuringTheTransferEndsIt();
     void unsignedOrForgedFirmwareSendsNothing();
+    void recentBackupStandsInElseTheUserWaivesIt();
 
 private:
     FirewareManageForm* form() { return page<FirewareManageForm>(); }
@@ -121,6 +126,7 @@ void TestFirewareManageForm::tileWritesTheProductsFirmware() {
                  FirewareManageForm::firmwarePath(*ProductDataUtil::instance()->findProduct(258)),
                  FirmwareFile::KeyboardFirmware),
              FirmwareFile::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);  // without a backup
     QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
     QVERIFY(form()->isTransferring());
     QVERIFY(form()->progressDialog());
@@ -154,6 +160,7 @@ void TestFirewareManageForm::unplugDuringTheTransferEndsIt() {
     QFirewareItemWidget* tile = tileOf(QStringLiteral("Lusk75"));
     QVERIFY(tile);
     sim().setLatencyMs(20);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
     QTRY_VERIFY(form()->progressDialog() && form()->progressDialog()->value() > 0);
     sim().unplug();
@@ -166,6 +173,7 @@ void TestFirewareManageForm::unplugDuringTheTransferEndsIt() {
     sim().plug();
     showPage(PageFireware);
     tile = tileOf(QStringLiteral("Lusk75"));
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
     QVERIFY(form()->isTransferring());
     QTRY_VERIFY_WITH_TIMEOUT(!form()->isTransferring(), 30000);
@@ -222,6 +230,71 @@ void TestFirewareManageForm::unsignedOrForgedFirmwareSendsNothing() {
         QVERIFY(nothingSent());
     }
     QCOMPARE(quint16(keyboard().state().version), quint16(0x0105));
+}
+
+void TestFirewareManageForm::recentBackupStandsInElseTheUserWaivesIt() {
+    auto sentNothing = [this] {
+        QTest::qWait(100);
+        return !form()->isTransferring() &&
+               testsupport::requests(sim().writtenReports(), UsbProtocol::DownloadFirewareKeyboard)
+                   .isEmpty();
+    };
+    auto clickLusk = [this](QMessageBox::StandardButton answer) {
+        QFirewareItemWidget* tile = tileOf(QStringLiteral("Lusk75"));
+        QVERIFY(tile);
+        MessageBox::setNextAnswer(answer);
+        QTest::mouseClick(tile, Qt::LeftButton, Qt::NoModifier, tile->rect().center());
+    };
+
+    // A backup made on the other page while the keyboard could be read
+    // stands in for the one the boot mode prevents, and the user is told so.
+    showPage(PageOther);
+    click(QStringLiteral("backupNowBtn"));
+    const BackupStore store;
+    QTRY_COMPARE_WITH_TIMEOUT(store.list(258).size(), 1, 20000);
+    const BackupStore::Backup made = store.list(258).first();
+    QVERIFY(!made.isDamaged());
+    enter();
+    clickLusk(QMessageBox::Cancel);
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("固件更新前的备份"));
+    QVERIFY2(
+        MessageBox::lastText().contains(made.names().first()) &&
+            MessageBox::lastText().contains(QLocale().toString(made.created, QLocale::ShortFormat)),
+        qPrintable(MessageBox::lastText()));
+    QVERIFY(sentNothing());
+
+    // Too old to hold the latest settings: the user must choose.
+    const QString manifest = store.folder(258) + QLatin1Char('/') + made.id + QLatin1Char('/') +
+                             BackupStore::ManifestName;
+    QFile file(manifest);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    const QDateTime old = made.created.addDays(-FirewareManageForm::kRecentBackupDays - 1);
+    o.insert(QStringLiteral("created"), old.toString(Qt::ISODate));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(o).toJson());
+    file.close();
+    QVERIFY(!store.list(258).first().isDamaged());
+    clickLusk(QMessageBox::Cancel);
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("无法备份"));
+    QVERIFY(MessageBox::lastText().contains(QLocale().toString(old, QLocale::ShortFormat)));
+    QVERIFY(sentNothing());
+
+    // None at all: the same choice, in its own words and buttons.
+    QVERIFY(QDir(store.folder(258)).removeRecursively());
+    clickLusk(QMessageBox::Cancel);
+    QCOMPARE(MessageBox::lastTitle(), QStringLiteral("无法备份"));
+    QVERIFY(MessageBox::lastText().contains(QStringLiteral("还没有可用的备份")));
+    QCOMPARE(MessageBox::lastButtonTexts(),
+             QStringList({QStringLiteral("不备份直接更新"), QStringLiteral("取消")}));
+    QVERIFY(sentNothing());
+
+    // Chosen explicitly: the firmware goes out.
+    clickLusk(QMessageBox::Ok);
+    QVERIFY(form()->isTransferring());
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isTransferring(), 30000);
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0106));
 }
 
 QTEST_MAIN(TestFirewareManageForm)

@@ -1,11 +1,14 @@
 // The backups card of the other page through the real window on the
 // simulated keyboard: a firmware update that resets the profiles is backed
 // up before, noticed after and undone by "Restore my settings"; Back up now,
-// Restore and Delete; a backup that cannot be written, a damaged one and a
-// keyboard that goes away during a restore.
+// Restore and Delete; a backup that cannot be written (no folder, no space
+// left), a damaged one and a keyboard that goes away during a restore.
+
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPushButton>
@@ -14,6 +17,7 @@
 #include <QTreeWidget>
 #include <QtEndian>
 #include <QtTest>
+#include <csignal>
 
 #include "link/usbprotocol.h"
 #include "model/keyboardconfigutil.h"
@@ -74,6 +78,7 @@ private slots:
     void firmwareResetIsUndoneByRestore();
     void backUpNowRestoreAndDelete();
     void failedBackupSendsNoFirmwareUnlessTold();
+    void fullDiskSendsNoFirmwareAndKeepsOldBackups();
     void damagedBackupIsShownAndNotRestored();
     void unplugDuringRestoreSaysHowFar();
 
@@ -216,6 +221,64 @@ void TestOtherBackups::failedBackupSendsNoFirmwareUnlessTold() {
     updateFirmware();
     QTRY_COMPARE_WITH_TIMEOUT(quint16(keyboard().state().version), quint16(0x0106), 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!form()->isFirmwareTransferring(), 20000);
+}
+
+void TestOtherBackups::fullDiskSendsNoFirmwareAndKeepsOldBackups() {
+    // Every file under the folder, hidden ones too, with its bytes.
+    auto snapshot = [this] {
+        QStringList all;
+        QDirIterator it(backupFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile f(path);
+            const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+            all << path + QLatin1Char('=') + QString::fromLatin1(bytes.toBase64());
+        }
+        all.sort();
+        return all;
+    };
+    personalise(keyboard().state());
+    click(QStringLiteral("backupNowBtn"));
+    QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 1, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form()->isBackupBusy(), 20000);
+    const QStringList before = snapshot();
+    const QString path = mDownloads.filePath(QStringLiteral("firmware-0106.bin"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(firmware()) > 0);
+    f.close();
+    sim().clearWrittenReports();
+
+    // A disk that takes no more bytes: each write past the first byte of a
+    // file fails, as when no space is left.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit full = old;
+    full.rlim_cur = 1;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    auto roomAgain = qScopeGuard([&old] { setrlimit(RLIMIT_FSIZE, &old); });
+    // "Synchronise?" yes; "update without a backup?" no.
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QTimer refuser;
+    connect(&refuser, &QTimer::timeout, this, [this] {
+        if (form()->isBackupBusy()) MessageBox::setNextAnswer(QMessageBox::No);
+    });
+    refuser.start(1);
+    form()->onDownloadFinished(path);
+    QTRY_VERIFY_WITH_TIMEOUT(MessageBox::lastTitle() == QStringLiteral("备份失败"), 30000);
+    refuser.stop();
+    roomAgain.dismiss();
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+    QVERIFY(MessageBox::lastText().contains(QStringLiteral("固件没有发送")));
+    QTest::qWait(200);
+    QVERIFY(requests(sim().writtenReports(), UsbProtocol::DownloadFirewareKeyboard).isEmpty());
+    QCOMPARE(quint16(keyboard().state().version), quint16(0x0105));
+    // The earlier backup is as it was, and nothing half-written lies beside it.
+    QCOMPARE(snapshot(), before);
+    form()->backupList()->refresh(258);
+    QCOMPARE(list()->topLevelItemCount(), 1);
+    QVERIFY(list()->topLevelItem(0)->text(3) != QStringLiteral("已损坏"));
 }
 
 void TestOtherBackups::damagedBackupIsShownAndNotRestored() {

@@ -4,17 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QLocale>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QTimer>
 
-#include "services/systemconfigutil.h"
 #include "catalogue/productdatautil.h"
 #include "common/apppaths.h"
 #include "common/signatureverifier.h"
+#include "jobs/backupstore.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/firewaredownloadthread.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/systemconfigutil.h"
 #include "ui/device/devicemanageform.h"
 #include "ui/pages/firmware/qfirewareitemwidget.h"
 #include "ui/widgets/messagebox.h"
@@ -188,22 +190,70 @@ void FirewareManageForm::grid_Layout_Clicked(bool flag, int row, int col) {
                 .arg(name),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) return;
-        qWarning().noquote() << QStringLiteral("=== FirewareManageForm 用户确认写入未签名固件:{ %1 } ===")
-                                    .arg(path);
+        qWarning().noquote()
+            << QStringLiteral("=== FirewareManageForm 用户确认写入未签名固件:{ %1 } ===").arg(path);
     }
+
+    // A missing file sends nothing: no backup question for it.
+    if (QFileInfo::exists(path) && !backupAgreed(*product)) return;
 
     closeDialog();
     mDialog = QCustomProgressDialog::open(window(), tr("下载固件中，请不要执行其他操作"), QString(),
                                           0, 100, true);
     mDialog->cancelButton()->hide();
 
-    auto* thread =
-        new FirewareDownloadThread(path, quint16(product->serialNumber));
+    auto* thread = new FirewareDownloadThread(path, quint16(product->serialNumber));
     mThread = thread;
     connect(thread, &FirewareDownloadThread::fireware_download_result, this,
             &FirewareManageForm::fireware_download_result);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
+}
+
+bool FirewareManageForm::backupAgreed(const ProductRecord& product) {
+    const BackupStore store;
+    const QList<BackupStore::Backup> backups = store.list(product.serialNumber);
+    const BackupStore::Backup* newest = nullptr;
+    for (const BackupStore::Backup& backup : backups) {
+        if (backup.isDamaged()) continue;
+        newest = &backup;  // the list is newest first
+        break;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const bool recent = newest && newest->created.isValid() && newest->created <= now.addSecs(60) &&
+                        newest->created >= now.addDays(-kRecentBackupDays);
+    QMessageBox::StandardButton answer;
+    if (recent) {
+        const QString when = QLocale().toString(newest->created, QLocale::ShortFormat);
+        answer = MessageBox::confirm(
+            window(), tr("固件更新前的备份"),
+            tr("引导模式下的键盘无法读取，这次更新前不能再备份。将以 %1 的备份为准（%2 个配置：%3）"
+               "；更新后如果设置丢失，请在“其他”页面恢复这个备份。\n\n继续更新吗？")
+                .arg(when)
+                .arg(newest->entries.size())
+                .arg(newest->names().join(QStringLiteral("、"))),
+            tr("更新"), tr("取消"));
+        qInfo().noquote() << QStringLiteral("=== FirewareManageForm 以备份为准:{ %1/%2 } ===")
+                                 .arg(product.serialNumber)
+                                 .arg(newest->id);
+    } else {
+        const QString why =
+            newest ? tr("最新的备份是 %1 做的，已超过 %2 天。")
+                         .arg(QLocale().toString(newest->created, QLocale::ShortFormat))
+                         .arg(kRecentBackupDays)
+                   : tr("这个键盘还没有可用的备份。");
+        answer = MessageBox::confirm(
+            window(), tr("无法备份"),
+            tr("引导模式下的键盘无法读取，不能在更新前备份它的配置。%1更新固件可能清除键盘上的"
+               "配置。\n\n仍要不备份直接更新吗？")
+                .arg(why),
+            tr("不备份直接更新"), tr("取消"));
+        if (answer == QMessageBox::Ok)
+            qWarning().noquote() << QStringLiteral(
+                                        "=== FirewareManageForm 用户选择不备份直接更新:{ %1 } ===")
+                                        .arg(product.serialNumber);
+    }
+    return answer == QMessageBox::Ok;
 }
 
 void FirewareManageForm::fireware_download_result(bool status, int value) {

@@ -3,7 +3,9 @@
 // click writes the firmware file of that product's data folder into the
 // keyboard through FirewareDownloadThread, behind a progress dialog. Once
 // entered, the program stays in firmware mode: the device page opens no
-// keyboard until the program restarts.
+// keyboard until the program restarts. A keyboard in boot mode cannot be
+// read, so no backup can be made here: the newest recent backup of the
+// product stands in for it, else the user must choose to update without one.
 
 #include <QList>
 #include <QPointer>
@@ -34,6 +36,9 @@ public:
     static QString firmwarePath(const ProductRecord& product);
 
     static constexpr int kColumns = 3;
+    // A backup this many days old or newer stands in for the one the page
+    // cannot make; an older one may miss later changes.
+    static constexpr int kRecentBackupDays = 7;
     // The keyboard restarts after a complete transfer; the dialog stays up
     // this long (with the window responsive) before it closes.
     static constexpr int kRestartWaitMs = 20000;
@@ -50,6 +55,8 @@ public slots:
     void fireware_download_result(bool status, int value);
 
 private:
+    // Asks the user about the backup before a transfer; true to go on.
+    bool backupAgreed(const ProductRecord& product);
     void buildGrid();
     void clearGrid();
     QPixmap tilePicture(const ProductRecord& product) const;

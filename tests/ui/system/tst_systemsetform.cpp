@@ -1,5 +1,6 @@
 // The system page through the main window: the back button's rules, the
-// service key, live language, and the autostart entry that the "start with
+// service key, live language (with Qt's own button words and the languages
+// named in themselves), and the autostart entry that the "start with
 // the system" box writes, refusing to claim it when the entry cannot be
 // written.
 #include <QCheckBox>
@@ -78,6 +79,41 @@ private slots:
         box->setCurrentIndex(1);
         QCOMPARE(qobject_cast<QPushButton*>(widget(QStringLiteral("backButton")))->text(),
                  QStringLiteral("返回"));
+    }
+
+    void standardButtonsFollowTheLanguage() {
+        showPage(PageSystem);
+        auto* box = qobject_cast<QComboBox*>(widget(QStringLiteral("langComboBox")));
+        QVERIFY(box);
+        const QStringList names = {QStringLiteral("简体中文"), QStringLiteral("English"),
+                                   QStringLiteral("Tiếng Việt")};
+        // Language, a standard OK/Cancel box, the factory reset's own words.
+        const struct {
+            int language;
+            QStringList standard;
+            QStringList reset;
+        } cases[] = {
+            {2, {"OK", "Cancel"}, {"Confirm", "Cancel"}},
+            // Qt has no Vietnamese catalogue: its buttons stay English.
+            {3, {"OK", "Cancel"}, {"Xác nhận", "Hủy"}},
+            {1, {"确定", "取消"}, {"确认", "取消"}},
+        };
+        for (const auto& c : cases) {
+            showPage(PageSystem);
+            box->setCurrentIndex(c.language);
+            QCOMPARE(SystemConfigUtil::instance()->language(), c.language);
+            for (int i = 0; i < names.size(); ++i) QCOMPARE(box->itemText(i + 1), names.at(i));
+
+            MessageBox::setNextAnswer(QMessageBox::Cancel);
+            MessageBox::warning(mainWindow(), QString(), QString(),
+                                QMessageBox::Ok | QMessageBox::Cancel);
+            QCOMPARE(MessageBox::lastButtonTexts(), c.standard);
+
+            showPage(PageOther);
+            MessageBox::setNextAnswer(QMessageBox::Cancel);
+            click(QStringLiteral("resetBtn"));
+            QCOMPARE(MessageBox::lastButtonTexts(), c.reset);
+        }
     }
 
     void autostartEntryFollowsTheBox() {

@@ -1,6 +1,7 @@
 #include "ui/pages/system/systemsetform.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -24,9 +25,20 @@
 #include "update/updatechecker.h"
 #include "update/updateserver.h"
 
+namespace {
+// A reader finds their language by its own name, whatever the interface
+// shows now (index 0, "follow the system", stays translated).
+void nameLanguagesInThemselves(QComboBox* box) {
+    box->setItemText(1, QStringLiteral("简体中文"));
+    box->setItemText(2, QStringLiteral("English"));
+    box->setItemText(3, QStringLiteral("Tiếng Việt"));
+}
+}  // namespace
+
 SystemSetForm::SystemSetForm(QWidget* parent)
     : BasePage(0, parent), ui(std::make_unique<Ui::SystemSetForm>()) {
     ui->setupUi(this);
+    nameLanguagesInThemselves(ui->langComboBox);
     logLine(QStringLiteral("系统设置页面初始化"));
     setFocusPolicy(Qt::StrongFocus);
 
@@ -98,6 +110,7 @@ void SystemSetForm::refreshLanguageUi() {
     const QSignalBlocker l(ui->langComboBox), t(ui->themeComboBox);
     ui->retranslateUi(this);
     showTrayAvailability();
+    nameLanguagesInThemselves(ui->langComboBox);
     ui->appTitleLabel->setText(versionText());
 }
 

@@ -736,11 +736,11 @@ Update without backup anyway?</translation>
         <name>KeyPictureAccessible</name>
         <message>
             <source>按键功能</source>
-            <translation type="unfinished" />
+            <translation>Key functions</translation>
         </message>
         <message>
             <source>键盘</source>
-            <translation type="unfinished" />
+            <translation>Keyboard</translation>
         </message>
     </context>
     <context>
@@ -787,7 +787,7 @@ Update without backup anyway?</translation>
         </message>
         <message>
             <source>搜索按键功能</source>
-            <translation type="unfinished" />
+            <translation>Search key functions</translation>
         </message>
     </context>
     <context>
@@ -1642,15 +1642,15 @@ Restored: %3</translation>
         <name>QKeyboardWidget</name>
         <message>
             <source>无功能</source>
-            <translation type="unfinished" />
+            <translation>no function</translation>
         </message>
         <message>
             <source>高级键 %1</source>
-            <translation type="unfinished" />
+            <translation>advanced key %1</translation>
         </message>
         <message>
             <source>功能：%1</source>
-            <translation type="unfinished" />
+            <translation>function: %1</translation>
         </message>
     </context>
     <context>

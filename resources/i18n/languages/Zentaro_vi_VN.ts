@@ -735,11 +735,11 @@ Vẫn cập nhật không sao lưu?</translation>
         <name>KeyPictureAccessible</name>
         <message>
             <source>按键功能</source>
-            <translation type="unfinished" />
+            <translation>Chức năng phím</translation>
         </message>
         <message>
             <source>键盘</source>
-            <translation type="unfinished" />
+            <translation>Bàn phím</translation>
         </message>
     </context>
     <context>
@@ -786,7 +786,7 @@ Vẫn cập nhật không sao lưu?</translation>
         </message>
         <message>
             <source>搜索按键功能</source>
-            <translation type="unfinished" />
+            <translation>Tìm chức năng phím</translation>
         </message>
     </context>
     <context>
@@ -1641,15 +1641,15 @@ Khôi phục cài đặt của tôi?</translation>
         <name>QKeyboardWidget</name>
         <message>
             <source>无功能</source>
-            <translation type="unfinished" />
+            <translation>không chức năng</translation>
         </message>
         <message>
             <source>高级键 %1</source>
-            <translation type="unfinished" />
+            <translation>phím nâng cao %1</translation>
         </message>
         <message>
             <source>功能：%1</source>
-            <translation type="unfinished" />
+            <translation>chức năng: %1</translation>
         </message>
     </context>
     <context>

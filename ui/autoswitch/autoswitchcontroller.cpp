@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QWidget>
 
 #include "common/applog.h"
@@ -32,6 +33,10 @@ AutoSwitchController::AutoSwitchController(ConfigTablePanel* tables, JobRunner* 
     connect(mJobs, &JobRunner::syncEnded, this, [this](bool ok, int) {
         if (ok) reload();
     });
+    // The device page reads the keyboard without the job runner, then shows
+    // a setting page: a page change may bring another keyboard.
+    if (auto* pages = window->findChild<QStackedWidget*>(QStringLiteral("stackedWidget")))
+        connect(pages, &QStackedWidget::currentChanged, this, &AutoSwitchController::reload);
     if (mTray) {
         connect(mTray, &TrayMenu::profileChosen, this,
                 [this](int table) { mTables->switchTo(table); });

@@ -11,7 +11,10 @@ AutoSwitchDialog::AutoSwitchDialog(AutoSwitchController* controller, QWidget* pa
     : QDialog(parent), ui(std::make_unique<Ui::AutoSwitchDialog>()), mController(controller) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("autoSwitchDialog"));
-    if (mController) mRules = mController->switcher()->rules();
+    if (mController) {
+        mController->reload();
+        mRules = mController->switcher()->rules();
+    }
     QPushButton* saveButton = ui->buttonBox->button(QDialogButtonBox::Save);
     saveButton->setText(tr("保存"));
     saveButton->setObjectName(QStringLiteral("saveButton"));

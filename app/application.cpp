@@ -8,16 +8,16 @@
 #include <QIcon>
 #include <memory>
 
+#include "app/testhooks.h"
+#include "common/apppaths.h"
+#include "protocol/usbcommunicateutil.h"
 #include "services/hidwatcher.h"
 #include "services/logfile.h"
 #include "services/restarter.h"
 #include "services/services.h"
 #include "services/singleinstance.h"
 #include "services/systemconfigutil.h"
-#include "app/testhooks.h"
 #include "services/unixsignalquitter.h"
-#include "common/apppaths.h"
-#include "protocol/usbcommunicateutil.h"
 #include "sim/simcatalogueseed.h"
 #include "sim/simcontrol.h"
 #include "sim/simhidbackend.h"
@@ -160,7 +160,12 @@ int Application::run(int argc, char** argv) {
     window->resize(1280, 800);
     window->setWindowState(Qt::WindowMaximized);
     window->show();
-    window->setWindowTitle(QStringLiteral("磁性键盘"));
+    // The title follows the interface language, live.
+    const auto title = [w = window.get()] {
+        w->setWindowTitle(QCoreApplication::translate("main", "磁性键盘"));
+    };
+    title();
+    QObject::connect(config, &SystemConfigUtil::languageChanged, window.get(), title);
     QObject::connect(window.get(), &MainWindow::activatedByAnotherCopy,
                      [] { TestHooks::report(QStringLiteral("raised")); });
 

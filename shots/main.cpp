@@ -77,5 +77,9 @@ int main(int argc, char** argv) {
         }
     }
     session.stop();
+    if (!context.clipped().isEmpty()) {
+        err << "zentaro-shots: " << context.clipped().size() << " clipped texts" << Qt::endl;
+        ++failures;
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "protocol/usbcommunicateutil.h"
+#include "shots/clipcheck.h"
 #include "ui/pageindex.h"
 #include "ui/widgets/qkeyboardwidget.h"
 
@@ -42,6 +43,10 @@ bool ShotContext::save(const QString& name, QWidget* widget) {
     const bool ok = widget->grab().save(file);
     QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << file << Qt::endl;
     if (ok) mWritten.append(file);
+    for (const QString& clipped : ClipCheck::clippedTexts(widget)) {
+        QTextStream(stdout) << "CLIPPED " << name.toLower() << ": " << clipped << Qt::endl;
+        mClipped.append(name.toLower() + QStringLiteral(": ") + clipped);
+    }
     return ok;
 }
 

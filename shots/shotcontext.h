@@ -24,7 +24,8 @@ public:
     void showPage(int index);
     // Processes events for a while (animations, queued redraws).
     void settle(int ms = 150);
-    // Writes the whole main window to OUTDIR/<name>.png (name in lower case).
+    // Writes the whole main window to OUTDIR/<name>.png (name in lower case)
+    // and notes every label or button of it whose text does not fit.
     bool save(const QString& name);
     // Writes one widget (a dialog, a popup) to OUTDIR/<name>.png.
     bool save(const QString& name, QWidget* widget);
@@ -32,6 +33,8 @@ public:
     static QByteArray keysLabelled(QKeyboardWidget* picture, const QStringList& texts);
     // Names of the files written so far.
     const QStringList& written() const { return mWritten; }
+    // Labels and buttons of the shots so far whose text did not fit.
+    const QStringList& clipped() const { return mClipped; }
 
 private:
     GuiSession& mSession;
@@ -39,4 +42,5 @@ private:
     int mTheme;
     int mLanguage;
     QStringList mWritten;
+    QStringList mClipped;
 };

@@ -96,12 +96,12 @@ void DownloadManager::onFinished() {
     mReply = nullptr;
     reply->deleteLater();
     if (reply->error() != QNetworkReply::NoError || mWriteFailed) {
-        fail(mWriteFailed ? QStringLiteral("Cannot write file") : reply->errorString());
+        fail(mWriteFailed ? tr("无法写入文件") : reply->errorString());
         return;
     }
     const QByteArray rest = reply->readAll();
     if (mFile->write(rest) != rest.size()) {
-        fail(QStringLiteral("Cannot write file"));
+        fail(tr("无法写入文件"));
         return;
     }
     if (!mSignatureRequired) {
@@ -140,7 +140,7 @@ void DownloadManager::onSignatureFinished() {
 
 void DownloadManager::commit() {
     if (!mFile->commit()) {
-        fail(QStringLiteral("Cannot write file"));
+        fail(tr("无法写入文件"));
         return;
     }
     mFile.reset();

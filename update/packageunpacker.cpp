@@ -27,41 +27,41 @@ quint32 unixType(const QuaZipFileInfo64& info) {
 bool extractEntry(QuaZip& zip, const QString& target, qint64* budget, QString* why) {
     QuaZipFile in(&zip);
     if (!in.open(QIODevice::ReadOnly)) {
-        *why = QStringLiteral("cannot read entry");
+        *why = QCoreApplication::translate("PackageUnpacker", "无法读取条目");
         return false;
     }
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *why = QStringLiteral("cannot write ") + target;
+        *why = QCoreApplication::translate("PackageUnpacker", "无法写入 %1").arg(target);
         return false;
     }
     char buffer[64 * 1024];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
         if (n < 0) {
-            *why = QStringLiteral("damaged entry");
+            *why = QCoreApplication::translate("PackageUnpacker", "条目已损坏");
             return false;
         }
         if (n == 0) break;
         *budget -= n;
         if (*budget < 0) {
-            *why = QStringLiteral("unpacks to more than %1 MB")
+            *why = QCoreApplication::translate("PackageUnpacker", "解压后超过 %1 MB")
                        .arg(PackageUnpacker::kMaxUnpackedBytes / (1024 * 1024));
             return false;
         }
         if (out.write(buffer, n) != n) {
-            *why = QStringLiteral("cannot write ") + target;
+            *why = QCoreApplication::translate("PackageUnpacker", "无法写入 %1").arg(target);
             return false;
         }
     }
     // Closing checks the entry's CRC: a cut or altered entry fails here.
     in.close();
     if (in.getZipError() != UNZ_OK) {
-        *why = QStringLiteral("damaged entry");
+        *why = QCoreApplication::translate("PackageUnpacker", "条目已损坏");
         return false;
     }
     if (!out.flush()) {
-        *why = QStringLiteral("cannot write ") + target;
+        *why = QCoreApplication::translate("PackageUnpacker", "无法写入 %1").arg(target);
         return false;
     }
     return true;
@@ -86,13 +86,13 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
     const QString target = targetInfo.absoluteFilePath();
     const QString parent = targetInfo.absolutePath();
     if (!QDir().mkpath(parent)) {
-        setError(error, QStringLiteral("Cannot create folder ") + parent);
+        setError(error, tr("无法创建文件夹 %1").arg(parent));
         return false;
     }
 
     QuaZip zip(zipPath);
     if (!zip.open(QuaZip::mdUnzip)) {
-        setError(error, QStringLiteral("Damaged package ") + QFileInfo(zipPath).fileName());
+        setError(error, tr("软件包 %1 已损坏").arg(QFileInfo(zipPath).fileName()));
         return false;
     }
 
@@ -103,33 +103,33 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         QuaZipFileInfo64 info;
         if (!zip.getCurrentFileInfo(&info)) {
-            setError(error, QStringLiteral("Damaged package ") + QFileInfo(zipPath).fileName());
+            setError(error, tr("软件包 %1 已损坏").arg(QFileInfo(zipPath).fileName()));
             return false;
         }
         const quint32 type = unixType(info);
         if (!isSafeEntryName(info.name) || info.isSymbolicLink() ||
             (type != 0 && type != 0100000 && type != 0040000)) {
-            setError(error, QStringLiteral("Unsafe entry in package: ") + info.name);
+            setError(error, tr("软件包中有不安全的条目：%1").arg(info.name));
             return false;
         }
         claimed += qint64(qMin<quint64>(info.uncompressedSize, quint64(kMaxUnpackedBytes) + 1));
         if (claimed > kMaxUnpackedBytes) {
-            setError(error, QStringLiteral("Package unpacks to more than %1 MB: ")
-                                    .arg(kMaxUnpackedBytes / (1024 * 1024)) +
-                                QFileInfo(zipPath).fileName());
+            setError(error, tr("软件包 %1 解压后超过 %2 MB")
+                                .arg(QFileInfo(zipPath).fileName())
+                                .arg(kMaxUnpackedBytes / (1024 * 1024)));
             return false;
         }
         entries.append(info);
     }
     if (zip.getZipError() != UNZ_OK || entries.isEmpty()) {
-        setError(error, QStringLiteral("Damaged package ") + QFileInfo(zipPath).fileName());
+        setError(error, tr("软件包 %1 已损坏").arg(QFileInfo(zipPath).fileName()));
         return false;
     }
 
     QTemporaryDir staging(parent + QStringLiteral("/.") + targetInfo.fileName() +
                           QStringLiteral("-unpack-XXXXXX"));
     if (!staging.isValid()) {
-        setError(error, QStringLiteral("Cannot create folder in ") + parent);
+        setError(error, tr("无法在 %1 中创建文件夹").arg(parent));
         return false;
     }
     const QDir root(staging.path());
@@ -141,12 +141,12 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
         name.replace(QLatin1Char('\\'), QLatin1Char('/'));
         const QString path = QDir::cleanPath(root.absoluteFilePath(name));
         if (!path.startsWith(root.absolutePath() + QLatin1Char('/'))) {
-            setError(error, QStringLiteral("Unsafe entry in package: ") + info.name);
+            setError(error, tr("软件包中有不安全的条目：%1").arg(info.name));
             return false;
         }
         if (name.endsWith(QLatin1Char('/')) || unixType(info) == 0040000) {
             if (!QDir().mkpath(path)) {
-                setError(error, QStringLiteral("Cannot create folder ") + name);
+                setError(error, tr("无法创建文件夹 %1").arg(name));
                 return false;
             }
             continue;
@@ -154,13 +154,13 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
         QString why;
         if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
             !extractEntry(zip, path, &budget, &why)) {
-            setError(error, why.isEmpty() ? QStringLiteral("Cannot create folder for ") + name
-                                          : why + QStringLiteral(": ") + info.name);
+            setError(error, why.isEmpty() ? tr("无法为 %1 创建文件夹").arg(name)
+                                          : tr("%1：%2").arg(why, info.name));
             return false;
         }
     }
     if (zip.getZipError() != UNZ_OK || index != entries.size()) {
-        setError(error, QStringLiteral("Damaged package ") + QFileInfo(zipPath).fileName());
+        setError(error, tr("软件包 %1 已损坏").arg(QFileInfo(zipPath).fileName()));
         return false;
     }
     zip.close();
@@ -171,13 +171,13 @@ bool PackageUnpacker::unpack(const QString& zipPath, const QString& targetDir, Q
         aside = parent + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral("-old-") +
                 QFileInfo(staging.path()).fileName().section(QLatin1Char('-'), -1);
         if (!QDir().rename(target, aside)) {
-            setError(error, QStringLiteral("Cannot replace folder ") + target);
+            setError(error, tr("无法替换文件夹 %1").arg(target));
             return false;
         }
     }
     if (!QDir().rename(staging.path(), target)) {
         if (!aside.isEmpty()) QDir().rename(aside, target);
-        setError(error, QStringLiteral("Cannot move folder into place: ") + target);
+        setError(error, tr("无法把文件夹放到 %1").arg(target));
         return false;
     }
     staging.setAutoRemove(false);

@@ -7,14 +7,18 @@
 // kMaxUnpackedBytes (a zip bomb), or a failed write leaves the target as it
 // was and no temporary folder behind.
 
+#include <QCoreApplication>
 #include <QString>
 
 class PackageUnpacker {
+    Q_DECLARE_TR_FUNCTIONS(PackageUnpacker)
+
 public:
     // Pictures and firmware of one keyboard take a few megabytes.
     static constexpr qint64 kMaxUnpackedBytes = 64LL * 1024 * 1024;
 
-    // False with a reason in `error` (English, for the log and the toast).
+    // False with a reason in `error` (in the interface language, for the log
+    // and the toast).
     static bool unpack(const QString& zipPath, const QString& targetDir, QString* error = nullptr);
     // True when `entryName` stays inside the folder it is unpacked into.
     static bool isSafeEntryName(const QString& entryName);

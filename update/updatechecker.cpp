@@ -83,7 +83,7 @@ void UpdateChecker::onSignatureFinished(QNetworkReply* reply, const QByteArray& 
     }
     const VersionInfo info = VersionInfo::parse(xml, url);
     if (!info.isValid()) {
-        emit checkError(QStringLiteral("Invalid version info format"));
+        emit checkError(tr("版本信息格式无效"));
         return;
     }
     // Signed once does not mean current: an older signed file served again

@@ -1,5 +1,6 @@
 #include "update/versioninfo.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QXmlStreamReader>
 
@@ -30,18 +31,26 @@ int comparePart(const QString& a, const QString& b) {
     }
     return a.compare(b);
 }
+
+bool usableAddress(const QUrl& url) {
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return false;
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
 }  // namespace
 
 bool VersionInfo::isValid() const {
-    if (version.isEmpty() || !url.isValid() || url.isRelative() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    return !version.isEmpty() && usableAddress(url);
+}
+
+bool VersionInfo::hasPackage() const {
+    static const QRegularExpression md5(QStringLiteral("^[0-9A-F]{32}$"));
+    return usableAddress(packageUrl) && md5.match(packageMd5).hasMatch();
 }
 
 VersionInfo VersionInfo::parse(const QByteArray& xml, const QUrl& base) {
     VersionInfo info;
-    QString urlText;
+    QString urlText, packageUrlText;
     QXmlStreamReader reader(xml);
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement) continue;
@@ -55,16 +64,24 @@ VersionInfo VersionInfo::parse(const QByteArray& xml, const QUrl& base) {
             target = &info.md5;
         else if (name == QLatin1String("url"))
             target = &urlText;
+        else if (name == QLatin1String("packageMd5"))
+            target = &info.packageMd5;
+        else if (name == QLatin1String("packageUrl"))
+            target = &packageUrlText;
         if (!target) continue;
         const QString text = reader.readElementText(QXmlStreamReader::IncludeChildElements);
         if (reader.hasError()) break;
         *target = text.trimmed();
     }
     info.md5 = info.md5.toUpper();
-    if (!urlText.isEmpty()) {
-        const QUrl url(urlText, QUrl::StrictMode);
-        info.url = (url.isRelative() && base.isValid()) ? base.resolved(url) : url;
-    }
+    info.packageMd5 = info.packageMd5.toUpper();
+    const auto resolve = [&base](const QString& text) {
+        if (text.isEmpty()) return QUrl();
+        const QUrl url(text, QUrl::StrictMode);
+        return (url.isRelative() && base.isValid()) ? base.resolved(url) : url;
+    };
+    info.url = resolve(urlText);
+    info.packageUrl = resolve(packageUrlText);
     return info;
 }
 

@@ -12,9 +12,14 @@ struct VersionInfo {
     QString description;
     QString md5;  // upper-case hex
     QUrl url;
+    // The same release as a Debian package, for a copy installed from one.
+    QString packageMd5;  // upper-case hex
+    QUrl packageUrl;
 
     // Version present and a usable (absolute http/https) address.
     bool isValid() const;
+    // A usable package address with a well-formed MD5.
+    bool hasPackage() const;
 
     // Walks every element of any well-formed XML document and takes the text
     // of the last `version`, `description`, `md5` and `url` elements. A

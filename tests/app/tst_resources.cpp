@@ -1,6 +1,8 @@
 // The embedded pictures, style sheets and translations, and the tool-tip
 // files copied next to the program.
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QColor>
 #include <QFile>
@@ -49,7 +51,11 @@ QStringList pictureNames() {
                       QStringLiteral("trigger_index"),
                       QStringLiteral("trigger_back"),
                       QStringLiteral("extend_key_win_lock"),
-                      QStringLiteral("extend_key_calibration")};
+                      QStringLiteral("extend_key_calibration"),
+                      QStringLiteral("msg_information"),
+                      QStringLiteral("msg_warning"),
+                      QStringLiteral("msg_critical"),
+                      QStringLiteral("msg_question")};
     for (const char* kind : {"tgl", "mt", "dks", "rs", "oks", "socd"}) {
         names << QStringLiteral("key_") + QLatin1String(kind)
               << QStringLiteral("high_key_") + QLatin1String(kind);
@@ -278,19 +284,19 @@ private slots:
     void translationsLoadFromResourcesAndDataFolder_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("device");
-        QTest::addColumn<QString>("syncing");
+        QTest::addColumn<QString>("upToDate");
         QTest::newRow("en") << QStringLiteral("en_US") << QStringLiteral("Device")
-                            << QStringLiteral("The keyboard data is still being synchronized");
+                            << QStringLiteral("The firmware is up to date");
         QTest::newRow("vi") << QStringLiteral("vi_VN") << QStringLiteral("Thiết bị")
-                            << QStringLiteral("Dữ liệu bàn phím vẫn đang được đồng bộ");
+                            << QStringLiteral("Firmware đã là bản mới nhất");
         QTest::newRow("zh") << QStringLiteral("zh_CN") << QStringLiteral("设备")
-                            << QStringLiteral("键盘数据同步中");
+                            << QStringLiteral("没有新版本");
     }
 
     void translationsLoadFromResourcesAndDataFolder() {
         QFETCH(QString, locale);
         QFETCH(QString, device);
-        QFETCH(QString, syncing);
+        QFETCH(QString, upToDate);
         const QString file = QStringLiteral("Zentaro_%1.qm").arg(locale);
         for (const QString& path : {QStringLiteral(":/i18n/languages/") + file,
                                     binDir() + QStringLiteral("/data/languages/") + file}) {
@@ -298,7 +304,7 @@ private slots:
             QVERIFY2(translator.load(path), qPrintable(path));
             QCOMPARE(translator.translate("MainWindow", "设备"), device);
             // The same source text is translated per class.
-            QCOMPARE(translator.translate("DeviceManageForm", "键盘数据同步中"), syncing);
+            QCOMPARE(translator.translate("OtherSetForm", "没有新版本"), upToDate);
         }
     }
 
@@ -312,8 +318,8 @@ private slots:
                                              "发现新版本 %1\n\n更新内容:\n%2\n\n"
                                              "是否立即下载更新?")
                      .arg(QStringLiteral("1.2"), QStringLiteral("fixes")),
-                 QStringLiteral("New version 1.2 found\n\nWhat is new:\nfixes\n\n"
-                                "Download the update now?"));
+                 QStringLiteral("Version 1.2 is available\n\nWhat is new:\nfixes\n\n"
+                                "Download it now?"));
         QCoreApplication::removeTranslator(&translator);
         QCOMPARE(QCoreApplication::translate("MainWindow", "设备"), QStringLiteral("设备"));
     }
@@ -340,6 +346,49 @@ private slots:
                 QCOMPARE(m.translation.count(QLatin1Char('\n')), m.source.count(QLatin1Char('\n')));
             }
             QCOMPARE(seen, keys);
+        }
+    }
+
+    // The glossary's forbidden variants (words that were mended) appear in no
+    // English or Vietnamese message or tool tip, so they cannot come back.
+    void translationsAvoidTheGlossarysForbiddenWords() {
+        const QString glossary =
+            readText(sourceDir() + QStringLiteral("/resources/i18n/GLOSSARY.md"));
+        const qsizetype section = glossary.indexOf(QLatin1String("## Forbidden variants"));
+        QVERIFY(section > 0);
+        static const QRegularExpression item(QStringLiteral("^- `([^`]+)`"),
+                                             QRegularExpression::MultilineOption);
+        QList<QRegularExpression> forbidden;
+        for (auto it = item.globalMatch(glossary.mid(section)); it.hasNext();) {
+            forbidden << QRegularExpression(
+                QStringLiteral("(?<!\\w)") + QRegularExpression::escape(it.next().captured(1)) +
+                    QStringLiteral("(?!\\w)"),
+                QRegularExpression::CaseInsensitiveOption |
+                    QRegularExpression::UseUnicodePropertiesOption);
+        }
+        QVERIFY(forbidden.size() >= 10);
+        // The check itself must see a forbidden word in a sentence.
+        QVERIFY(std::any_of(forbidden.cbegin(), forbidden.cend(), [](const auto& word) {
+            return word.match(QStringLiteral("Sports mode is on")).hasMatch();
+        }));
+
+        QStringList texts;
+        const QString dir = sourceDir() + QStringLiteral("/resources/i18n/languages/");
+        for (const char* locale : {"en_US", "vi_VN"}) {
+            for (const Message& m :
+                 readCatalogue(dir + QStringLiteral("Zentaro_%1.ts").arg(QLatin1String(locale))))
+                texts << m.translation;
+        }
+        for (const char* file : {"tip_file_en.ini", "tip_file_vn.ini"}) {
+            QSettings tips(sourceDir() + QStringLiteral("/resources/tips/") + QLatin1String(file),
+                           QSettings::IniFormat);
+            for (const QString& key : tips.allKeys()) texts << tips.value(key).toString();
+        }
+        QVERIFY(texts.size() > 500);
+        for (const QString& text : std::as_const(texts)) {
+            for (const QRegularExpression& word : std::as_const(forbidden))
+                QVERIFY2(!word.match(text).hasMatch(),
+                         qPrintable(word.pattern() + QLatin1String(" in: ") + text));
         }
     }
 

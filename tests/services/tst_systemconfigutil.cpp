@@ -212,8 +212,8 @@ void TestSystemConfigUtil::languageSwitchInstallsTranslator() {
     QCOMPARE(spy.count(), 1);
     QCOMPARE(config.effectiveLanguage(), 2);
     // The English catalogue really translates: the tray balloon and a page text.
-    QCOMPARE(TrayMenu::title(), QStringLiteral("Magnetic keyboard"));
-    QCOMPARE(TrayMenu::message(), QStringLiteral("Click to restore display"));
+    QCOMPARE(TrayMenu::title(), QStringLiteral("Zentaro"));
+    QCOMPARE(TrayMenu::message(), QStringLiteral("Click to show the window"));
     QCOMPARE(QCoreApplication::translate("MainWindow", "设备"), QStringLiteral("Device"));
 
     // Back to Chinese: only one translator is installed at a time.

@@ -83,7 +83,7 @@ void TestUpdateChecker::descriptions_data() {
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("md5");
     QTest::addColumn<QString>("error");
-    const QString invalid = QStringLiteral("Invalid version info format");
+    const QString invalid = QStringLiteral("版本信息格式无效");
     QTest::newRow("lower-case md5 taken in upper case")
         << QByteArray(
                "<r><version>2.0</version><md5>abcdef0123</md5>"
@@ -142,7 +142,7 @@ void TestUpdateChecker::failuresEndInCheckError() {
     error.clear();
     QVERIFY(check(QStringLiteral("/normal/missing.xml"), &info, &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(error != QStringLiteral("Invalid version info format"));
+    QVERIFY(error != QStringLiteral("版本信息格式无效"));
 }
 
 void TestUpdateChecker::unsignedOrForgedDescriptionsAreRefused() {

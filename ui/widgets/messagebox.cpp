@@ -1,12 +1,40 @@
 #include "ui/widgets/messagebox.h"
 
 #include <QAbstractButton>
+#include <QPixmap>
+
+#include "services/systemconfigutil.h"
 
 namespace {
 QMessageBox::StandardButton gNextAnswer = QMessageBox::NoButton;
 QString gLastTitle;
 QString gLastText;
 int gCount = 0;
+
+// The program's own picture of the icon: where no icon theme is installed,
+// Qt falls back to rough built-in ones.
+QPixmap ownIcon(QMessageBox::Icon icon) {
+    const char* name = nullptr;
+    switch (icon) {
+        case QMessageBox::Information:
+            name = "msg_information";
+            break;
+        case QMessageBox::Warning:
+            name = "msg_warning";
+            break;
+        case QMessageBox::Critical:
+            name = "msg_critical";
+            break;
+        case QMessageBox::Question:
+            name = "msg_question";
+            break;
+        default:
+            return QPixmap();
+    }
+    const SystemConfigUtil* config = SystemConfigUtil::instance();
+    const QString folder = SystemConfigUtil::imageFolder(config ? config->theme() : 0);
+    return QPixmap(folder + QLatin1String(name) + QStringLiteral(".png"));
+}
 QStringList gRecent;
 QStringList gLastButtons;
 }  // namespace
@@ -21,6 +49,7 @@ MessageBox::Button MessageBox::ask(QMessageBox::Icon icon, QWidget* parent, cons
     if (gRecent.size() > 20) gRecent.removeFirst();
     // Built before a test answers it, so the button texts are those shown.
     QMessageBox box(icon, title, text, buttons, parent);
+    if (const QPixmap picture = ownIcon(icon); !picture.isNull()) box.setIconPixmap(picture);
     if (!acceptText.isEmpty() && box.button(QMessageBox::Ok))
         box.button(QMessageBox::Ok)->setText(acceptText);
     if (!rejectText.isEmpty() && box.button(QMessageBox::Cancel))

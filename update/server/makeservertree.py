@@ -3,7 +3,8 @@
 sample catalogue:
 
   normal/version.xml                     application update description
-  normal/zentaro-<version>-linux.tar.gz  the "installer" it offers
+  normal/zentaro-<version>-linux.tar.gz  the "installer" it offers to a build folder
+  normal/zentaro_<version>_amd64.deb     the package it offers to an installed copy
   normal/velmora.db3                     the catalogue
   normal/<data>/<data>.zip               picture package per product
   normal/<data>/firmversion.xml          firmware update description
@@ -149,12 +150,18 @@ def firmware_version_text(version):
     return part(version >> 8) + "." + part(version & 0xFF)
 
 
-def version_xml(version, description, md5, url):
+def version_xml(version, description, md5, url, package=None):
+    # The package's own elements have names older readers skip: they take the
+    # last <url> and <md5> of the document.
+    extra = ""
+    if package is not None:
+        extra = (f"  <packageMd5>{package[0]}</packageMd5>\n"
+                 f"  <packageUrl>{package[1]}</packageUrl>\n")
     return ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update>\n"
             f"  <version>{version}</version>\n"
             f"  <description>{description}</description>\n"
             f"  <md5>{md5}</md5>\n"
-            f"  <url>{url}</url>\n</update>\n").encode("utf-8")
+            f"  <url>{url}</url>\n{extra}</update>\n").encode("utf-8")
 
 
 def signature(key, data):
@@ -211,6 +218,35 @@ def installer_bytes(version):
     return bytes(data)
 
 
+def deb_bytes(version):
+    """A small Debian package (ar archive of debian-binary, control.tar.gz and
+    an empty data.tar.gz), the same bytes every build."""
+    def targz(files):
+        out = io.BytesIO()
+        with tarfile.open(fileobj=out, mode="w:gz", format=tarfile.USTAR_FORMAT) as tar:
+            for name, data in files:
+                info = tarfile.TarInfo(name)
+                info.size, info.mtime, info.mode = len(data), 1767225600, 0o644
+                tar.addfile(info, io.BytesIO(data))
+        data = bytearray(out.getvalue())
+        data[4:8] = b"\x00\x00\x00\x00"
+        return bytes(data)
+
+    control = (f"Package: zentaro\nVersion: {version}\nArchitecture: amd64\n"
+               "Maintainer: Zentaro <zentaro@localhost>\n"
+               "Description: sample package of the local download server\n").encode("utf-8")
+    members = [("debian-binary", b"2.0\n"),
+               ("control.tar.gz", targz([("./control", control)])),
+               ("data.tar.gz", targz([]))]
+    out = bytearray(b"!<arch>\n")
+    for name, data in members:
+        out += f"{name + '/':<16}{1767225600:<12}{0:<6}{0:<6}{'100644':<8}{len(data):<10}`\n".encode()
+        out += data
+        if len(data) % 2:
+            out += b"\n"
+    return bytes(out)
+
+
 def products(catalogue):
     db = sqlite3.connect(catalogue)
     try:
@@ -244,9 +280,13 @@ def build_tree(catalogue, out, key=None):
     installer_name = f"zentaro-{APP_VERSION}-linux.tar.gz"
     installer = installer_bytes(APP_VERSION)
     write(os.path.join(normal, installer_name), installer)
+    package_name = f"zentaro_{APP_VERSION}_amd64.deb"
+    package = deb_bytes(APP_VERSION)
+    write(os.path.join(normal, package_name), package)
     write_signed(os.path.join(normal, "version.xml"),
                  version_xml(APP_VERSION, "Sample release of the local download server.",
-                             hashlib.md5(installer).hexdigest().upper(), installer_name), key)
+                             hashlib.md5(installer).hexdigest().upper(), installer_name,
+                             (hashlib.md5(package).hexdigest().upper(), package_name)), key)
     with open(catalogue, "rb") as f:
         write_signed(os.path.join(normal, "velmora.db3"), f.read(), key)
     firmware_text = firmware_version_text(FIRMWARE_VERSION)

@@ -345,7 +345,7 @@ void TestLightSetForm::effectNamesFollowTheLanguage() {
     for (const QByteArray& frame : frames) QCOMPARE(int(frame[7]), 0);  // English
     QCOMPARE(model()->keyboardEffectNameMap.value(kFullEffect)->name, QStringLiteral("Ripple"));
     QCOMPARE(form()->effectButton(kFullEffect)->text(), QStringLiteral("Ripple"));
-    QCOMPARE(form()->effectButton(LightSetForm::EffectCustom)->text(), QStringLiteral("Customize"));
+    QCOMPARE(form()->effectButton(LightSetForm::EffectCustom)->text(), QStringLiteral("Custom"));
 }
 
 // At the window's default size the four effect columns fit their card, also

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "common/apppaths.h"
 #include "services/autostartentry.h"
 #include "services/restarter.h"
 #include "services/systemconfigutil.h"
@@ -211,6 +212,20 @@ void SystemSetForm::onUpdateAvailable(VersionInfo info) {
         return;
     }
     mInfo = info;
+    // A copy installed from the package updates through a package, opened by
+    // the desktop's package installer; a build folder keeps the archive.
+    mPackageUpdate = AppPaths::isInstalled();
+    if (mPackageUpdate && !info.hasPackage()) {
+        MessageBox::information(
+            this, tr("发现新版本"),
+            tr("发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。")
+                .arg(info.version));
+        return;
+    }
+    if (mPackageUpdate) {
+        mInfo.url = info.packageUrl;
+        mInfo.md5 = info.packageMd5;
+    }
     const auto answer =
         MessageBox::question(this, tr("发现新版本"),
                              tr("发现新版本 %1\n\n更新内容:\n%2\n\n是否立即下载更新?")
@@ -222,8 +237,8 @@ void SystemSetForm::onUpdateAvailable(VersionInfo info) {
     mProgress->setObjectName(QStringLiteral("updateProgressDialog"));
     // The file keeps the name it has on the server, in our private folder.
     const QString name =
-        info.url.fileName().isEmpty() ? QStringLiteral("zentaro-update") : info.url.fileName();
-    mDownloader->download(info.url, DownloadFolder::filePath(name));
+        mInfo.url.fileName().isEmpty() ? QStringLiteral("zentaro-update") : mInfo.url.fileName();
+    mDownloader->download(mInfo.url, DownloadFolder::filePath(name));
 }
 
 void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal) {
@@ -241,7 +256,10 @@ void SystemSetForm::onDownloadFinished(QString filePath) {
         QFile::remove(filePath);
         return;
     }
-    const auto answer = MessageBox::question(this, tr("安装"), tr("下载完成，是否安装..."));
+    const auto answer =
+        MessageBox::question(this, tr("安装"),
+                             mPackageUpdate ? tr("下载完成，是否用系统的软件包安装程序打开？")
+                                            : tr("下载完成，是否安装..."));
     if (answer != QMessageBox::Yes) return;
     if (!DesktopOpener::openFile(filePath)) {
         // Nothing runs the installer: stay, and say where the file is.

@@ -70,6 +70,8 @@ private:
     UpdateChecker* mChecker = nullptr;
     DownloadManager* mDownloader = nullptr;
     VersionInfo mInfo;
+    // The update offered is the Debian package (an installed copy).
+    bool mPackageUpdate = false;
     QPointer<QWidget> mProgress;
     // Ends the program a moment after the installer was started.
     QTimer* mQuitTimer = nullptr;

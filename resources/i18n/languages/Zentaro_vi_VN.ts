@@ -2056,7 +2056,7 @@ Tải về ngay?</translation>
         </message>
         <message>
             <source>桌面没有系统托盘，关闭窗口即退出程序</source>
-            <translation>Màn hình không có khay hệ thống: đóng cửa sổ sẽ thoát Zentaro</translation>
+            <translation>Màn hình nền không có khay hệ thống: đóng cửa sổ sẽ thoát Zentaro</translation>
         </message>
         <message>
             <source>发现新版本 %1。本程序是用软件包安装的，请用系统的软件包管理器更新。</source>

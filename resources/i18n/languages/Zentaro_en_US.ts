@@ -1076,6 +1076,18 @@ Update without backup anyway?</translation>
             <source>粘贴分享码</source>
             <translation>Paste code</translation>
         </message>
+        <message>
+            <source>最小化</source>
+            <translation>Minimise</translation>
+        </message>
+        <message>
+            <source>最大化</source>
+            <translation>Maximise</translation>
+        </message>
+        <message>
+            <source>关闭</source>
+            <translation>Close</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

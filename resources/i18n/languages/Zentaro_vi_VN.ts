@@ -1075,6 +1075,18 @@ Vẫn cập nhật không sao lưu?</translation>
             <source>粘贴分享码</source>
             <translation>Dán mã</translation>
         </message>
+        <message>
+            <source>最小化</source>
+            <translation>Thu nhỏ</translation>
+        </message>
+        <message>
+            <source>最大化</source>
+            <translation>Phóng to</translation>
+        </message>
+        <message>
+            <source>关闭</source>
+            <translation>Đóng</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

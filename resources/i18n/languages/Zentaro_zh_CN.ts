@@ -1075,6 +1075,18 @@
             <source>粘贴分享码</source>
             <translation>粘贴分享码</translation>
         </message>
+        <message>
+            <source>最小化</source>
+            <translation>最小化</translation>
+        </message>
+        <message>
+            <source>最大化</source>
+            <translation>最大化</translation>
+        </message>
+        <message>
+            <source>关闭</source>
+            <translation>关闭</translation>
+        </message>
     </context>
     <context>
         <name>NavigationBar</name>

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "services/customtooltip.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
+#include "services/customtooltip.h"
 #include "shots/shotcontext.h"
 #include "shots/shotregistry.h"
 #include "ui/pageindex.h"
@@ -73,4 +73,17 @@ ZENTARO_SHOT("key-selected", [](ShotContext& c) {
     }
     page->picture()->clearSelection();
     c.settle();
+});
+
+ZENTARO_SHOT("key-focus", [](ShotContext& c) {
+    // The keyboard's focus ring: on the W key of the picture, and on a page
+    // tab after Shift+Tab would reach it.
+    c.showPage(PageKey);
+    KeySetForm* page = keyPage(c);
+    if (!page || !page->picture()) return;
+    c.window()->activateWindow();
+    page->picture()->setFocus(Qt::TabFocusReason);
+    page->picture()->setFocusKey(keyOf(0x1A));
+    c.settle();
+    c.save(QStringLiteral("key-focus"));
 });

@@ -13,6 +13,8 @@
 #include "services/services.h"
 #include "services/systemconfigutil.h"
 #include "services/tooltiputil.h"
+#include "ui/accessibility/accessibilityfactory.h"
+#include "ui/accessibility/keyboardaccess.h"
 #include "ui/autoswitch/autoswitchcontroller.h"
 #include "ui/configfileactions.h"
 #include "ui/configtablepanel.h"
@@ -33,7 +35,15 @@ bool gFirewareUnlocked = false;
 
 MainWindow::MainWindow(const QString& serverName, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::MainWindow>()) {
+    // Before the first widget: Qt keeps the first interface it made for one.
+    AccessibilityFactory::install();
     ui->setupUi(this);
+    KeyboardAccess::makeReachable(this);
+    // The title bar's buttons show only an icon.
+    ui->minButton->setAccessibleName(tr("最小化"));
+    ui->maxButton->setAccessibleName(tr("最大化"));
+    ui->exitButton->setAccessibleName(tr("关闭"));
+    KeyboardAccess::addPageShortcuts(this, [this](int index) { showPage(index); });
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     new TitleBarGrip(ui->titleWidget, this);
 
@@ -107,6 +117,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::adoptPage(BasePage* page) {
+    KeyboardAccess::makeReachable(page);
     connect(page, &BasePage::navigateRequested, this, &MainWindow::showPage);
     if (SystemConfigUtil* config = SystemConfigUtil::instance())
         connect(config, &SystemConfigUtil::languageChanged, page, &BasePage::refreshLanguageUi);

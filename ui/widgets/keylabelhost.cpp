@@ -1,6 +1,8 @@
 #include "ui/widgets/keylabelhost.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +11,15 @@
 #include "ui/widgets/keycap.h"
 #include "ui/widgets/keyface.h"
 #include "ui/widgets/qcustomlabel.h"
+
+namespace {
+// The focus ring stands this far outside the key it marks.
+constexpr int RingGap = 3;
+
+QRect ringArea(const QLabel* label) {
+    return label->geometry().adjusted(-RingGap, -RingGap, RingGap, RingGap);
+}
+}  // namespace
 
 KeyLabelHost::KeyLabelHost(QWidget* host) : mHost(host) {}
 
@@ -51,6 +62,89 @@ void KeyLabelHost::paint(QPainter& painter, const QRect& dirty,
         }
         painter.restore();
     }
+    if (mFocus && mHost->hasFocus() && ringArea(mFocus).intersects(dirty)) {
+        // Blue, not the accent: the selected key already wears the accent.
+        const bool dark = KeyCap::darkTheme();
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(dark ? QColor(0x6c, 0xb2, 0xff) : QColor(0x16, 0x5d, 0xff), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(ringArea(mFocus)).adjusted(1, 1, -1, -1), 8, 8);
+        painter.restore();
+    }
+}
+
+void KeyLabelHost::refreshFocus() {
+    if (mFocus) mHost->update(ringArea(mFocus));
+}
+
+QLabel* KeyLabelHost::focusLabel() const {
+    return mFocus;
+}
+
+void KeyLabelHost::setFocusLabel(QLabel* label) {
+    if (mFocus == label) return;
+    refreshFocus();
+    mFocus = label;
+    refreshFocus();
+    if (label && mHost->hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent event(label, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QLabel* KeyLabelHost::nearest(const QList<QLabel*>& labels, const QLabel* from, int key) {
+    if (!from) return labels.value(0);
+    const QPoint centre = from->geometry().center();
+    QLabel* best = nullptr;
+    qint64 bestScore = 0;
+    for (QLabel* label : labels) {
+        if (label == from) continue;
+        const QPoint d = label->geometry().center() - centre;
+        int along = 0, across = 0;
+        switch (key) {
+            case Qt::Key_Left:
+                along = -d.x(), across = d.y();
+                break;
+            case Qt::Key_Right:
+                along = d.x(), across = d.y();
+                break;
+            case Qt::Key_Up:
+                along = -d.y(), across = d.x();
+                break;
+            case Qt::Key_Down:
+                along = d.y(), across = d.x();
+                break;
+            default:
+                return nullptr;
+        }
+        if (along <= 0) continue;
+        // Straying from the line costs more than going far along it: Down
+        // from a key goes to the key below, not to a nearer one beside it.
+        const qint64 score = qint64(along) + 3 * qint64(qAbs(across));
+        if (!best || score < bestScore) {
+            best = label;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+bool KeyLabelHost::moveFocus(int key, const QList<QLabel*>& labels) {
+    if (labels.isEmpty()) return false;
+    QLabel* next = nullptr;
+    if (!mFocus || !labels.contains(mFocus.data())) {
+        next = labels.first();
+    } else if (mLinear) {
+        const int index = labels.indexOf(mFocus.data());
+        const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
+        next = labels.value(back ? index - 1 : index + 1);
+    } else {
+        next = nearest(labels, mFocus, key);
+    }
+    // At the edge the cursor stays; the key is still taken.
+    if (next) setFocusLabel(next);
+    return true;
 }
 
 QLabel* KeyLabelHost::labelAt(const QList<QLabel*>& labels, const QPoint& pos) {
@@ -74,10 +168,36 @@ void KeyLabelHost::setHovered(QLabel* label) {
 void KeyLabelHost::forget() {
     setHovered(nullptr);
     mPressed = nullptr;
+    refreshFocus();
+    mFocus = nullptr;
 }
 
 bool KeyLabelHost::handleEvent(QEvent* event, const QList<QLabel*>& labels) {
     switch (event->type()) {
+        case QEvent::FocusIn:
+            if (!mFocus || !labels.contains(mFocus.data())) mFocus = labels.value(0);
+            refreshFocus();
+            if (mFocus && QAccessible::isActive()) {
+                QAccessibleEvent focus(mFocus.data(), QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            }
+            return false;
+        case QEvent::FocusOut:
+            refreshFocus();
+            return false;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & ~Qt::KeypadModifier) return false;
+            switch (key->key()) {
+                case Qt::Key_Left:
+                case Qt::Key_Right:
+                case Qt::Key_Up:
+                case Qt::Key_Down:
+                    return moveFocus(key->key(), labels);
+                default:
+                    return false;
+            }
+        }
         case QEvent::ToolTip: {
             auto* help = static_cast<QHelpEvent*>(event);
             QLabel* label = labelAt(labels, help->pos());

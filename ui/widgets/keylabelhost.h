@@ -2,7 +2,8 @@
 // What a widget that paints its key labels itself (the keyboard pictures and
 // the picker) does with them: keeps them hidden and out of the style's
 // polish, paints them, finds the one under the mouse, shows its tool tip,
-// and gives clickable keys their hover look and their clicks.
+// gives clickable keys their hover look and their clicks, and keeps the
+// keyboard's focus cursor (arrow keys; the host acts on Space and Enter).
 
 #include <QList>
 #include <QPointer>
@@ -36,10 +37,24 @@ public:
     // The hover look goes (labels are about to be deleted).
     void forget();
 
+    // The key the focus cursor is on (null before the host first had the
+    // focus, or after its labels were built again).
+    QLabel* focusLabel() const;
+    void setFocusLabel(QLabel* label);
+    // Arrow keys move to the nearest key in their direction; with `linear`
+    // (a list of search results) Up and Left go to the previous key, Down
+    // and Right to the next.
+    void setLinear(bool linear) { mLinear = linear; }
+    static QLabel* nearest(const QList<QLabel*>& labels, const QLabel* from, int key);
+
 private:
     void setHovered(QLabel* label);
+    void refreshFocus();
+    bool moveFocus(int key, const QList<QLabel*>& labels);
 
     QWidget* mHost;
     QPointer<QLabel> mHovered;
     QPointer<QLabel> mPressed;
+    QPointer<QLabel> mFocus;
+    bool mLinear = false;
 };

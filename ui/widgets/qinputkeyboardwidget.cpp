@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -17,11 +18,13 @@ namespace {
 const char* kExtraStyle =
     "QPushButton {    background-color: rgb(242,243,245);    border: 1.5px solid "
     "rgb(201,205,212);    color: rgb(255, 105, 0);    border-radius: 8px;    font-size: 12px;    "
-    "padding: 5px 1px;}";
+    "padding: 5px 1px;}"
+    "QPushButton:focus { border: 2px solid rgb(22,93,255); }";
 const char* kExtraStyleDark =
     "QPushButton {    background-color: rgb(35,37,43);    border: 1.5px solid "
     "rgb(74,79,89);    color: rgb(255, 122, 26);    border-radius: 8px;    font-size: 12px;    "
-    "padding: 5px 1px;}";
+    "padding: 5px 1px;}"
+    "QPushButton:focus { border: 2px solid rgb(108,178,255); }";
 constexpr int SearchPitch = 54;
 constexpr int SearchButton = 44;
 
@@ -68,6 +71,7 @@ QInputKeyboardWidget::QInputKeyboardWidget(int tab, QWidget* parent)
     : QWidget(parent), mTab(tab < 0 || tab >= KeyCatalogue::TabCount ? 0 : tab), mHost(this) {
     setObjectName(QStringLiteral("QInputKeyboardWidget"));
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     qInfo().noquote() << QStringLiteral("=== QInputKeyboardWidget 初始化 ===");
     setGeometry(area());
     showButtons(KeyCatalogue::pickerTab(mTab).buttons);
@@ -98,7 +102,7 @@ QPushButton* QInputKeyboardWidget::makeExtraButton(const QString& name, const QR
     auto* button = new QPushButton(this);
     button->setObjectName(name);
     button->setGeometry(geometry);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     const SystemConfigUtil* config = SystemConfigUtil::instance();
     const bool dark = config && config->theme() == 1;
     button->setStyleSheet(QString::fromLatin1(dark ? kExtraStyleDark : kExtraStyle));
@@ -148,6 +152,35 @@ void QInputKeyboardWidget::paintEvent(QPaintEvent* event) {
 bool QInputKeyboardWidget::event(QEvent* event) {
     if (mHost.handleEvent(event, mLabels)) return true;
     return QWidget::event(event);
+}
+
+void QInputKeyboardWidget::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    QLabel* focused = mHost.focusLabel();
+    if (focused && !(event->modifiers() & ~Qt::KeypadModifier) &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        pressKey(focused);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QString QInputKeyboardWidget::keyName(const QLabel* key) const {
+    const int index = mLabels.indexOf(const_cast<QLabel*>(key));
+    if (index < 0) return QString();
+    const PickerButton& b = mLayout.at(index);
+    const QString name = QKeyboardWidget::bindingName(b.type, b.hValue, b.lValue);
+    return name.isEmpty() ? key->text() : name;
+}
+
+QString QInputKeyboardWidget::keyDescription(const QLabel* key) const {
+    return key ? key->toolTip() : QString();
+}
+
+void QInputKeyboardWidget::pressKey(QLabel* key) {
+    auto* button = qobject_cast<QCustomLabel*>(key);
+    if (button && button->isEnabled()) button->click();
 }
 
 QCustomLabel* QInputKeyboardWidget::buttonOf(quint8 type, quint8 hValue, quint8 lValue) const {
@@ -216,6 +249,7 @@ QList<PickerButton> QInputKeyboardWidget::matches(const QString& text) {
 int QInputKeyboardWidget::setSearchText(const QString& text) {
     mSearch = text.trimmed();
     if (mSearch.isEmpty()) {
+        mHost.setLinear(false);
         setGeometry(area());
         showButtons(KeyCatalogue::pickerTab(mTab).buttons);
         setExtraButtonsVisible(mExtraVisible);
@@ -232,6 +266,7 @@ int QInputKeyboardWidget::setSearchText(const QString& text) {
     setGeometry(full);
     for (QPushButton* button : std::as_const(mExtraButtons)) button->hide();
     showButtons(layout);
+    mHost.setLinear(true);
     return mButtons.size();
 }
 

@@ -3,7 +3,9 @@
 // whose faces follow the label rule. A click reports the button's binding.
 // Tab 0 carries three extra buttons (reset key, no function, reset layer),
 // hidden until a page shows them. The picker can also show the buttons of
-// every tab that match a search text.
+// every tab that match a search text. With the focus, the arrow keys move a
+// cursor over the buttons (over search results in their order) and Space or
+// Enter takes the button under it.
 
 #include <QList>
 #include <QWidget>
@@ -11,12 +13,13 @@
 #include "catalogue/keycatalogue.h"
 #include "common/keyboardtypes.h"
 #include "ui/widgets/keylabelhost.h"
+#include "ui/widgets/keypictureaccess.h"
 
 class QLabel;
 class QPushButton;
 class QCustomLabel;
 
-class QInputKeyboardWidget : public QWidget {
+class QInputKeyboardWidget : public QWidget, public KeyPictureAccess {
     Q_OBJECT
 public:
     QInputKeyboardWidget(int tab, QWidget* parent = nullptr);
@@ -45,6 +48,14 @@ public:
     // functions that no tab offers (each binding once).
     static QList<PickerButton> matches(const QString& text);
 
+    // KeyPictureAccess
+    const QList<QLabel*>& accessibleKeys() const override { return mLabels; }
+    QString keyName(const QLabel* key) const override;
+    QString keyDescription(const QLabel* key) const override;
+    bool isKeySelected(const QLabel*) const override { return false; }
+    void pressKey(QLabel* key) override;
+    QLabel* focusKey() const override { return mHost.focusLabel(); }
+
 public slots:
     void custom_label_clicked(const KeyPositionPtr& item);
     void onResetButtonClicked();
@@ -59,6 +70,7 @@ protected:
     // The buttons are painted here, never as widgets of their own.
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showButtons(const QList<PickerButton>& layout);

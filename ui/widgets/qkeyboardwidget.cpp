@@ -1,17 +1,20 @@
 #include "ui/widgets/qkeyboardwidget.h"
 
 #include <QDebug>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
 
-#include "services/systemconfigutil.h"
-#include "services/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
+#include "services/systemconfigutil.h"
+#include "services/tooltiputil.h"
 #include "ui/widgets/keyface.h"
+#include "ui/widgets/qcustomlabel.h"
+#include "ui/widgets/qselectkeylabel.h"
 
 namespace {
 // Margin of the plate around the outermost keys.
@@ -30,6 +33,7 @@ QKeyboardWidget::QKeyboardWidget(const QString& className, int layer, QWidget* p
     qInfo().noquote() << QStringLiteral("=== %1 初始化 ===").arg(mClassName);
     setMinimumSize(PictureWidth, PictureHeight);
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     resize(PictureWidth, PictureHeight);
     applyThemeColours();
 }
@@ -96,6 +100,8 @@ void QKeyboardWidget::rebuild() {
         emit rebuilt();
         return;
     }
+    // The focus cursor stays on its key through a rebuild.
+    const quint8 focused = keyItemOf(mHost.focusLabel());
     clearLabels();
     const KeyboardConfigUtil* m = model();
     if (m) {
@@ -115,6 +121,7 @@ void QKeyboardWidget::rebuild() {
     }
     if (!mPlate.isNull())
         mPlate = mPlate.adjusted(-PlateMargin, -PlateMargin, PlateMargin, PlateMargin) & rect();
+    if (focused != 255) mHost.setFocusLabel(labelOf(focused));
     afterBuild();
     update();
     emit rebuilt();
@@ -297,6 +304,77 @@ void QKeyboardWidget::paintEvent(QPaintEvent* event) {
         painter.drawPixmap(dirty, platePixmap(), source);
     }
     mHost.paint(painter, event->rect(), mLabels);
+}
+
+QString QKeyboardWidget::bindingName(quint8 type, quint8 hValue, quint8 lValue) {
+    if (type == KeyCatalogue::TypeNone) return tr("无功能");
+    quint8 kind = KeyCatalogue::NoKind;
+    if (type == KeyCatalogue::TypeAdvanced) {
+        const KeyboardConfigUtil* m = model();
+        kind = m ? m->highKeyAttribute(lValue) : KeyCatalogue::NoKind;
+    }
+    const KeyCatalogueEntry* e = KeyCatalogue::find(type, hValue, lValue, kind);
+    if (!e) return QString();
+    // Keys shown by an image are read by their tool tip, which follows the
+    // language; letters and names read as they are printed.
+    if (e->text.isEmpty() || e->labelKind == KeyCatalogue::LabelImage) {
+        const ToolTipUtil* tips = ToolTipUtil::instance();
+        const QString tip = tips ? tips->text(e->tipKey) : QString();
+        if (!tip.isEmpty() && type != KeyCatalogue::TypeAdvanced) return tip;
+    }
+    return KeyCatalogue::displayName(type, hValue, lValue, kind);
+}
+
+QString QKeyboardWidget::keyName(const QLabel* key) const {
+    const quint8 keyItem = keyItemOf(key);
+    const KeyboardConfigUtil* m = model();
+    const DefaultKeyPtr factory = m && keyItem != 255 ? m->defaultKey(keyItem, 0) : DefaultKeyPtr();
+    QString name;
+    if (factory) name = bindingName(factory->type, factory->hValue, factory->lValue);
+    if (name.isEmpty() && key) name = key->text();
+    return name;
+}
+
+QString QKeyboardWidget::keyDescription(const QLabel* key) const {
+    const quint8 keyItem = keyItemOf(key);
+    if (keyItem == 255) return QString();
+    const KeyBindingPtr binding = bindingOf(keyItem);
+    if (!binding) return tr("无功能");
+    const QString name = bindingName(binding->type, binding->hValue, binding->lValue);
+    if (binding->type == KeyCatalogue::TypeAdvanced) return tr("高级键 %1").arg(name);
+    return tr("功能：%1").arg(name);
+}
+
+bool QKeyboardWidget::isKeySelected(const QLabel* key) const {
+    if (auto* custom = qobject_cast<const QCustomLabel*>(key)) return custom->isSelected();
+    if (auto* select = qobject_cast<const QSelectKeyLabel*>(key)) return select->isSelected();
+    return false;
+}
+
+void QKeyboardWidget::pressKey(QLabel* key) {
+    auto* custom = qobject_cast<QCustomLabel*>(key);
+    if (custom && custom->isEnabled()) custom->click();
+}
+
+void QKeyboardWidget::setFocusKey(quint8 keyItem) {
+    if (QLabel* label = labelOf(keyItem)) mHost.setFocusLabel(label);
+}
+
+void QKeyboardWidget::keyPressEvent(QKeyEvent* event) {
+    QLabel* key = mHost.focusLabel();
+    if (key && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (event->key() == Qt::Key_Space) {
+            pressKey(key);
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            emit keyEntered(keyItemOf(key));
+            event->accept();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool QKeyboardWidget::event(QEvent* event) {

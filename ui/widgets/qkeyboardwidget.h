@@ -2,7 +2,9 @@
 // Base of the keyboard pictures: one label per drawn key, placed by the
 // product's key positions and filled by the label rule from the key's
 // binding, over a keyboard plate. The picture paints its labels itself. The pictures differ only in
-// the label class they create and in how keys are selected.
+// the label class they create and in how keys are selected. With the focus,
+// the arrow keys move a cursor over the keys, Space presses the key under it
+// and Enter reports it (keyEntered).
 
 #include <QColor>
 #include <QList>
@@ -11,11 +13,12 @@
 
 #include "common/keyboardtypes.h"
 #include "ui/widgets/keylabelhost.h"
+#include "ui/widgets/keypictureaccess.h"
 
 class QLabel;
 class KeyboardConfigUtil;
 
-class QKeyboardWidget : public QWidget {
+class QKeyboardWidget : public QWidget, public KeyPictureAccess {
     Q_OBJECT
     Q_PROPERTY(QColor plateColor READ plateColor WRITE setPlateColor)
     Q_PROPERTY(QColor plateBorderColor READ plateBorderColor WRITE setPlateBorderColor)
@@ -57,6 +60,20 @@ public:
     // The model the pictures read (the process-wide one).
     static KeyboardConfigUtil* model();
 
+    // A readable name of a binding in the current language ("W", "Mute",
+    // "no function", "MT"); empty when the catalogue does not know it.
+    static QString bindingName(quint8 type, quint8 hValue, quint8 lValue);
+
+    // KeyPictureAccess
+    const QList<QLabel*>& accessibleKeys() const override { return mLabels; }
+    QString keyName(const QLabel* key) const override;
+    QString keyDescription(const QLabel* key) const override;
+    bool isKeySelected(const QLabel* key) const override;
+    void pressKey(QLabel* key) override;
+    QLabel* focusKey() const override { return mHost.focusLabel(); }
+    // Puts the focus cursor on a key (it shows while the picture has the focus).
+    void setFocusKey(quint8 keyItem);
+
     QColor plateColor() const { return mPlateColor; }
     void setPlateColor(const QColor& color);
     QColor plateBorderColor() const { return mPlateBorderColor; }
@@ -65,6 +82,8 @@ public:
 signals:
     // The labels were built again.
     void rebuilt();
+    // Enter was pressed on the key under the focus cursor.
+    void keyEntered(quint8 keyItem);
 
 protected:
     // Creates the label of one drawn key (parented to this widget).
@@ -92,6 +111,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     // Tool tips of the keys, hover and clicks of clickable keys.
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void clearLabels();

@@ -1,5 +1,7 @@
 #include "ui/widgets/qkeykeyboardwidget.h"
 
+#include <QAccessible>
+
 #include "services/customtooltip.h"
 #include "services/tooltiputil.h"
 #include "ui/widgets/qcustomlabel.h"
@@ -48,6 +50,7 @@ void QKeyKeyboardWidget::custom_label_clicked(const KeyPositionPtr& item) {
         clicked->setToolTip(QString());
         clicked->setSelected(true);
         showPrompt();
+        announce(clicked);
         emit selectionChanged(true, mSelectedItem);
         return;
     }
@@ -58,6 +61,7 @@ void QKeyKeyboardWidget::custom_label_clicked(const KeyPositionPtr& item) {
     applyLabelRule(clicked, bindingOf(item->keyItem));
     hidePrompt();
     enableUnselected();
+    announce(clicked);
     emit selectionChanged(false, item->keyItem);
 }
 
@@ -72,6 +76,25 @@ void QKeyKeyboardWidget::clearSelection() {
     if (!mKeySelected) return;
     if (auto* label = qobject_cast<QCustomLabel*>(labelOf(mSelectedItem)))
         custom_label_clicked(label->position());
+}
+
+QString QKeyKeyboardWidget::keyDescription(const QLabel* key) const {
+    if (!mKeySelected || keyItemOf(key) != mSelectedItem)
+        return QKeyboardWidget::keyDescription(key);
+    const ToolTipUtil* tips = ToolTipUtil::instance();
+    return tips ? tips->text(QStringLiteral("QKeyKeyboardWidget/mPromptLabel")) : QString();
+}
+
+void QKeyKeyboardWidget::announce(QLabel* key) {
+    if (!QAccessible::isActive()) return;
+    // The prompt is a window of its own that screen readers do not read: the
+    // key's description carries it, and the change of it is announced.
+    QAccessible::State changed;
+    changed.selected = true;
+    QAccessibleStateChangeEvent state(key, changed);
+    QAccessible::updateAccessibility(&state);
+    QAccessibleEvent description(key, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
 }
 
 void QKeyKeyboardWidget::enableUnselected() {

@@ -26,6 +26,9 @@ public:
     // Shows it again for the selected key.
     void showPrompt();
 
+    // The selected key describes itself by the prompt.
+    QString keyDescription(const QLabel* key) const override;
+
 public slots:
     void custom_label_clicked(const KeyPositionPtr& item);
 
@@ -43,6 +46,8 @@ protected:
 
 private:
     void enableUnselected();
+    // Tells assistive technology that a key's selection and description changed.
+    void announce(QLabel* key);
 
     bool mKeySelected = false;
     quint8 mSelectedItem = 255;

@@ -50,6 +50,13 @@ void QSelectKeyboardWidget::setLabelsEnabled(bool enabled) {
     for (QLabel* label : labels()) label->setEnabled(enabled);
 }
 
+void QSelectKeyboardWidget::pressKey(QLabel* key) {
+    auto* label = qobject_cast<QSelectKeyLabel*>(key);
+    if (!label) return;
+    labelPressed(label);
+    released();
+}
+
 void QSelectKeyboardWidget::labelPressed(QSelectKeyLabel* label) {
     if (label->isEnabled()) label->toggleSelected();
 }

@@ -29,6 +29,10 @@ public:
     // Enables or disables every label.
     void setLabelsEnabled(bool enabled);
 
+    // Space or an assistive press: as a click on the key.
+    void pressKey(QLabel* key) override;
+    bool keysCheckable() const override { return true; }
+
 protected:
     // A press on a label under the cursor (enabled or not).
     virtual void labelPressed(QSelectKeyLabel* label);

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <memory>
 
 #include "catalogue/keycatalogue.h"
@@ -13,6 +14,7 @@
 #include "services/systemconfigutil.h"
 #include "services/tooltiputil.h"
 #include "ui/pageindex.h"
+#include "ui/widgets/navigationbar.h"
 #include "ui/widgets/qinputkeyboardwidget.h"
 #include "ui/widgets/qkeykeyboardwidget.h"
 #include "ui_keysetform.h"
@@ -33,6 +35,32 @@ bool sameFunction(const KeyBinding& a, const KeyBinding& b) {
     return a.type == b.type && a.hValue == b.hValue && a.lValue == b.lValue;
 }
 
+bool isRedo(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Redo) ||
+           (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier) ||
+           (event->key() == Qt::Key_Z &&
+            event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier));
+}
+
+// Keys that move the focus or act on the picture's focus cursor: never taken
+// as "press a key to select it".
+bool isNavigationKey(int key) {
+    switch (key) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool isModifierKey(int key) {
     return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
            key == Qt::Key_AltGr || key == Qt::Key_Meta || key == Qt::Key_Super_L ||
@@ -44,8 +72,8 @@ KeySetForm::KeySetForm(QWidget* parent)
     : SettingPage(PageKey, UsbProtocol::SourceKeySet, parent),
       ui(std::make_unique<Ui::KeySetForm>()) {
     ui->setupUi(content());
-    // Keys of the computer keyboard select keys on the picture.
-    setFocusPolicy(Qt::StrongFocus);
+    // Down in the search field goes to the results.
+    ui->searchEdit->installEventFilter(this);
     mTabButtons = {ui->keyboardBtn, ui->systemBtn, ui->macroBtn, ui->lightBtn, ui->extendBtn};
     mRequests = new RequestQueue(engine(), source(), this);
 
@@ -101,6 +129,8 @@ void KeySetForm::refreshLanguageUi() {
         tips->setToolTip(ui->undoButton, QStringLiteral("KeySetForm/undoButton"));
         tips->setToolTip(ui->searchEdit, QStringLiteral("KeySetForm/searchEdit"));
     }
+    ui->searchEdit->setAccessibleName(tr("搜索按键功能"));
+    ui->undoButton->setAccessibleName(tr("撤销"));
     // Tool tips of the picker buttons follow the language.
     if (mPicker) openTab(mTab);
 }
@@ -108,7 +138,7 @@ void KeySetForm::refreshLanguageUi() {
 void KeySetForm::enter() {
     forgetStaleUndo();
     refresh();
-    setFocus(Qt::OtherFocusReason);
+    if (mPicture) mPicture->setFocus(Qt::OtherFocusReason);
 }
 
 void KeySetForm::leave() {
@@ -144,10 +174,38 @@ void KeySetForm::rebuildPicture() {
         mPicture->hide();
         mPicture->deleteLater();
     }
+    const bool hadFocus = mPicture && mPicture->hasFocus();
     mPicture = new QKeyKeyboardWidget(mLayer, ui->keyboardArea);
     QKeyboardWidget::placePicture(mPicture);
+    // Keys typed while the picture has the focus select keys on it.
+    mPicture->installEventFilter(this);
+    connect(mPicture, &QKeyboardWidget::keyEntered, this, [this](quint8 keyItem) {
+        // Enter chooses the key under the cursor (unless one is chosen) and
+        // goes on to the picker.
+        if (!mPicture->isKeySelected()) mPicture->selectKey(keyItem);
+        if (mPicture->isKeySelected() && mPicker) mPicker->setFocus(Qt::TabFocusReason);
+    });
     mPicture->rebuild();
     mPicture->show();
+    placeInTabChain();
+    if (hadFocus) mPicture->setFocus(Qt::OtherFocusReason);
+}
+
+void KeySetForm::placeInTabChain() {
+    // Page tabs, picture, picker (and its buttons), then the page's buttons.
+    QList<QWidget*> chain;
+    if (NavigationBar* bar = navigationBar())
+        for (int index = PageKey; index <= PageOther; ++index)
+            if (QWidget* tab = bar->button(index)) chain << tab;
+    if (mPicture) chain << mPicture;
+    if (mPicker) {
+        chain << mPicker;
+        for (QPushButton* extra : mPicker->findChildren<QPushButton*>()) chain << extra;
+    }
+    chain << ui->searchEdit << ui->normalLayerButton << ui->fn1LayerButton;
+    for (QPushButton* tab : std::as_const(mTabButtons)) chain << tab;
+    chain << ui->undoButton;
+    for (int i = 1; i < chain.size(); ++i) setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void KeySetForm::openTab(int tab) {
@@ -166,6 +224,7 @@ void KeySetForm::openTab(int tab) {
     if (!ui->searchEdit->text().trimmed().isEmpty()) mPicker->setSearchText(ui->searchEdit->text());
     mPicker->show();
     updateTabButtons();
+    placeInTabChain();
 }
 
 void KeySetForm::updateLayerButtons() {
@@ -221,7 +280,9 @@ void KeySetForm::onSearchChanged(const QString& text) {
 }
 
 void KeySetForm::onSearchEntered() {
-    if (mPicker) mPicker->takeOnlyMatch();
+    if (!mPicker || mPicker->takeOnlyMatch()) return;
+    // Several matches: Enter goes to them (Up and Down walk, Enter takes).
+    if (!mPicker->buttons().isEmpty()) mPicker->setFocus(Qt::TabFocusReason);
 }
 
 void KeySetForm::input_keyboard_select(uchar type, uchar hValue, uchar lValue) {
@@ -232,7 +293,7 @@ void KeySetForm::input_keyboard_select(uchar type, uchar hValue, uchar lValue) {
             .arg(hValue)
             .arg(lValue));
     if (!mPicture || !mPicture->isKeySelected()) return;
-    sendBinding(mPicture->selectedKeyItem(), type, hValue, lValue, false);
+    sendBinding(mPicture->selectedKeyItem(), type, hValue, lValue);
 }
 
 void KeySetForm::input_keyboard_button(uchar type) {
@@ -245,7 +306,7 @@ void KeySetForm::input_keyboard_button(uchar type) {
             break;
         case 1:
             if (selected)
-                sendBinding(mPicture->selectedKeyItem(), KeyCatalogue::TypeNone, 0xFF, 0xFF, false);
+                sendBinding(mPicture->selectedKeyItem(), KeyCatalogue::TypeNone, 0xFF, 0xFF);
             break;
         case 2:
             resetLayer();  // the whole layer: no key of it is meant
@@ -259,13 +320,15 @@ bool KeySetForm::isBusy() const {
     return mRequests->busy();
 }
 
-bool KeySetForm::sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue, bool undo) {
+bool KeySetForm::sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue,
+                             Origin origin) {
     if (!engine()) return false;
     auto change = std::make_shared<Change>();
     change->layer = mLayer;
     change->keyItem = keyItem;
     change->after = KeyBinding{keyItem, type, hValue, lValue};
-    change->undo = undo;
+    change->undo = origin == Origin::Undo;
+    change->redo = origin == Origin::Redo;
     const uchar from = source();
     mRequests->enqueue(
         UsbProtocol::answerOf(UsbProtocol::SetKeyboardConfig),
@@ -399,12 +462,23 @@ void KeySetForm::bindingConfirmed(const Change& done) {
                     done.after.lValue);
     releaseAdvancedKey(done.before);
     QList<UndoEntry>& stack = mUndo[done.layer];
+    QList<UndoEntry>& redoStack = mRedo[done.layer];
+    const KeyBindingPtr record = m->keyConfig(done.layer, done.keyItem);
     if (done.undo) {
         if (!stack.isEmpty()) stack.removeLast();
-    } else if (!sameFunction(done.before, done.after) &&
-               done.before.type != KeyCatalogue::TypeAdvanced) {
-        // An advanced key cannot come back: its record is freed.
-        stack.append(UndoEntry{done.keyItem, done.before, m->keyConfig(done.layer, done.keyItem)});
+        // Redo sends again what the key held before this undo.
+        redoStack.append(UndoEntry{done.keyItem, done.before, record});
+    } else {
+        if (done.redo) {
+            if (!redoStack.isEmpty()) redoStack.removeLast();
+        } else {
+            redoStack.clear();  // a new change ends what could be redone
+        }
+        if (!sameFunction(done.before, done.after) &&
+            done.before.type != KeyCatalogue::TypeAdvanced) {
+            // An advanced key cannot come back: its record is freed.
+            stack.append(UndoEntry{done.keyItem, done.before, record});
+        }
     }
     rebuildKeepingOtherSelection(done.keyItem);
     updateUndoButton();
@@ -424,6 +498,7 @@ void KeySetForm::defaultConfirmed(const Change& done) {
     UsbCommunicateUtil* e = engine();
     if (!m || !e) return;
     e->commitSetKeyboardDefault(m, uchar(done.layer));
+    mRedo[done.layer].clear();
     if (done.keyItem != 255) {
         releaseAdvancedKey(done.before);
         const KeyBinding now = bindingOf(done.layer, done.keyItem);
@@ -506,9 +581,15 @@ int KeySetForm::undoDepth(int layer) const {
     return layer == 1 ? mUndo[1].size() : mUndo[0].size();
 }
 
+int KeySetForm::redoDepth(int layer) const {
+    return layer == 1 ? mRedo[1].size() : mRedo[0].size();
+}
+
 void KeySetForm::clearUndo() {
     mUndo[0].clear();
     mUndo[1].clear();
+    mRedo[0].clear();
+    mRedo[1].clear();
     updateUndoButton();
 }
 
@@ -517,10 +598,12 @@ void KeySetForm::forgetStaleUndo() {
     // against the old ones belong to another keyboard or table.
     const KeyboardConfigUtil* m = model();
     for (int layer = 0; layer < 2; ++layer) {
-        for (const UndoEntry& entry : std::as_const(mUndo[layer])) {
-            if (!m || m->keyConfig(layer, entry.keyItem) != entry.record) {
-                clearUndo();
-                return;
+        for (const auto* list : {&mUndo[layer], &mRedo[layer]}) {
+            for (const UndoEntry& entry : *list) {
+                if (!m || m->keyConfig(layer, entry.keyItem) != entry.record) {
+                    clearUndo();
+                    return;
+                }
             }
         }
     }
@@ -532,7 +615,16 @@ bool KeySetForm::undo() {
     if (mUndo[mLayer].isEmpty() || mRequests->busy()) return false;
     const UndoEntry entry = mUndo[mLayer].last();
     return sendBinding(entry.keyItem, entry.before.type, entry.before.hValue, entry.before.lValue,
-                       true);
+                       Origin::Undo);
+}
+
+bool KeySetForm::redo() {
+    mLastPressedKey = 0;
+    forgetStaleUndo();
+    if (mRedo[mLayer].isEmpty() || mRequests->busy()) return false;
+    const UndoEntry entry = mRedo[mLayer].last();
+    return sendBinding(entry.keyItem, entry.before.type, entry.before.hValue, entry.before.lValue,
+                       Origin::Redo);
 }
 
 quint8 KeySetForm::keyOfComputerKey(const QKeyEvent* event) const {
@@ -557,43 +649,59 @@ bool KeySetForm::handleComputerKey(QKeyEvent* event) {
         mPicture->clearSelection();
         return true;
     }
+    // Escape and the keys that move the focus or the cursor stay theirs.
+    if (event->key() == Qt::Key_Escape || isNavigationKey(event->key())) return false;
     // Modifiers are taken on release so that Ctrl+Z does not pick Ctrl first.
     if (isModifierKey(event->key()) && event->type() == QEvent::KeyPress) return true;
     const quint8 key = keyOfComputerKey(event);
     if (key == 255) return false;
     mPicture->selectKey(key);
+    mPicture->setFocusKey(key);
     return true;
 }
 
-bool KeySetForm::event(QEvent* event) {
-    if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-        mLastPressedKey = static_cast<QKeyEvent*>(event)->key();
-    // Tab would move the focus; on the page it is a key like any other.
-    if (event->type() == QEvent::KeyPress && hasFocus()) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            keyPressEvent(key);
+bool KeySetForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    const bool keyEvent =
+        type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
+    if (watched == ui->searchEdit && type == QEvent::KeyPress && mPicker &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && !mPicker->buttons().isEmpty()) {
+        mPicker->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (watched != mPicture.data() || !keyEvent) return SettingPage::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // A shortcut (Ctrl+1) sees only the override: its key still counts as
+    // pressed, so that letting go of Ctrl afterwards selects nothing.
+    if (type != QEvent::KeyRelease && !key->isAutoRepeat()) mLastPressedKey = key->key();
+    if (type == QEvent::ShortcutOverride) return false;
+    if (type == QEvent::KeyPress) {
+        if (key->matches(QKeySequence::Undo)) {
+            undo();
             return true;
         }
-    }
-    if (event->type() == QEvent::KeyRelease && hasFocus()) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (isModifierKey(key->key()) && !key->isAutoRepeat() && mLastPressedKey == key->key()) {
-            handleComputerKey(key);
+        if (isRedo(key)) {
+            redo();
             return true;
         }
+        return handleComputerKey(key);
     }
-    return SettingPage::event(event);
+    if (isModifierKey(key->key()) && !key->isAutoRepeat() && mLastPressedKey == key->key()) {
+        handleComputerKey(key);
+        return true;
+    }
+    return false;
 }
 
 void KeySetForm::keyPressEvent(QKeyEvent* event) {
-    // Ctrl+Z while the page has the focus (the search field keeps its own).
+    // Ctrl+Z and redo anywhere on the page (the search field keeps its own).
     if (event->matches(QKeySequence::Undo)) {
         undo();
         event->accept();
         return;
     }
-    if (handleComputerKey(event)) {
+    if (isRedo(event)) {
+        redo();
         event->accept();
         return;
     }

@@ -2,9 +2,10 @@
 // KeySetForm: page PageKey of the main window. The picture of the shown
 // layer on top, the key picker below: click a key on the picture, then its
 // new function in the picker; the page sends the binding and redraws when
-// the keyboard confirms. A key of the computer keyboard pressed on the page
-// selects that key; Ctrl+Z sends back the binding a key had before the last
-// confirmed change of the layer.
+// the keyboard confirms. A key of the computer keyboard pressed while the
+// picture has the focus selects that key; Enter on the picture goes to the
+// picker. Ctrl+Z sends back the binding a key had before the last confirmed
+// change of the layer; Ctrl+Shift+Z or Ctrl+Y sends again what it undid.
 
 #include <QList>
 #include <QPointer>
@@ -37,8 +38,9 @@ public:
     int pickerTab() const { return mTab; }
     QKeyKeyboardWidget* picture() const;
     QInputKeyboardWidget* picker() const;
-    // Changes that Ctrl+Z can send back in a layer.
+    // Changes that Ctrl+Z can send back in a layer, and that redo can send again.
     int undoDepth(int layer) const;
+    int redoDepth(int layer) const;
     // Forgets every change Ctrl+Z could send back (another keyboard or table).
     void clearUndo();
     // A change is on its way to the keyboard or waits to go.
@@ -65,9 +67,11 @@ public slots:
     // the shown layer. False when there is nothing to undo or a change is
     // still waiting for the keyboard.
     bool undo();
+    // Sends again the binding the last undo of the shown layer took back.
+    bool redo();
 
 protected:
-    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -78,6 +82,7 @@ private:
         KeyBinding before;  // the key's binding when the change went out
         KeyBinding after;   // the binding sent (unused for a restored default)
         bool undo = false;  // sent by undo: not recorded again
+        bool redo = false;  // sent by redo: recorded, the redo list kept
     };
     struct UndoEntry {
         quint8 keyItem = 255;
@@ -93,7 +98,12 @@ private:
     void updateUndoButton();
     void onSearchChanged(const QString& text);
     void onSearchEntered();
-    bool sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue, bool undo);
+    enum class Origin { User, Undo, Redo };
+    bool sendBinding(quint8 keyItem, quint8 type, quint8 hValue, quint8 lValue,
+                     Origin origin = Origin::User);
+    // A picture's key press: selects a key, or clears the selection (Escape).
+    bool pictureKey(QKeyEvent* event);
+    void placeInTabChain();
     void restoreDefault(quint8 keyItem);
     void resetLayer();
     // The keyboard confirmed a change: the model and the picture follow.
@@ -126,9 +136,9 @@ private:
     // The answer of the SetKeyboardDefault in flight said the whole layer.
     bool mWholeLayerAnswer = false;
     std::array<QList<UndoEntry>, 2> mUndo;
+    std::array<QList<UndoEntry>, 2> mRedo;
     int mLastPressedKey = 0;
     bool mPickerStale = false;
-    qint16 mPictureProduct =
-        -1;  // product the picture was placed for  // the theme changed the picker's pictures  // a
-             // modifier selects its key only when released alone
+    // The product the picture was placed for.
+    qint16 mPictureProduct = -1;
 };

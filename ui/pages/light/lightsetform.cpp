@@ -60,6 +60,9 @@ LightSetForm::LightSetForm(QWidget* parent)
     : SettingPage(PageLight, UsbProtocol::SourceLightSet, parent),
       ui(std::make_unique<Ui::LightSetForm>()) {
     ui->setupUi(content());
+    // Screen readers name each slider by the label beside it.
+    ui->lightTitleLabel->setBuddy(ui->lightSlider);
+    ui->speedTitleLabel->setBuddy(ui->speedSlider);
     mChannelEdits = {ui->rLineEdit, ui->gLineEdit, ui->bLineEdit};
     ui->hexLineEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("#?[0-9A-Fa-f]{0,6}")), ui->hexLineEdit));

@@ -26,6 +26,12 @@ PerformanceSetForm::PerformanceSetForm(QWidget* parent)
     : SettingPage(PagePerformance, UsbProtocol::SourcePerformance, parent),
       ui(std::make_unique<Ui::PerformanceSetForm>()) {
     ui->setupUi(content());
+    // Screen readers name each slider by the label beside it.
+    ui->triggerTitleLabel->setBuddy(ui->triggerSlider);
+    ui->quickTitleLabel->setBuddy(ui->quickSlider);
+    ui->resetTitleLabel->setBuddy(ui->resetSlider);
+    ui->deadDownTitleLabel->setBuddy(ui->deadDownSlider);
+    ui->deadUpTitleLabel->setBuddy(ui->deadUpSlider);
     ui->sportsPromptLabel->hide();
     // The cards keep their height: wrapped captions take the room they are
     // given instead of asking the layout for more.

@@ -81,8 +81,7 @@ void QKeyKeyboardWidget::clearSelection() {
 QString QKeyKeyboardWidget::keyDescription(const QLabel* key) const {
     if (!mKeySelected || keyItemOf(key) != mSelectedItem)
         return QKeyboardWidget::keyDescription(key);
-    const ToolTipUtil* tips = ToolTipUtil::instance();
-    return tips ? tips->text(QStringLiteral("QKeyKeyboardWidget/mPromptLabel")) : QString();
+    return tr("请在下方选择新的功能");
 }
 
 void QKeyKeyboardWidget::announce(QLabel* key) {

@@ -1651,6 +1651,13 @@ Restored: %3</translation>
         </message>
     </context>
     <context>
+        <name>QKeyKeyboardWidget</name>
+        <message>
+            <source>请在下方选择新的功能</source>
+            <translation>Pick the new function below</translation>
+        </message>
+    </context>
+    <context>
         <name>QKeyboardWidget</name>
         <message>
             <source>无功能</source>

@@ -1650,6 +1650,13 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
     </context>
     <context>
+        <name>QKeyKeyboardWidget</name>
+        <message>
+            <source>请在下方选择新的功能</source>
+            <translation>Chọn chức năng mới bên dưới</translation>
+        </message>
+    </context>
+    <context>
         <name>QKeyboardWidget</name>
         <message>
             <source>无功能</source>

@@ -1650,6 +1650,13 @@
         </message>
     </context>
     <context>
+        <name>QKeyKeyboardWidget</name>
+        <message>
+            <source>请在下方选择新的功能</source>
+            <translation>请在下方选择新的功能</translation>
+        </message>
+    </context>
+    <context>
         <name>QKeyboardWidget</name>
         <message>
             <source>no function</source>

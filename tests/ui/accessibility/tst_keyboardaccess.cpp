@@ -3,6 +3,7 @@
 // on the keyboard), the Tab chain, redo, and Ctrl+1 to Ctrl+7.
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>

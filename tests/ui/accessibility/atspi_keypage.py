@@ -158,6 +158,16 @@ def check(app_process):
     extents = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     Atspi.generate_mouse_event(extents.x + extents.width // 2, extents.y + 20, "abs")
     time.sleep(0.5)
+    # Focus into the window through the tree (no window manager gives it).
+    for node in walk(app):
+        if node.getState().contains(pyatspi.STATE_FOCUSABLE) and node.getState().contains(
+                pyatspi.STATE_SHOWING):
+            try:
+                node.queryComponent().grabFocus()
+                break
+            except Exception:
+                continue
+    time.sleep(0.5)
     key(pyatspi, "1", ("Control_L",))  # Ctrl+1: the key page
     picture = wait_for(lambda: picture_of(app), 30)
     if picture is None:

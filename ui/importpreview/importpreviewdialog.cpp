@@ -1,7 +1,11 @@
 #include "ui/importpreview/importpreviewdialog.h"
 
 #include <QCheckBox>
+#include <QEvent>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTextLayout>
+#include <cmath>
 
 #include "model/keyboardconfigutil.h"
 #include "ui_importpreviewdialog.h"
@@ -35,10 +39,43 @@ ImportPreviewDialog::ImportPreviewDialog(const Profile& profile, const KeyboardC
         connect(box, &QCheckBox::toggled, this,
                 [this, apply] { apply->setEnabled(chosenSections() != 0); });
     }
+    // Always there, so that a scroll bar appearing never narrows the rows
+    // after their heights were taken.
+    ui->detailsList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ui->detailsList->viewport()->installEventFilter(this);
     fill();
 }
 
 ImportPreviewDialog::~ImportPreviewDialog() = default;
+
+bool ImportPreviewDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->detailsList->viewport() && event->type() == QEvent::Resize) fitRows();
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImportPreviewDialog::fitRows() {
+    QListWidget* list = ui->detailsList;
+    // The item's text margins of the style, both sides, and a little room.
+    const int width = list->viewport()->width() - 12;
+    if (width <= 0) return;
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        QTextLayout layout(item->text(), list->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        qreal height = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+        item->setSizeHint(QSize(width, int(std::ceil(height)) + 4));
+        // The whole text also where a reader hovers or a screen reader asks.
+        item->setToolTip(item->text());
+    }
+}
 
 QCheckBox* ImportPreviewDialog::sectionCheck(int section) const {
     switch (section) {
@@ -88,6 +125,7 @@ void ImportPreviewDialog::fill() {
         for (const ProfilePlan::Unmatched& u : plan.unmatched())
             if (u.section == section) ui->detailsList->addItem(unmatchedText(u));
     }
+    fitRows();
 }
 
 QString ImportPreviewDialog::sectionText(int section) {

@@ -33,8 +33,15 @@ public:
     static QString differenceText(const ProfilePlan::Difference& difference);
     static QString unmatchedText(const ProfilePlan::Unmatched& unmatched);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void fill();
+    // Gives each difference the height of its wrapped lines at the list's
+    // width (the view's own guess takes the Latin font's line height and cuts
+    // the last line of a wrapped mixed-script text).
+    void fitRows();
 
     std::unique_ptr<Ui::ImportPreviewDialog> ui;
     Profile mProfile;

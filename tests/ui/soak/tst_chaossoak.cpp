@@ -27,10 +27,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "services/qtoastbox.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "protocol/usbcommunicateutil.h"
+#include "services/qtoastbox.h"
 #include "support/gui/guitestbase.h"
 #include "support/testsupport.h"
 #include "ui/device/devicemanageform.h"
@@ -91,14 +91,25 @@ private:
     bool probeKeyEdit(QString* why);
     bool modelMatchesKeyboard(QString* why);
     void fail(const QString& what);
-    QString where() const { return QStringLiteral("seed %1 step %2").arg(mSeed).arg(mStep); }
+    QString where() const {
+        return QStringLiteral("seed %1 step %2 at %3 s")
+            .arg(mSeed)
+            .arg(mStep)
+            .arg(mClock.elapsed() / 1000);
+    }
 
     quint32 mSeed = 1;
     int mStep = 0;
     QRandomGenerator mRandom;
     QTemporaryDir mFiles;
     QString mFailure;
-    QHash<QObject*, qint64> mFirstSeen;
+    // When each visible dialog was first seen; the pointer tells a dialog
+    // from a new one that took the address of a deleted one.
+    struct Seen {
+        QPointer<QObject> dialog;
+        qint64 at = 0;
+    };
+    QHash<QObject*, Seen> mFirstSeen;
     QElapsedTimer mClock;
     bool mPlugged = true;
 };
@@ -111,17 +122,21 @@ void TestChaosSoak::fail(const QString& what) {
 // only watched: they must end by themselves.
 void TestChaosSoak::sweepDialogs() {
     const qint64 now = mClock.elapsed();
-    QHash<QObject*, qint64> seen;
+    QHash<QObject*, Seen> seen;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(w);
         if (!dialog || !dialog->isVisible() || qobject_cast<QToastBox*>(dialog)) continue;
-        const qint64 first = mFirstSeen.value(dialog, now);
-        seen.insert(dialog, first);
+        const Seen before = mFirstSeen.value(dialog);
+        const qint64 first = before.dialog == dialog ? before.at : now;
+        seen.insert(dialog, Seen{dialog, first});
         const qint64 age = now - first;
         if (qobject_cast<QProgressDialog*>(dialog) || dialog->objectName().contains("rogress")) {
             if (age > kOldestJobDialogMs)
-                fail(QStringLiteral("job dialog \"%1\" up for %2 ms")
-                         .arg(dialog->windowTitle())
+                fail(QStringLiteral("job dialog \"%1\" (%2, \"%3\") up for %4 ms")
+                         .arg(dialog->windowTitle(), dialog->objectName(),
+                              qobject_cast<QProgressDialog*>(dialog)
+                                  ? qobject_cast<QProgressDialog*>(dialog)->labelText()
+                                  : QString())
                          .arg(age));
             continue;
         }
@@ -418,6 +433,7 @@ void TestChaosSoak::walk() {
     int nextProbe = 40;
     while (!end.hasExpired() && mFailure.isEmpty()) {
         step();
+        if (mStep % 200 == 0) qInfo("soak: %s", qPrintable(where()));
         if (mStep >= nextProbe && mFailure.isEmpty()) {
             nextProbe = mStep + 40;
             QString why;

@@ -1659,18 +1659,6 @@
     <context>
         <name>QKeyboardWidget</name>
         <message>
-            <source>no function</source>
-            <translation>no function</translation>
-        </message>
-        <message>
-            <source>advanced key %1</source>
-            <translation>advanced key %1</translation>
-        </message>
-        <message>
-            <source>does %1</source>
-            <translation>does %1</translation>
-        </message>
-        <message>
             <source>无功能</source>
             <translation>无功能</translation>
         </message>

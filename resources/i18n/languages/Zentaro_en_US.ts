@@ -1673,6 +1673,25 @@ Restored: %3</translation>
         </message>
     </context>
     <context>
+        <name>QMacroItemWidget</name>
+        <message>
+            <source>按下</source>
+            <translation>pressed</translation>
+        </message>
+        <message>
+            <source>松开</source>
+            <translation>released</translation>
+        </message>
+        <message>
+            <source>第 %1 步：%2 %3，%4 毫秒</source>
+            <translation>Step %1: %2 %3, %4 ms</translation>
+        </message>
+        <message>
+            <source>删除第 %1 步</source>
+            <translation>Delete step %1</translation>
+        </message>
+    </context>
+    <context>
         <name>QMtAddDialog</name>
         <message>
             <source>按住/单击(MT)</source>

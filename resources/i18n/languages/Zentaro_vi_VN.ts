@@ -1672,6 +1672,25 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
     </context>
     <context>
+        <name>QMacroItemWidget</name>
+        <message>
+            <source>按下</source>
+            <translation>nhấn</translation>
+        </message>
+        <message>
+            <source>松开</source>
+            <translation>nhả</translation>
+        </message>
+        <message>
+            <source>第 %1 步：%2 %3，%4 毫秒</source>
+            <translation>Bước %1: %2 %3, %4 ms</translation>
+        </message>
+        <message>
+            <source>删除第 %1 步</source>
+            <translation>Xóa bước %1</translation>
+        </message>
+    </context>
+    <context>
         <name>QMtAddDialog</name>
         <message>
             <source>按住/单击(MT)</source>

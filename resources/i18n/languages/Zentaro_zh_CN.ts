@@ -1672,6 +1672,25 @@
         </message>
     </context>
     <context>
+        <name>QMacroItemWidget</name>
+        <message>
+            <source>按下</source>
+            <translation>按下</translation>
+        </message>
+        <message>
+            <source>松开</source>
+            <translation>松开</translation>
+        </message>
+        <message>
+            <source>第 %1 步：%2 %3，%4 毫秒</source>
+            <translation>第 %1 步：%2 %3，%4 毫秒</translation>
+        </message>
+        <message>
+            <source>删除第 %1 步</source>
+            <translation>删除第 %1 步</translation>
+        </message>
+    </context>
+    <context>
         <name>QMtAddDialog</name>
         <message>
             <source>按住/单击(MT)</source>

@@ -1,11 +1,12 @@
 #include "ui/pages/macro/qmacroitemwidget.h"
 
+#include <QListWidgetItem>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleOption>
 
-#include "services/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
+#include "services/systemconfigutil.h"
 #include "ui_qmacroitemwidget.h"
 
 QMacroItemWidget::QMacroItemWidget(QListWidgetItem* item, int number, const MacroEvent& event,
@@ -21,6 +22,7 @@ QMacroItemWidget::~QMacroItemWidget() = default;
 
 void QMacroItemWidget::setNumber(int number) {
     ui->indexLabel->setText(QStringLiteral("%1").arg(number));
+    nameForReaders();
 }
 
 void QMacroItemWidget::setEvent(const MacroEvent& event) {
@@ -32,6 +34,20 @@ void QMacroItemWidget::setEvent(const MacroEvent& event) {
                                       : QStringLiteral("macro_item_up.png"))));
     ui->nameLabel->setText(keyName(event));
     ui->timeLabel->setText(QStringLiteral("%1ms").arg(event.time));
+    nameForReaders();
+}
+
+void QMacroItemWidget::nameForReaders() {
+    // The arrow is a picture and the row a bare widget: a screen reader
+    // gets the whole step in words, on the row and on its list entry.
+    const QString state = mEvent.state ? tr("按下") : tr("松开");
+    const QString step = tr("第 %1 步：%2 %3，%4 毫秒")
+                             .arg(ui->indexLabel->text(), ui->nameLabel->text(), state)
+                             .arg(mEvent.time);
+    ui->stateLabel->setAccessibleName(state);
+    ui->delButton->setAccessibleName(tr("删除第 %1 步").arg(ui->indexLabel->text()));
+    setAccessibleName(step);
+    if (mItem) mItem->setData(Qt::AccessibleTextRole, step);
 }
 
 QString QMacroItemWidget::keyName(const MacroEvent& event) {

@@ -44,6 +44,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void nameForReaders();
+
     std::unique_ptr<Ui::QMacroItemWidget> ui;
     QListWidgetItem* mItem;
     MacroEvent mEvent;

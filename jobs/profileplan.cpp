@@ -121,7 +121,7 @@ QString macroText(const MacroEventList& events) {
 // the file gives no label. Each keyboard key is taken once per list.
 class KeyMatcher {
 public:
-    KeyMatcher(const Profile& p, const KeyboardConfigUtil& m) : mModel(m) {
+    KeyMatcher(const Profile& p, const KeyboardConfigUtil& m) {
         mSameProduct = m.keyboardProductInfo && m.keyboardProductInfo->serialNumber == p.product;
         QList<quint8> keys = m.keyboardPositionMap.keys();
         for (quint8 k : m.keyboardFnMap.keys())
@@ -145,7 +145,6 @@ public:
     }
 
 private:
-    const KeyboardConfigUtil& mModel;
     bool mSameProduct = false;
     QMap<int, QString> mLabels;
     QMap<QString, QList<quint8>> mByLabel;

@@ -31,10 +31,12 @@ SyncConfigUtil::SyncConfigUtil(UsbCommunicateUtil* engine, KeyboardConfigUtil* m
     if (!mEngine) return;
     connectEngine();
     mFirstSerial = mEngine->requestSerial() + 1;
+    mStarting = true;
     if (mScope == 0)
         mEngine->getProductInfo(kSource, true);
     else
         mEngine->getConfigInfo(kSource, true);
+    mStarting = false;
 }
 
 SyncConfigUtil* SyncConfigUtil::readTables(UsbCommunicateUtil* engine, KeyboardConfigUtil* model,
@@ -94,6 +96,13 @@ void SyncConfigUtil::onError(uchar source, uchar order, int error) {
     const quint64 ending = mEngine->endingRequestSerial();
     if (ending != 0 && ending < mFirstSerial) return;
     mFinished = true;
+    if (mStarting) {
+        // The first send failed inside the constructor, before the creator
+        // could connect to the result: it goes out once the creator has.
+        QMetaObject::invokeMethod(
+            this, [this, error] { emit sync_config_result(false, error); }, Qt::QueuedConnection);
+        return;
+    }
     emit sync_config_result(false, error);
 }
 

@@ -66,6 +66,7 @@ private:
     uchar mLayer = 0;
     uchar mMacroIndex = 0;
     bool mFinished = false;
+    bool mStarting = false;  // while the constructor sends the first command
     // Serial of the first request this sync began; earlier ones are not its own.
     quint64 mFirstSerial = 0;
 };

@@ -21,6 +21,7 @@ private slots:
     void failureCommitsNothing();
     void otherSourcesNeitherAdvanceNorCount();
     void anEarlierSyncRequestsEndIsNotTheNewSyncs();
+    void aFirstSendThatFailsIsStillReported();
 
 private:
     bool open(int channel);
@@ -205,6 +206,20 @@ void TestSyncConfigUtil::anEarlierSyncRequestsEndIsNotTheNewSyncs() {
     QCOMPARE(errors.at(0).at(2).toInt(), int(ErrorSuperseded));
     QVERIFY(spy.last().at(0).toBool());
     QCOMPARE(model->keyboardFnMap.isEmpty(), false);
+}
+
+// The keyboard goes away just as a sync begins: its first write fails inside
+// the constructor, before anyone could connect; the failure still arrives
+// (a backup waited for ever behind such a sync).
+void TestSyncConfigUtil::aFirstSendThatFailsIsStillReported() {
+    QVERIFY(open(128));
+    sim->setFailWrites(true);
+    SyncConfigUtil sync(engine.data(), model.data(), 1, 1, 0, QString());
+    QSignalSpy spy(&sync, &SyncConfigUtil::sync_config_result);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 5000);
+    QCOMPARE(spy.at(0).at(0).toBool(), false);
+    QTest::qWait(50);
+    QCOMPARE(spy.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSyncConfigUtil)

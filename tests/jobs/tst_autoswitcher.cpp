@@ -5,39 +5,11 @@
 #include <QtTest>
 
 #include "jobs/autoswitcher.h"
-#include "jobs/focussource.h"
-#include "jobs/processsource.h"
 #include "model/keyboardconfigutil.h"
+#include "support/autoswitchfakes.h"
 #include "support/testsupport.h"
 
 namespace {
-
-class FakeProcesses : public ProcessSource {
-public:
-    QList<RunningProcess> list;
-    int scans = 0;
-    QList<RunningProcess> processes(bool) override {
-        ++scans;
-        return list;
-    }
-    RunningProcess process(qint64 pid) override {
-        for (const RunningProcess& p : list)
-            if (p.pid == pid) return p;
-        return RunningProcess();
-    }
-};
-
-class FakeFocus : public FocusSource {
-public:
-    FocusedWindow now;
-    FocusedWindow current() const override { return now; }
-    void focus(const QString& cls, qint64 pid = 0) {
-        now.known = true;
-        now.windowClass = cls;
-        now.pid = pid;
-        emit changed();
-    }
-};
 
 AutoSwitchRule rule(AutoSwitchRule::Kind kind, const QString& pattern, const QString& profile,
                     bool focus = false) {

@@ -7,38 +7,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "jobs/focussource.h"
-#include "jobs/processsource.h"
 #include "model/keyboardconfigutil.h"
 #include "services/qtoastbox.h"
 #include "sim/simkeyboard.h"
+#include "support/autoswitchfakes.h"
 #include "support/gui/guitestbase.h"
 #include "ui/autoswitch/autoswitchcontroller.h"
 #include "ui/autoswitch/autoswitchdialog.h"
 
 namespace {
-
-class FakeProcesses : public ProcessSource {
-public:
-    QList<RunningProcess> list;
-    QList<RunningProcess> processes(bool) override { return list; }
-    RunningProcess process(qint64 pid) override {
-        for (const RunningProcess& p : list)
-            if (p.pid == pid) return p;
-        return RunningProcess();
-    }
-};
-
-class FakeFocus : public FocusSource {
-public:
-    FocusedWindow now;
-    FocusedWindow current() const override { return now; }
-    void focus(const QString& cls) {
-        now.known = true;
-        now.windowClass = cls;
-        emit changed();
-    }
-};
 
 AutoSwitchRule rule(AutoSwitchRule::Kind kind, const QString& pattern, const QString& profile) {
     AutoSwitchRule r;

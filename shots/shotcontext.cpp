@@ -22,6 +22,9 @@ void ShotContext::showPage(int index) {
     if (index >= PageKey && index <= PageOther &&
         (!engine || !engine->isConnected() || window()->currentPageIndex() == PageDevice))
         mSession.reachKeyPage();
+    // The start's own read ends on the key page: let it end first, or it
+    // takes the window away from the page asked for.
+    mSession.waitForEngineIdle(5000);
     window()->showPage(index);
     mSession.waitForPage(index, 5000);
     mSession.waitForEngineIdle(5000);

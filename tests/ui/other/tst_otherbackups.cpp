@@ -185,6 +185,10 @@ void TestOtherBackups::backUpNowRestoreAndDelete() {
                              30000);
     QCOMPARE(tables(keyboard().state()), mine);
 
+    // The window reads the restored keyboard again and lands on the key page;
+    // going back before that read ends would race it.
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(waitForEngineIdle());
     showPage(PageOther);
     QTRY_COMPARE_WITH_TIMEOUT(list()->topLevelItemCount(), 1, 20000);
     answerAll(QMessageBox::Yes);

@@ -159,6 +159,7 @@ int Application::run(int argc, char** argv) {
     // The size it has where no window manager maximises it (and on restore).
     window->resize(1280, 800);
     window->setWindowState(Qt::WindowMaximized);
+    TestHooks::reportFirstPaint(window.get());
     window->show();
     // The title follows the interface language, live.
     const auto title = [w = window.get()] {

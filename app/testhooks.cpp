@@ -2,12 +2,31 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QTimer>
+#include <QWidget>
 #include <QtGlobal>
 #include <cstdio>
 
 #include "ui/mainwindow.h"
+
+namespace {
+class FirstPaintWatch : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            TestHooks::report(QStringLiteral("painted"));
+            deleteLater();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+}  // namespace
 
 bool TestHooks::enabled() {
     return qEnvironmentVariableIsSet("ZENTARO_TEST_HOOKS");
@@ -36,4 +55,9 @@ void TestHooks::runAction(MainWindow* window) {
                 box->setCurrentIndex(box->currentIndex() == 1 ? 0 : 1);
         });
     }
+}
+
+void TestHooks::reportFirstPaint(QWidget* window) {
+    if (!enabled() || !window) return;
+    window->installEventFilter(new FirstPaintWatch(window));
 }

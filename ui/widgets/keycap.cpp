@@ -31,6 +31,11 @@ bool KeyCap::darkTheme() {
     return config && config->theme() == 1;
 }
 
+QColor KeyCap::focusRingColor() {
+    // Blue, not the accent: selected things already wear the accent.
+    return darkTheme() ? QColor(0x6c, 0xb2, 0xff) : QColor(0x16, 0x5d, 0xff);
+}
+
 QString KeyCap::checkMarkImage() {
     return QStringLiteral(":/images/images/light/light_key_select.png");
 }

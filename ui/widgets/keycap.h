@@ -48,4 +48,6 @@ public:
     static QString checkMarkImage();
     // True while the program runs in the dark theme.
     static bool darkTheme();
+    // The blue of the keyboard's focus ring, in the current theme.
+    static QColor focusRingColor();
 };

@@ -63,11 +63,9 @@ void KeyLabelHost::paint(QPainter& painter, const QRect& dirty,
         painter.restore();
     }
     if (mFocus && mHost->hasFocus() && ringArea(mFocus).intersects(dirty)) {
-        // Blue, not the accent: the selected key already wears the accent.
-        const bool dark = KeyCap::darkTheme();
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(dark ? QColor(0x6c, 0xb2, 0xff) : QColor(0x16, 0x5d, 0xff), 2));
+        painter.setPen(QPen(KeyCap::focusRingColor(), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(ringArea(mFocus)).adjusted(1, 1, -1, -1), 8, 8);
         painter.restore();

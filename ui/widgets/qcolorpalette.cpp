@@ -1,13 +1,18 @@
 #include "ui/widgets/qcolorpalette.h"
 
+#include <QAccessible>
 #include <QConicalGradient>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QtMath>
 
+#include "ui/widgets/keycap.h"
+
 QColorPalette::QColorPalette(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("QColorPalette"));
     setCursor(Qt::CrossCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QColorPalette::~QColorPalette() = default;
@@ -49,12 +54,15 @@ QColor QColorPalette::colorAt(const QPoint& pos) const {
 void QColorPalette::setColor(const QColor& color) {
     const int hue = color.isValid() ? color.hsvHue() : -1;
     mHasMarker = hue >= 0;
-    if (mHasMarker) {
-        const double a = qDegreesToRadians(double(hue));
-        const double r = radius() * 0.78;
-        mMarker = center() + QPointF(r * qCos(a), -r * qSin(a));
-    }
+    if (mHasMarker) placeMarker(hue);
     update();
+}
+
+void QColorPalette::placeMarker(int hue) {
+    mHue = hue;
+    const double a = qDegreesToRadians(double(hue));
+    const double r = radius() * 0.78;
+    mMarker = center() + QPointF(r * qCos(a), -r * qSin(a));
 }
 
 QPoint QColorPalette::clampToCircle(const QPointF& pos) const {
@@ -81,6 +89,11 @@ void QColorPalette::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(0, 0, 0, 36), 1.0));
     painter.drawEllipse(center(), r, r);
+    if (hasFocus()) {
+        // The keyboard's ring, as around a key of the pictures.
+        painter.setPen(QPen(KeyCap::focusRingColor(), 2));
+        painter.drawEllipse(center(), r + 3, r + 3);
+    }
     if (!mHasMarker) return;
     const QColor inside = colorAt(mMarker.toPoint());
     painter.setBrush(inside.isValid() ? inside : Qt::white);
@@ -101,6 +114,7 @@ void QColorPalette::mousePressEvent(QMouseEvent* event) {
     mDragging = true;
     mMoved = false;
     mMarker = pos;
+    mHue = qMax(0, color.hsvHue());
     mHasMarker = true;
     update();
     emit select_color(color);
@@ -118,5 +132,52 @@ void QColorPalette::mouseReleaseEvent(QMouseEvent* event) {
     mDragging = false;
     if (!mMoved) return;
     const QColor color = colorAt(mMarker.toPoint());
-    if (color.isValid()) emit select_color(color);
+    if (!color.isValid()) return;
+    mHue = qMax(0, color.hsvHue());
+    emit select_color(color);
+}
+
+void QColorPalette::keyPressEvent(QKeyEvent* event) {
+    int step = 0;
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            step = 10;
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            step = -10;
+            break;
+        case Qt::Key_PageUp:
+            step = 60;
+            break;
+        case Qt::Key_PageDown:
+            step = -60;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    // Without a marker (a grey) the turn starts at red.
+    const int hue = ((mHasMarker ? mHue : 0) + step + 360) % 360;
+    mHasMarker = true;
+    placeMarker(hue);
+    update();
+    const QColor color(QColor::fromHsv(hue, 255, 255).rgb());
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, color.name());
+        QAccessible::updateAccessibility(&changed);
+    }
+    emit select_color(color);
+    event->accept();
+}
+
+void QColorPalette::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void QColorPalette::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }

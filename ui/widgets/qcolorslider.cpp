@@ -1,9 +1,13 @@
 #include "ui/widgets/qcolorslider.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QtMath>
+
+#include "ui/widgets/keycap.h"
 
 namespace {
 constexpr double kHandleRadius = 9.0;
@@ -12,6 +16,7 @@ constexpr double kHandleRadius = 9.0;
 QColorSlider::QColorSlider(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("QColorSlider"));
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QColorSlider::~QColorSlider() = default;
@@ -54,6 +59,11 @@ void QColorSlider::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(QColor(0, 0, 0, 36), 1.0));
     painter.setBrush(gradient);
     painter.drawRoundedRect(b, b.height() / 2.0, b.height() / 2.0);
+    if (hasFocus()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(KeyCap::focusRingColor(), 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+    }
 
     const QPointF handle(b.left() + b.width() * mPosition, height() / 2.0);
     painter.setBrush(color());
@@ -84,4 +94,47 @@ void QColorSlider::mouseReleaseEvent(QMouseEvent* event) {
     mPressed = false;
     setPosition(positionAt(event->position().x()));
     emit select_color(color());
+}
+
+void QColorSlider::keyPressEvent(QKeyEvent* event) {
+    double x = mPosition;
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            x += 0.05;
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            x -= 0.05;
+            break;
+        case Qt::Key_Home:
+            x = 0.0;
+            break;
+        case Qt::Key_End:
+            x = 1.0;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+    x = qBound(0.0, x, 1.0);
+    if (qFuzzyCompare(x + 1.0, mPosition + 1.0)) return;  // at the end already
+    setPosition(x);
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, color().name());
+        QAccessible::updateAccessibility(&changed);
+    }
+    emit color_moving(color());
+    emit select_color(color());
+}
+
+void QColorSlider::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void QColorSlider::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }

@@ -2,7 +2,9 @@
 // A horizontal colour gradient from a start colour to an end colour (black to
 // white until set) with a handle: position x (0 at the left end, 1 at the
 // right) gives start + (end - start) * x per channel, rounded. Dragging
-// reports each colour passed; releasing the button chooses the colour.
+// reports each colour passed; releasing the button chooses the colour. With
+// the focus, Left/Right move the handle by a twentieth, Home/End to the ends,
+// and choose the colour reached.
 
 #include <QColor>
 #include <QWidget>
@@ -37,6 +39,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // The bar between the handle's two end positions.

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QStringList>
 
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
@@ -325,6 +326,58 @@ QString QKeyboardWidget::bindingName(quint8 type, quint8 hValue, quint8 lValue) 
     return KeyCatalogue::displayName(type, hValue, lValue, kind);
 }
 
+QString QKeyboardWidget::advancedKindName(quint8 kind) {
+    static const char* const names[] = {"TGL", "MT", "DKS", "RS", "OKS", "SOCD"};
+    return kind < 6 ? QString::fromLatin1(names[kind]) : QString();
+}
+
+QString QKeyboardWidget::advancedKeyText(quint8 item, quint8 keyItem) {
+    const KeyboardConfigUtil* m = model();
+    if (!m) return QString();
+    HighKeyPtr record;
+    for (const HighKeyPtr& slot : m->keyboardHighKeyList)
+        if (slot && slot->item == item) record = slot;
+    if (!record) return QString();
+    const quint8* d = record->data;
+    // A function kept as type and its two values, in the order the record
+    // keeps them; empty when none is set.
+    auto function = [](const quint8* bytes, bool lowFirst) {
+        const quint8 type = bytes[0];
+        const quint8 lValue = lowFirst ? bytes[1] : bytes[2];
+        const quint8 hValue = lowFirst ? bytes[2] : bytes[1];
+        if (type == 0xFF && lValue == 0xFF && hValue == 0xFF) return tr("无");
+        const QString name = bindingName(type, hValue, lValue);
+        return name.isEmpty() ? QStringLiteral("?") : name;
+    };
+    const QString kind = advancedKindName(record->attribute);
+    switch (record->attribute) {
+        case 0:
+            return tr("TGL：切换 %1").arg(function(&d[1], true));
+        case 1:
+            return tr("MT：点按 %1，按住 %2").arg(function(&d[4], false), function(&d[7], true));
+        case 2: {
+            QStringList stages;
+            for (int row = 0; row < 4; ++row)
+                if (d[2 + 4 * row] != 0xFF || d[3 + 4 * row] != 0xFF || d[4 + 4 * row] != 0xFF)
+                    stages << function(&d[2 + 4 * row], true);
+            return stages.isEmpty() ? kind : tr("DKS：%1").arg(stages.join(QStringLiteral(", ")));
+        }
+        case 3:
+        case 4:
+        case 5: {
+            // The pair is kept once; each of its keys names the other.
+            const quint8 other = d[0] == keyItem ? d[1] : d[0];
+            const DefaultKeyPtr factory = m->defaultKey(other, 0);
+            QString name =
+                factory ? bindingName(factory->type, factory->hValue, factory->lValue) : QString();
+            if (name.isEmpty() && factory) name = factory->label;
+            return name.isEmpty() ? kind : tr("%1：与 %2").arg(kind, name);
+        }
+        default:
+            return QString();
+    }
+}
+
 QString QKeyboardWidget::keyName(const QLabel* key) const {
     const quint8 keyItem = keyItemOf(key);
     const KeyboardConfigUtil* m = model();
@@ -341,7 +394,11 @@ QString QKeyboardWidget::keyDescription(const QLabel* key) const {
     const KeyBindingPtr binding = bindingOf(keyItem);
     if (!binding) return tr("无功能");
     const QString name = bindingName(binding->type, binding->hValue, binding->lValue);
-    if (binding->type == KeyCatalogue::TypeAdvanced) return tr("高级键 %1").arg(name);
+    if (binding->type == KeyCatalogue::TypeAdvanced) {
+        // The picture shows only the kind's badge; readers get its bindings.
+        const QString what = advancedKeyText(binding->lValue, keyItem);
+        return tr("高级键 %1").arg(what.isEmpty() ? name : what);
+    }
     return tr("功能：%1").arg(name);
 }
 

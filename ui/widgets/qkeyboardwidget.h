@@ -63,6 +63,12 @@ public:
     // A readable name of a binding in the current language ("W", "Mute",
     // "no function", "MT"); empty when the catalogue does not know it.
     static QString bindingName(quint8 type, quint8 hValue, quint8 lValue);
+    // What the advanced key of slot `item` does, read from its record for the
+    // key `keyItem` ("MT: tap A, hold Left Ctrl", "RS: with D"); empty when
+    // the model holds no such slot.
+    static QString advancedKeyText(quint8 item, quint8 keyItem);
+    // TGL, MT, DKS, RS, OKS or SOCD; empty for an unknown kind.
+    static QString advancedKindName(quint8 kind);
 
     // KeyPictureAccess
     const QList<QLabel*>& accessibleKeys() const override { return mLabels; }

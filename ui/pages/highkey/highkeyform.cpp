@@ -128,6 +128,10 @@ void HighKeyForm::refreshPrompt() {
 }
 
 void HighKeyForm::rebuildPicture() {
+    // The keyboard's focus moves to the new picture, not into nowhere.
+    // (The window's focus widget: the window may be inactive while a dialog closes.)
+    const bool hadFocus = mPicture && window()->focusWidget() == mPicture;
+    const quint8 cursor = mPicture ? mPicture->keyItemOf(mPicture->focusKey()) : quint8(255);
     if (mPicture) {
         mPicture->hide();
         mPicture->deleteLater();
@@ -137,6 +141,8 @@ void HighKeyForm::rebuildPicture() {
     connect(mPicture, &QHighKeyboardWidget::keyboard_select, this, &HighKeyForm::keyboard_select);
     mPicture->rebuild();
     mPicture->show();
+    if (cursor != 255) mPicture->setFocusKey(cursor);
+    if (hadFocus) mPicture->setFocus(Qt::OtherFocusReason);
     refreshPrompt();
 }
 
@@ -177,6 +183,7 @@ void HighKeyForm::on_socdBtn_clicked() {
 
 void HighKeyForm::rebuildList() {
     QGridLayout* grid = ui->highKeyGridLayout;
+    const bool hadFocus = ui->highKeyListWidget->isAncestorOf(window()->focusWidget());
     while (QLayoutItem* child = grid->takeAt(0)) {
         if (QWidget* w = child->widget()) {
             // Out of the tree at once: a tile may be the sender being served.
@@ -213,6 +220,8 @@ void HighKeyForm::rebuildList() {
         grid->addWidget(tiles[i], i / kColumns, i % kColumns);
         tiles[i]->show();  // at once, not when the event loop gets to it
     }
+    // A tile that had the keyboard's focus is gone: the first one takes it.
+    if (hadFocus && !tiles.isEmpty()) tiles.first()->setFocus(Qt::OtherFocusReason);
 }
 
 // ------------------------------------------------------------ clicks
@@ -287,6 +296,12 @@ void HighKeyForm::dialogFinished() {
     mDialog = nullptr;
     if (!d) return;
     d->deleteLater();
+    // The focus was inside the dialog: give it back to the page.
+    QWidget* focus = window()->focusWidget();
+    if ((!focus || focus == d || d->isAncestorOf(focus) ||
+         ui->highKeyListWidget->isAncestorOf(focus)) &&
+        mPicture)
+        mPicture->setFocus(Qt::OtherFocusReason);
     if (!UsbCommunicateUtil::instance()) return;
     HIGH_KEY_INFO record = d->record();
     switch (d->action()) {

@@ -4,6 +4,7 @@
 
 #include "services/systemconfigutil.h"
 #include "ui/pages/highkey/qdkslabel.h"
+#include "ui/widgets/qinputkeyboardwidget.h"
 #include "ui_qdksadddialog.h"
 
 QDksAddDialog::QDksAddDialog(quint8 item, QWidget* parent)
@@ -33,6 +34,19 @@ QDksAddDialog::QDksAddDialog(quint8 item, QWidget* parent)
             mCells.append(cell);
         }
     }
+    // Each function, then its four stages, row by row; then the picker.
+    const QList<QLabel*> slotLabels = {ui->oneLabel, ui->twoLabel, ui->threeLabel, ui->fourLabel};
+    QWidget* previous = nullptr;
+    for (int row = 0; row < kRows; ++row) {
+        if (previous) setTabOrder(previous, slotLabels[row]);
+        previous = slotLabels[row];
+        for (int column = 0; column < kEvents; ++column) {
+            setTabOrder(previous, cell(row, column));
+            previous = cell(row, column);
+        }
+    }
+    setTabOrder(previous, picker());
+    orderTabs(picker());
 }
 
 QDksAddDialog::~QDksAddDialog() = default;

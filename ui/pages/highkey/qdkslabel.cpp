@@ -1,9 +1,12 @@
 #include "ui/pages/highkey/qdkslabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 
 #include "services/systemconfigutil.h"
+#include "ui/widgets/keycap.h"
 
 QDKSLabel::QDKSLabel(int row, int column, QWidget* parent)
     : QLabel(parent), mRow(row), mColumn(column) {
@@ -11,6 +14,9 @@ QDKSLabel::QDKSLabel(int row, int column, QWidget* parent)
     setAlignment(Qt::AlignCenter);
     setMinimumSize(60, 40);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    const QString events[] = {tr("按下触发"), tr("按到底"), tr("从底部抬起"), tr("抬起复位")};
+    setAccessibleName(tr("功能 %1：%2").arg(row + 1).arg(events[qBound(0, column, 3)]));
     setSelected(false);
 }
 
@@ -22,6 +28,33 @@ void QDKSLabel::setSelected(bool selected) {
     const QString folder = config ? config->imageFolder() : SystemConfigUtil::imageFolder(0);
     setPixmap(QPixmap(folder + (selected ? QStringLiteral("dks_select.png")
                                          : QStringLiteral("dks_unselect.png"))));
+    setAccessibleDescription(selected ? tr("开") : tr("关"));
+}
+
+void QDKSLabel::toggle() {
+    setSelected(!mSelected);
+    emit toggled(mRow, mColumn, mSelected);
+}
+
+void QDKSLabel::keyPressEvent(QKeyEvent* event) {
+    if (!(event->modifiers() & ~Qt::KeypadModifier) &&
+        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+         event->key() == Qt::Key_Enter)) {
+        toggle();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void QDKSLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    // The keyboard's ring, as around the keys of the pictures.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(KeyCap::focusRingColor(), 2));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
 }
 
 void QDKSLabel::mousePressEvent(QMouseEvent* event) {
@@ -29,7 +62,6 @@ void QDKSLabel::mousePressEvent(QMouseEvent* event) {
         QLabel::mousePressEvent(event);
         return;
     }
-    setSelected(!mSelected);
-    emit toggled(mRow, mColumn, mSelected);
+    toggle();
     event->accept();
 }

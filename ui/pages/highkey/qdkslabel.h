@@ -1,6 +1,7 @@
 #pragma once
 // One stage cell of the DKS grid: whether a function acts at one travel
-// event. A left click toggles it.
+// event. A left click toggles it, and so do Space and Enter while it has the
+// focus; readers get its row, its event and whether it is on.
 
 #include <QLabel>
 
@@ -21,8 +22,12 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void toggle();
+
     int mRow;
     int mColumn;
     bool mSelected = false;

@@ -1,16 +1,19 @@
 #include "ui/pages/highkey/qhighkeydialog.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyleOption>
 
-#include "services/customtooltip.h"
-#include "services/systemconfigutil.h"
-#include "services/qtoastbox.h"
-#include "services/tooltiputil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
+#include "services/customtooltip.h"
+#include "services/qtoastbox.h"
+#include "services/systemconfigutil.h"
+#include "services/tooltiputil.h"
+#include "ui/accessibility/keyboardaccess.h"
 #include "ui/widgets/qinputkeyboardwidget.h"
 #include "ui/widgets/qrsokeyboardwidget.h"
 
@@ -52,6 +55,18 @@ void QHighKeyDialog::setupCommon(QWidget* delBtn) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     delBtn->setVisible(!mNew);
+    KeyboardAccess::makeReachable(this);
+}
+
+void QHighKeyDialog::orderTabs(QWidget* picture) {
+    // The picture is made after the form's buttons: it goes before them.
+    QWidget* previous = picture;
+    for (const char* name : {"delBtn", "cancelBtn", "saveBtn"}) {
+        auto* button = findChild<QPushButton*>(QLatin1String(name));
+        if (!button) continue;
+        setTabOrder(previous, button);
+        previous = button;
+    }
 }
 
 void QHighKeyDialog::setupFunctionSlots(const QList<QLabel*>& slotLabels,
@@ -62,10 +77,15 @@ void QHighKeyDialog::setupFunctionSlots(const QList<QLabel*>& slotLabels,
     for (int i = 0; i < mSlots.size(); ++i) {
         mSlots[i]->installEventFilter(this);
         mSlots[i]->setCursor(Qt::PointingHandCursor);
+        // Space or Enter chooses the slot as a click does.
+        mSlots[i]->setFocusPolicy(Qt::StrongFocus);
+        mSlots[i]->setAccessibleName(tr("功能 %1").arg(i + 1));
         paintSlot(i);
     }
     mPicker = new QInputKeyboardWidget(KeyCatalogue::TabKeyboard, pickerHost);
     mPicker->setGeometry(0, 0, 1100, 284);
+    mPicker->setAccessibleName(tr("按键功能"));
+    orderTabs(mPicker);
     connect(mPicker, &QInputKeyboardWidget::input_keyboard_select, this,
             &QHighKeyDialog::input_keyboard_select);
 }
@@ -73,6 +93,7 @@ void QHighKeyDialog::setupFunctionSlots(const QList<QLabel*>& slotLabels,
 void QHighKeyDialog::setupPair(QLabel* key1Label, QLabel* key2Label, QWidget* pictureHost) {
     const quint8 first = mRecord.data[0];
     key1Label->setText(defaultKeyName(first));
+    key1Label->setAccessibleDescription(key1Label->text());
     mKey2Label = key2Label;
     mKey2Label->setStyleSheet(kSelectedBorder);
     mKey2Label->setText(mRecord.data[1] == 255 ? QString() : defaultKeyName(mRecord.data[1]));
@@ -85,6 +106,8 @@ void QHighKeyDialog::setupPair(QLabel* key1Label, QLabel* key2Label, QWidget* pi
     }
     connect(mPairPicture, &QRsoKeyboardWidget::keyboard_select, this,
             &QHighKeyDialog::keyboard_select);
+    key2Label->setAccessibleDescription(key2Label->text());
+    orderTabs(mPairPicture);
 }
 
 QHighKeyDialog::Function QHighKeyDialog::functionAt(const quint8* bytes, bool lowFirst) {
@@ -129,7 +152,13 @@ void QHighKeyDialog::paintSlot(int slot) {
     QLabel* label = mSlots.value(slot);
     if (!label) return;
     label->setStyleSheet(slot == mSelectedSlot ? kSelectedBorder : kIdleBorder);
-    label->setText(functionName(mFunctions.value(slot)));
+    const QString name = functionName(mFunctions.value(slot));
+    label->setText(name);
+    // Read with the slot's name, and whether the picker fills it next.
+    QString description = name.isEmpty() ? tr("无") : name;
+    if (slot == mSelectedSlot)
+        description = tr("%1，已选中，在按键功能中选择新功能").arg(description);
+    label->setAccessibleDescription(description);
 }
 
 void QHighKeyDialog::selectSlot(int slot) {
@@ -160,6 +189,16 @@ bool QHighKeyDialog::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    if (event->type() == QEvent::KeyPress) {
+        const int slot = mSlots.indexOf(qobject_cast<QLabel*>(watched));
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (slot >= 0 && !(key->modifiers() & ~Qt::KeypadModifier) &&
+            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+             key->key() == Qt::Key_Enter)) {
+            clickSlot(slot);
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -179,6 +218,7 @@ void QHighKeyDialog::keyboard_select(uchar mItem) {
         mKey2Label->setText(currentKeyName(mItem));
     else  // deselected: the pair keeps its stored second key
         mKey2Label->setText(mRecord.data[1] == 255 ? QString() : defaultKeyName(mRecord.data[1]));
+    mKey2Label->setAccessibleDescription(mKey2Label->text());
 }
 
 HIGH_KEY_INFO QHighKeyDialog::newPairRecord(quint8 kind, quint8 firstKey) {

@@ -71,6 +71,8 @@ protected:
                             QWidget* pickerHost);
     // The pair: key labels and the host of the pair picture.
     void setupPair(QLabel* key1Label, QLabel* key2Label, QWidget* pictureHost);
+    // Tab order: the picture, then delete, cancel and save.
+    void orderTabs(QWidget* picture);
 
     // Copies the dialog's values into the record before it is saved; false
     // refuses the save (the dialog then stays open).

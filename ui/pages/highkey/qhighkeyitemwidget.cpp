@@ -1,14 +1,17 @@
 #include "ui/pages/highkey/qhighkeyitemwidget.h"
 
 #include <QDebug>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleOption>
 
-#include "services/systemconfigutil.h"
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
+#include "services/systemconfigutil.h"
+#include "ui/widgets/keycap.h"
+#include "ui/widgets/qkeyboardwidget.h"
 #include "ui_qhighkeyitemwidget.h"
 
 namespace {
@@ -37,6 +40,7 @@ QHighKeyItemWidget::QHighKeyItemWidget(const HIGH_KEY_INFO& record, QWidget* par
     ui->setupUi(this);
     setFixedSize(280, 76);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
     const QString image = kindImage(record.attribute);
     if (image.isEmpty()) {
         qInfo().noquote() << QStringLiteral("=== QHighKeyItemWidget item匹配错误 ===");
@@ -46,6 +50,8 @@ QHighKeyItemWidget::QHighKeyItemWidget(const HIGH_KEY_INFO& record, QWidget* par
         ui->iconLabel->setPixmap(QPixmap(folder + image));
     }
     ui->titleLabel->setText(defaultName(record.data[0]));
+    // The badge is an image: readers get the kind, the entry reads whole.
+    ui->iconLabel->setAccessibleName(QKeyboardWidget::advancedKindName(record.attribute));
 
     QStringList names;
     switch (record.attribute) {
@@ -67,6 +73,8 @@ QHighKeyItemWidget::QHighKeyItemWidget(const HIGH_KEY_INFO& record, QWidget* par
             break;
     }
     ui->functionLabel->setText(names.join(QStringLiteral("  ·  ")));
+    setAccessibleName(ui->titleLabel->text());
+    setAccessibleDescription(QKeyboardWidget::advancedKeyText(record.item, record.data[0]));
 }
 
 QHighKeyItemWidget::~QHighKeyItemWidget() = default;
@@ -100,4 +108,29 @@ void QHighKeyItemWidget::paintEvent(QPaintEvent*) {
     option.initFrom(this);
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    if (!hasFocus()) return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(KeyCap::focusRingColor(), 2));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+}
+
+void QHighKeyItemWidget::keyPressEvent(QKeyEvent* event) {
+    if (!(event->modifiers() & ~Qt::KeypadModifier) &&
+        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+         event->key() == Qt::Key_Enter)) {
+        event->accept();
+        emit high_key_clicked(0, mRecord.item);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void QHighKeyItemWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void QHighKeyItemWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }

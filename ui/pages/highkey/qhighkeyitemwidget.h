@@ -35,6 +35,10 @@ public slots:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Space or Enter opens it as a click does.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     std::unique_ptr<Ui::QHighKeyItemWidget> ui;

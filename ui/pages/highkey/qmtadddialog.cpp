@@ -10,6 +10,9 @@ QMtAddDialog::QMtAddDialog(quint8 item, QWidget* parent)
     setupFunctionSlots({ui->clickLabel, ui->pressLabel},
                        {functionAt(&mRecord.data[4], false), functionAt(&mRecord.data[7], true)},
                        ui->pickerWidget);
+    ui->clickLabel->setAccessibleName(ui->clickTitleLabel->text());
+    ui->pressLabel->setAccessibleName(ui->pressTitleLabel->text());
+    ui->timeTitleLabel->setBuddy(ui->timeSlider);
     ui->timeSlider->setRange(kMinHoldMs, kMaxHoldMs);
     connect(ui->timeSlider, &QSlider::valueChanged, this, &QMtAddDialog::showHoldTime);
     setHoldTime(mRecord.data[2] | (mRecord.data[3] << 8));

@@ -12,6 +12,8 @@ QPairAddDialog::QPairAddDialog(quint8 kind, quint8 item, quint8 firstKey, QWidge
                                   : tr("OKS监控2个选定的键，松开其中一个键时，另一个键生效。"));
     setupCommon(ui->delBtn);
     setupPair(ui->key1Label, ui->key2Label, ui->pictureWidget);
+    ui->key1Label->setAccessibleName(ui->key1TitleLabel->text());
+    ui->key2Label->setAccessibleName(ui->key2TitleLabel->text());
 }
 
 QPairAddDialog::~QPairAddDialog() = default;

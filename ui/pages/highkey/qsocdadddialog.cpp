@@ -9,6 +9,8 @@ QSocdAddDialog::QSocdAddDialog(quint8 item, quint8 firstKey, QWidget* parent)
     ui->setupUi(this);
     setupCommon(ui->delBtn);
     setupPair(ui->key1Label, ui->key2Label, ui->pictureWidget);
+    ui->key1Label->setAccessibleName(ui->key1TitleLabel->text());
+    ui->key2Label->setAccessibleName(ui->key2TitleLabel->text());
     if (const ToolTipUtil* tips = ToolTipUtil::instance()) {
         tips->setToolTip(ui->lastRadio, QStringLiteral("QSocdAddDialog/lastRadio"));
         tips->setToolTip(ui->oneRadio, QStringLiteral("QSocdAddDialog/oneRadio"));

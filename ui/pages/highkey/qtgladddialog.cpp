@@ -7,6 +7,7 @@ QTglAddDialog::QTglAddDialog(quint8 item, QWidget* parent)
     ui->setupUi(this);
     setupCommon(ui->delBtn);
     setupFunctionSlots({ui->triggerLabel}, {functionAt(&mRecord.data[1], true)}, ui->pickerWidget);
+    ui->triggerLabel->setAccessibleName(ui->triggerTitleLabel->text());
 }
 
 QTglAddDialog::~QTglAddDialog() = default;

@@ -63,6 +63,9 @@ LightSetForm::LightSetForm(QWidget* parent)
     // Screen readers name each slider by the label beside it.
     ui->lightTitleLabel->setBuddy(ui->lightSlider);
     ui->speedTitleLabel->setBuddy(ui->speedSlider);
+    ui->rLabel->setBuddy(ui->rLineEdit);
+    ui->gLabel->setBuddy(ui->gLineEdit);
+    ui->bLabel->setBuddy(ui->bLineEdit);
     mChannelEdits = {ui->rLineEdit, ui->gLineEdit, ui->bLineEdit};
     ui->hexLineEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("#?[0-9A-Fa-f]{0,6}")), ui->hexLineEdit));
@@ -157,6 +160,7 @@ void LightSetForm::connectControls() {
 void LightSetForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
     ui->retranslateUi(content());
+    nameControls();
     mPictureInputs.clear();  // key texts and tips are in the language
     relabelEffectButtons();
     showParameters();
@@ -168,6 +172,37 @@ void LightSetForm::refreshLanguageUi() {
         names.kind = Kind::Names;
         enqueue(names);
     }
+}
+
+void LightSetForm::nameControls() {
+    const QList<QPair<QPushButton*, QString>> swatches = {
+        {ui->purpleColorBtn, tr("紫色")},    {ui->pinkColorBtn, tr("粉色")},
+        {ui->colourColorBtn, tr("红色")},    {ui->orangeColorBtn, tr("橙色")},
+        {ui->lyellowColorBtn, tr("琥珀色")}, {ui->yellowColorBtn, tr("黄色")},
+        {ui->lgreenColorBtn, tr("浅绿色")},  {ui->greenColorBtn, tr("绿色")},
+        {ui->blueColorBtn, tr("蓝色")},      {ui->hblueColorBtn, tr("紫罗兰色")}};
+    for (const auto& swatch : swatches) swatch.first->setAccessibleName(swatch.second);
+    ui->colorPalette->setAccessibleName(tr("色轮"));
+    ui->colorPalette->setAccessibleDescription(tr("左右方向键转动色相"));
+    ui->colorSlider->setAccessibleName(tr("颜色深浅"));
+    ui->hexLineEdit->setAccessibleName(tr("颜色代码"));
+}
+
+void LightSetForm::placeInTabChain() {
+    QList<QWidget*> chain;
+    if (NavigationBar* bar = navigationBar())
+        for (int index = PageKey; index <= PageOther; ++index)
+            if (QWidget* tab = bar->button(index)) chain << tab;
+    if (mPicture) chain << mPicture;
+    chain << ui->selectAllBtn << ui->invertBtn << ui->deselectAllBtn;
+    for (int item : std::as_const(mEffectItems))
+        if (QToolButton* button = mEffectButtons.value(item)) chain << button;
+    chain << ui->lightSlider << ui->speedSlider << ui->colorCheckBox << ui->colorPalette
+          << ui->purpleColorBtn << ui->pinkColorBtn << ui->colourColorBtn << ui->orangeColorBtn
+          << ui->lyellowColorBtn << ui->yellowColorBtn << ui->lgreenColorBtn << ui->greenColorBtn
+          << ui->blueColorBtn << ui->hblueColorBtn << ui->colorSlider << ui->hexLineEdit
+          << ui->rLineEdit << ui->gLineEdit << ui->bLineEdit;
+    for (int i = 1; i < chain.size(); ++i) setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 // ------------------------------------------------------------ showing the page
@@ -238,6 +273,7 @@ void LightSetForm::rebuildPicture() {
     mPictureInputs = pictureFingerprint();
     mPicture->setLabelsEnabled(mCurrent == EffectCustom);
     mPicture->show();
+    placeInTabChain();
 }
 
 void LightSetForm::rebuildEffectButtons() {
@@ -273,6 +309,7 @@ void LightSetForm::rebuildEffectButtons() {
     ui->effectScrollArea->setMinimumHeight(qMin(rows, kEffectRowsShown) * rowHeight);
     relabelEffectButtons();
     markCurrentEffect();
+    placeInTabChain();
 }
 
 void LightSetForm::relabelEffectButtons() {

@@ -95,6 +95,10 @@ private:
     enum class ColorSource { Other, Palette, Slider, Hex, Fields };
 
     void connectControls();
+    // Names of the controls that show no text of their own, for screen readers.
+    void nameControls();
+    // Page tabs, picture, selection buttons, effects, then the parameters.
+    void placeInTabChain();
     void rebuildPicture();
     // What the picture shows: positions, bindings, per-key lights, theme.
     QByteArray pictureFingerprint() const;

@@ -51,6 +51,7 @@ PerformanceSetForm::PerformanceSetForm(QWidget* parent)
         area->installEventFilter(this);
     mRequests = new RequestQueue(engine(), source(), this);
     connectControls();
+    nameControls();
     setPerKeyEnabled(false);
     logLine(QStringLiteral("性能设置页面初始化"));
 }
@@ -129,9 +130,19 @@ void PerformanceSetForm::connectControls() {
 void PerformanceSetForm::refreshLanguageUi() {
     SettingPage::refreshLanguageUi();
     ui->retranslateUi(content());
+    nameControls();
     // Values are no translatable texts: show them again.
     showWholeParam();
     keyboard_select();
+}
+
+void PerformanceSetForm::nameControls() {
+    ui->triggerDecBtn->setAccessibleName(tr("减小触发行程"));
+    ui->triggerAddBtn->setAccessibleName(tr("增大触发行程"));
+    ui->quickDecBtn->setAccessibleName(tr("减小按下灵敏度"));
+    ui->quickAddBtn->setAccessibleName(tr("增大按下灵敏度"));
+    ui->resetDecBtn->setAccessibleName(tr("减小抬起灵敏度"));
+    ui->resetAddBtn->setAccessibleName(tr("增大抬起灵敏度"));
 }
 
 int PerformanceSetForm::indicatorOffset(int value, int minimum, int maximum) {
@@ -178,6 +189,10 @@ void PerformanceSetForm::buildPicture() {
         mKeyboardWidget = new QNatureKeyboardWidget(ui->keyboardWidget);
         connect(mKeyboardWidget, &QNatureKeyboardWidget::keyboard_select, this,
                 &PerformanceSetForm::keyboard_select);
+        // Right after the page tabs, as on the other pages, not at the end
+        // where its late creation puts it.
+        if (NavigationBar* bar = navigationBar())
+            if (QWidget* last = bar->button(PageOther)) setTabOrder(last, mKeyboardWidget);
     }
     QNatureKeyboardWidget::placePicture(mKeyboardWidget);
     mKeyboardWidget->rebuild();

@@ -84,6 +84,8 @@ protected:
 
 private:
     void connectControls();
+    // Names of the step buttons, which show only a sign.
+    void nameControls();
     void buildPicture();
     void applyDisplaySwitches();
     void showWholeParam();

@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -12,8 +13,10 @@
 #include "sim/simkeyboard.h"
 #include "support/gui/guitestbase.h"
 #include "ui/pageindex.h"
+#include "ui/pages/highkey/highkeyform.h"
 #include "ui/pages/key/keysetform.h"
 #include "ui/widgets/navigationbar.h"
+#include "ui/widgets/qhighkeyboardwidget.h"
 #include "ui/widgets/qinputkeyboardwidget.h"
 #include "ui/widgets/qkeykeyboardwidget.h"
 
@@ -27,6 +30,7 @@ private slots:
     void pressActionsRemapAndTheSelectedKeyKeepsItsName();
     void pageTabsOpenTheirPage();
     void iconButtonsAreNamed();
+    void advancedKeysReadTheirBindings();
 
 private:
     KeySetForm* form() { return page<KeySetForm>(); }
@@ -138,6 +142,66 @@ void TestKeyAccessible::iconButtonsAreNamed() {
     }
     auto* search = widget(QStringLiteral("searchEdit"));
     QVERIFY(!QAccessible::queryAccessibleInterface(search)->text(QAccessible::Name).isEmpty());
+}
+
+void TestKeyAccessible::advancedKeysReadTheirBindings() {
+    // On the keyboard: A is MT (tap B, hold Left Ctrl), S is DKS (C at the
+    // first stage); read again through the device page.
+    const quint8 a = keyOf(0x04), s = keyOf(0x16);
+    SimProfile& profile = *keyboard().state().activeProfile();
+    QByteArray mt(20, '\0'), dks(20, '\0');
+    mt[0] = 0;
+    mt[1] = 1;
+    mt[2] = char(a);
+    mt[3] = char(0xFF);
+    mt[4] = char(200);
+    mt[6] = 1, mt[7] = 0, mt[8] = 0x05;    // type, hValue, lValue
+    mt[9] = 0, mt[10] = 0x01, mt[11] = 0;  // type, lValue, hValue
+    dks[0] = 1;
+    dks[1] = 2;
+    dks[2] = char(s);
+    for (int row = 0; row < 4; ++row) {
+        dks[3 + 4 * row] = char(row == 0 ? 0x01 : 0);
+        for (int i = 4; i < 7; ++i) dks[i + 4 * row] = char(0xFF);
+    }
+    dks[4] = 1, dks[5] = 0x06, dks[6] = 0;
+    profile.highKeys[0] = mt;
+    profile.highKeys[1] = dks;
+    profile.layers[0][a] = SimKey{KeyCatalogue::TypeAdvanced, 0, 0};
+    profile.layers[0][s] = SimKey{KeyCatalogue::TypeAdvanced, 0, 1};
+    showPage(PageHighKey);  // the key page itself is not read again
+    QVERIFY(session().reachKeyPage());
+    QVERIFY(waitForEngineIdle());
+    GuiSession::settle(100);
+
+    const QString ctrl = QKeyboardWidget::bindingName(KeyCatalogue::TypeModifier, 0, 0x01);
+    QVERIFY(!ctrl.isEmpty());
+    auto check = [&](QWidget* picture) {
+        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(picture);
+        QAccessibleInterface* keyA = childNamed(tree, QStringLiteral("A"));
+        QAccessibleInterface* keyS = childNamed(tree, QStringLiteral("S"));
+        QVERIFY(keyA && keyS);
+        const QString tapHold = keyA->text(QAccessible::Description);
+        QVERIFY2(tapHold.contains(QStringLiteral("MT")) && tapHold.contains(ctrl) &&
+                     tapHold.indexOf(QLatin1Char('B')) < tapHold.indexOf(ctrl),
+                 qPrintable(tapHold));
+        const QString stages = keyS->text(QAccessible::Description);
+        QVERIFY2(stages.contains(QStringLiteral("DKS")) && stages.contains(QLatin1Char('C')),
+                 qPrintable(stages));
+    };
+    check(form()->picture());
+    QVERIFY(!QTest::currentTestFailed());
+    showPage(PageHighKey);
+    check(page<HighKeyForm>()->picture());
+    QVERIFY(!QTest::currentTestFailed());
+    // The list's badge is named by its kind.
+    page<HighKeyForm>()->on_mtBtn_clicked();
+    QLabel* badge = nullptr;
+    for (QLabel* label : page<HighKeyForm>()->findChildren<QLabel*>(QStringLiteral("iconLabel")))
+        if (label->isVisible()) badge = label;
+    QVERIFY(badge);
+    QCOMPARE(QAccessible::queryAccessibleInterface(badge)->text(QAccessible::Name),
+             QStringLiteral("MT"));
 }
 
 QTEST_MAIN(TestKeyAccessible)

@@ -844,6 +844,62 @@ Update without backup anyway?</translation>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>The change did not reach the keyboard; the page shows the keyboard's settings again.</translation>
         </message>
+        <message>
+            <source>紫色</source>
+            <translation>Purple</translation>
+        </message>
+        <message>
+            <source>粉色</source>
+            <translation>Pink</translation>
+        </message>
+        <message>
+            <source>红色</source>
+            <translation>Red</translation>
+        </message>
+        <message>
+            <source>橙色</source>
+            <translation>Orange</translation>
+        </message>
+        <message>
+            <source>琥珀色</source>
+            <translation>Amber</translation>
+        </message>
+        <message>
+            <source>黄色</source>
+            <translation>Yellow</translation>
+        </message>
+        <message>
+            <source>浅绿色</source>
+            <translation>Light green</translation>
+        </message>
+        <message>
+            <source>绿色</source>
+            <translation>Green</translation>
+        </message>
+        <message>
+            <source>蓝色</source>
+            <translation>Blue</translation>
+        </message>
+        <message>
+            <source>紫罗兰色</source>
+            <translation>Violet</translation>
+        </message>
+        <message>
+            <source>色轮</source>
+            <translation>Colour wheel</translation>
+        </message>
+        <message>
+            <source>左右方向键转动色相</source>
+            <translation>Left and Right arrows turn the hue</translation>
+        </message>
+        <message>
+            <source>颜色深浅</source>
+            <translation>Colour shade</translation>
+        </message>
+        <message>
+            <source>颜色代码</source>
+            <translation>Colour code</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>
@@ -1572,12 +1628,67 @@ Restored: %3</translation>
             <source>高</source>
             <translation>High</translation>
         </message>
+        <message>
+            <source>减小触发行程</source>
+            <translation>Lower the actuation point</translation>
+        </message>
+        <message>
+            <source>增大触发行程</source>
+            <translation>Raise the actuation point</translation>
+        </message>
+        <message>
+            <source>减小按下灵敏度</source>
+            <translation>Lower the press sensitivity</translation>
+        </message>
+        <message>
+            <source>增大按下灵敏度</source>
+            <translation>Raise the press sensitivity</translation>
+        </message>
+        <message>
+            <source>减小抬起灵敏度</source>
+            <translation>Lower the release sensitivity</translation>
+        </message>
+        <message>
+            <source>增大抬起灵敏度</source>
+            <translation>Raise the release sensitivity</translation>
+        </message>
     </context>
     <context>
         <name>QCustomProgressDialog</name>
         <message>
             <source>取消</source>
             <translation>Cancel</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDKSLabel</name>
+        <message>
+            <source>按下触发</source>
+            <translation>Pressed to the actuation point</translation>
+        </message>
+        <message>
+            <source>按到底</source>
+            <translation>Pressed to the bottom</translation>
+        </message>
+        <message>
+            <source>从底部抬起</source>
+            <translation>Released from the bottom</translation>
+        </message>
+        <message>
+            <source>抬起复位</source>
+            <translation>Released past the actuation point</translation>
+        </message>
+        <message>
+            <source>功能 %1：%2</source>
+            <translation>Function %1: %2</translation>
+        </message>
+        <message>
+            <source>开</source>
+            <translation>on</translation>
+        </message>
+        <message>
+            <source>关</source>
+            <translation>off</translation>
         </message>
     </context>
     <context>
@@ -1634,6 +1745,22 @@ Restored: %3</translation>
             <source>高级键数量已达上限</source>
             <translation>All 32 advanced keys of this profile are in use</translation>
         </message>
+        <message>
+            <source>功能 %1</source>
+            <translation>Function %1</translation>
+        </message>
+        <message>
+            <source>按键功能</source>
+            <translation>Key functions</translation>
+        </message>
+        <message>
+            <source>无</source>
+            <translation>none</translation>
+        </message>
+        <message>
+            <source>%1，已选中，在按键功能中选择新功能</source>
+            <translation>%1, selected: choose its new function in the key functions</translation>
+        </message>
     </context>
     <context>
         <name>QInputKeyboardWidget</name>
@@ -1670,6 +1797,26 @@ Restored: %3</translation>
         <message>
             <source>功能：%1</source>
             <translation>function: %1</translation>
+        </message>
+        <message>
+            <source>无</source>
+            <translation>none</translation>
+        </message>
+        <message>
+            <source>TGL：切换 %1</source>
+            <translation>TGL: toggles %1</translation>
+        </message>
+        <message>
+            <source>MT：点按 %1，按住 %2</source>
+            <translation>MT: tap %1, hold %2</translation>
+        </message>
+        <message>
+            <source>DKS：%1</source>
+            <translation>DKS: %1</translation>
+        </message>
+        <message>
+            <source>%1：与 %2</source>
+            <translation>%1: with %2</translation>
         </message>
     </context>
     <context>

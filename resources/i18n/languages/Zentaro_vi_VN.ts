@@ -843,6 +843,62 @@ Vẫn cập nhật không sao lưu?</translation>
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>Thay đổi chưa được lưu vào bàn phím; trang đã hiển thị lại cài đặt trên bàn phím.</translation>
         </message>
+        <message>
+            <source>紫色</source>
+            <translation>Tím</translation>
+        </message>
+        <message>
+            <source>粉色</source>
+            <translation>Hồng</translation>
+        </message>
+        <message>
+            <source>红色</source>
+            <translation>Đỏ</translation>
+        </message>
+        <message>
+            <source>橙色</source>
+            <translation>Cam</translation>
+        </message>
+        <message>
+            <source>琥珀色</source>
+            <translation>Hổ phách</translation>
+        </message>
+        <message>
+            <source>黄色</source>
+            <translation>Vàng</translation>
+        </message>
+        <message>
+            <source>浅绿色</source>
+            <translation>Xanh lá nhạt</translation>
+        </message>
+        <message>
+            <source>绿色</source>
+            <translation>Xanh lá</translation>
+        </message>
+        <message>
+            <source>蓝色</source>
+            <translation>Xanh dương</translation>
+        </message>
+        <message>
+            <source>紫罗兰色</source>
+            <translation>Tím violet</translation>
+        </message>
+        <message>
+            <source>色轮</source>
+            <translation>Vòng màu</translation>
+        </message>
+        <message>
+            <source>左右方向键转动色相</source>
+            <translation>Phím mũi tên trái và phải xoay sắc màu</translation>
+        </message>
+        <message>
+            <source>颜色深浅</source>
+            <translation>Độ đậm nhạt của màu</translation>
+        </message>
+        <message>
+            <source>颜色代码</source>
+            <translation>Mã màu</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>
@@ -1571,12 +1627,67 @@ Khôi phục cài đặt của tôi?</translation>
             <source>高</source>
             <translation>Cao</translation>
         </message>
+        <message>
+            <source>减小触发行程</source>
+            <translation>Giảm điểm kích hoạt</translation>
+        </message>
+        <message>
+            <source>增大触发行程</source>
+            <translation>Tăng điểm kích hoạt</translation>
+        </message>
+        <message>
+            <source>减小按下灵敏度</source>
+            <translation>Giảm độ nhạy nhấn</translation>
+        </message>
+        <message>
+            <source>增大按下灵敏度</source>
+            <translation>Tăng độ nhạy nhấn</translation>
+        </message>
+        <message>
+            <source>减小抬起灵敏度</source>
+            <translation>Giảm độ nhạy nhả</translation>
+        </message>
+        <message>
+            <source>增大抬起灵敏度</source>
+            <translation>Tăng độ nhạy nhả</translation>
+        </message>
     </context>
     <context>
         <name>QCustomProgressDialog</name>
         <message>
             <source>取消</source>
             <translation>Hủy</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDKSLabel</name>
+        <message>
+            <source>按下触发</source>
+            <translation>Nhấn tới điểm kích hoạt</translation>
+        </message>
+        <message>
+            <source>按到底</source>
+            <translation>Nhấn hết hành trình</translation>
+        </message>
+        <message>
+            <source>从底部抬起</source>
+            <translation>Nhả từ đáy</translation>
+        </message>
+        <message>
+            <source>抬起复位</source>
+            <translation>Nhả qua điểm kích hoạt</translation>
+        </message>
+        <message>
+            <source>功能 %1：%2</source>
+            <translation>Chức năng %1: %2</translation>
+        </message>
+        <message>
+            <source>开</source>
+            <translation>bật</translation>
+        </message>
+        <message>
+            <source>关</source>
+            <translation>tắt</translation>
         </message>
     </context>
     <context>
@@ -1633,6 +1744,22 @@ Khôi phục cài đặt của tôi?</translation>
             <source>高级键数量已达上限</source>
             <translation>Đã dùng hết 32 phím nâng cao của cấu hình này</translation>
         </message>
+        <message>
+            <source>功能 %1</source>
+            <translation>Chức năng %1</translation>
+        </message>
+        <message>
+            <source>按键功能</source>
+            <translation>Chức năng phím</translation>
+        </message>
+        <message>
+            <source>无</source>
+            <translation>không có</translation>
+        </message>
+        <message>
+            <source>%1，已选中，在按键功能中选择新功能</source>
+            <translation>%1, đã chọn: chọn chức năng mới trong chức năng phím</translation>
+        </message>
     </context>
     <context>
         <name>QInputKeyboardWidget</name>
@@ -1669,6 +1796,26 @@ Khôi phục cài đặt của tôi?</translation>
         <message>
             <source>功能：%1</source>
             <translation>chức năng: %1</translation>
+        </message>
+        <message>
+            <source>无</source>
+            <translation>không có</translation>
+        </message>
+        <message>
+            <source>TGL：切换 %1</source>
+            <translation>TGL: bật/tắt %1</translation>
+        </message>
+        <message>
+            <source>MT：点按 %1，按住 %2</source>
+            <translation>MT: nhấn nhanh %1, giữ %2</translation>
+        </message>
+        <message>
+            <source>DKS：%1</source>
+            <translation>DKS: %1</translation>
+        </message>
+        <message>
+            <source>%1：与 %2</source>
+            <translation>%1: cùng %2</translation>
         </message>
     </context>
     <context>

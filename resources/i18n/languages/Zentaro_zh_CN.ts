@@ -843,6 +843,62 @@
             <source>修改没有保存到键盘，页面已恢复为键盘上的设置</source>
             <translation>修改没有保存到键盘，页面已恢复为键盘上的设置</translation>
         </message>
+        <message>
+            <source>紫色</source>
+            <translation>紫色</translation>
+        </message>
+        <message>
+            <source>粉色</source>
+            <translation>粉色</translation>
+        </message>
+        <message>
+            <source>红色</source>
+            <translation>红色</translation>
+        </message>
+        <message>
+            <source>橙色</source>
+            <translation>橙色</translation>
+        </message>
+        <message>
+            <source>琥珀色</source>
+            <translation>琥珀色</translation>
+        </message>
+        <message>
+            <source>黄色</source>
+            <translation>黄色</translation>
+        </message>
+        <message>
+            <source>浅绿色</source>
+            <translation>浅绿色</translation>
+        </message>
+        <message>
+            <source>绿色</source>
+            <translation>绿色</translation>
+        </message>
+        <message>
+            <source>蓝色</source>
+            <translation>蓝色</translation>
+        </message>
+        <message>
+            <source>紫罗兰色</source>
+            <translation>紫罗兰色</translation>
+        </message>
+        <message>
+            <source>色轮</source>
+            <translation>色轮</translation>
+        </message>
+        <message>
+            <source>左右方向键转动色相</source>
+            <translation>左右方向键转动色相</translation>
+        </message>
+        <message>
+            <source>颜色深浅</source>
+            <translation>颜色深浅</translation>
+        </message>
+        <message>
+            <source>颜色代码</source>
+            <translation>颜色代码</translation>
+        </message>
     </context>
     <context>
         <name>MacroSetForm</name>
@@ -1571,12 +1627,67 @@
             <source>高</source>
             <translation>高</translation>
         </message>
+        <message>
+            <source>减小触发行程</source>
+            <translation>减小触发行程</translation>
+        </message>
+        <message>
+            <source>增大触发行程</source>
+            <translation>增大触发行程</translation>
+        </message>
+        <message>
+            <source>减小按下灵敏度</source>
+            <translation>减小按下灵敏度</translation>
+        </message>
+        <message>
+            <source>增大按下灵敏度</source>
+            <translation>增大按下灵敏度</translation>
+        </message>
+        <message>
+            <source>减小抬起灵敏度</source>
+            <translation>减小抬起灵敏度</translation>
+        </message>
+        <message>
+            <source>增大抬起灵敏度</source>
+            <translation>增大抬起灵敏度</translation>
+        </message>
     </context>
     <context>
         <name>QCustomProgressDialog</name>
         <message>
             <source>取消</source>
             <translation>取消</translation>
+        </message>
+    </context>
+    <context>
+        <name>QDKSLabel</name>
+        <message>
+            <source>按下触发</source>
+            <translation>按下触发</translation>
+        </message>
+        <message>
+            <source>按到底</source>
+            <translation>按到底</translation>
+        </message>
+        <message>
+            <source>从底部抬起</source>
+            <translation>从底部抬起</translation>
+        </message>
+        <message>
+            <source>抬起复位</source>
+            <translation>抬起复位</translation>
+        </message>
+        <message>
+            <source>功能 %1：%2</source>
+            <translation>功能 %1：%2</translation>
+        </message>
+        <message>
+            <source>开</source>
+            <translation>开</translation>
+        </message>
+        <message>
+            <source>关</source>
+            <translation>关</translation>
         </message>
     </context>
     <context>
@@ -1633,6 +1744,22 @@
             <source>高级键数量已达上限</source>
             <translation>高级键数量已达上限</translation>
         </message>
+        <message>
+            <source>功能 %1</source>
+            <translation>功能 %1</translation>
+        </message>
+        <message>
+            <source>按键功能</source>
+            <translation>按键功能</translation>
+        </message>
+        <message>
+            <source>无</source>
+            <translation>无</translation>
+        </message>
+        <message>
+            <source>%1，已选中，在按键功能中选择新功能</source>
+            <translation>%1，已选中，在按键功能中选择新功能</translation>
+        </message>
     </context>
     <context>
         <name>QInputKeyboardWidget</name>
@@ -1669,6 +1796,26 @@
         <message>
             <source>功能：%1</source>
             <translation>功能：%1</translation>
+        </message>
+        <message>
+            <source>无</source>
+            <translation>无</translation>
+        </message>
+        <message>
+            <source>TGL：切换 %1</source>
+            <translation>TGL：切换 %1</translation>
+        </message>
+        <message>
+            <source>MT：点按 %1，按住 %2</source>
+            <translation>MT：点按 %1，按住 %2</translation>
+        </message>
+        <message>
+            <source>DKS：%1</source>
+            <translation>DKS：%1</translation>
+        </message>
+        <message>
+            <source>%1：与 %2</source>
+            <translation>%1：与 %2</translation>
         </message>
     </context>
     <context>

@@ -22,7 +22,10 @@ QDksAddDialog::QDksAddDialog(quint8 item, QWidget* parent)
     const QStringList icons = {QStringLiteral("dks_down1.png"), QStringLiteral("dks_down2.png"),
                                QStringLiteral("dks_up1.png"), QStringLiteral("dks_up2.png")};
     QLabel* iconLabels[] = {ui->down1Icon, ui->down2Icon, ui->up1Icon, ui->up2Icon};
-    for (int c = 0; c < kEvents; ++c) iconLabels[c]->setPixmap(QPixmap(folder + icons[c]));
+    for (int c = 0; c < kEvents; ++c) {
+        iconLabels[c]->setPixmap(QPixmap(folder + icons[c]));
+        iconLabels[c]->setAccessibleName(QDKSLabel::eventName(c));
+    }
 
     for (int row = 0; row < kRows; ++row) {
         const quint8 mask = mRecord.data[1 + 4 * row];

@@ -15,12 +15,24 @@ QDKSLabel::QDKSLabel(int row, int column, QWidget* parent)
     setMinimumSize(60, 40);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    const QString events[] = {tr("按下触发"), tr("按到底"), tr("从底部抬起"), tr("抬起复位")};
-    setAccessibleName(tr("功能 %1：%2").arg(row + 1).arg(events[qBound(0, column, 3)]));
+    setAccessibleName(tr("功能 %1：%2").arg(row + 1).arg(eventName(column)));
     setSelected(false);
 }
 
 QDKSLabel::~QDKSLabel() = default;
+
+QString QDKSLabel::eventName(int column) {
+    switch (column) {
+        case 0:
+            return tr("按下触发");
+        case 1:
+            return tr("按到底");
+        case 2:
+            return tr("从底部抬起");
+        default:
+            return tr("抬起复位");
+    }
+}
 
 void QDKSLabel::setSelected(bool selected) {
     mSelected = selected;

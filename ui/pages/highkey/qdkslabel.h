@@ -15,6 +15,8 @@ public:
     int column() const { return mColumn; }
     bool isSelected() const { return mSelected; }
     void setSelected(bool selected);
+    // What happens to the key at a column's travel event, for readers.
+    static QString eventName(int column);
 
 signals:
     // A click changed the cell.

@@ -74,6 +74,9 @@ QHighKeyItemWidget::QHighKeyItemWidget(const HIGH_KEY_INFO& record, QWidget* par
     }
     ui->functionLabel->setText(names.join(QStringLiteral("  ·  ")));
     setAccessibleName(ui->titleLabel->text());
+    // Its delete button shows only a cross.
+    ui->delBtn->setFocusPolicy(Qt::TabFocus);
+    ui->delBtn->setAccessibleName(tr("删除 %1 的高级键").arg(ui->titleLabel->text()));
     setAccessibleDescription(QKeyboardWidget::advancedKeyText(record.item, record.data[0]));
 }
 

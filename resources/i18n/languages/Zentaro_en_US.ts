@@ -1763,6 +1763,13 @@ Restored: %3</translation>
         </message>
     </context>
     <context>
+        <name>QHighKeyItemWidget</name>
+        <message>
+            <source>删除 %1 的高级键</source>
+            <translation>Delete the advanced key of %1</translation>
+        </message>
+    </context>
+    <context>
         <name>QInputKeyboardWidget</name>
         <message>
             <source>恢复默认</source>

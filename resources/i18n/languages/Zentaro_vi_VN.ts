@@ -1762,6 +1762,13 @@ Khôi phục cài đặt của tôi?</translation>
         </message>
     </context>
     <context>
+        <name>QHighKeyItemWidget</name>
+        <message>
+            <source>删除 %1 的高级键</source>
+            <translation>Xóa phím nâng cao của %1</translation>
+        </message>
+    </context>
+    <context>
         <name>QInputKeyboardWidget</name>
         <message>
             <source>恢复默认</source>

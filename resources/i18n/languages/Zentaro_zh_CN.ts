@@ -1762,6 +1762,13 @@
         </message>
     </context>
     <context>
+        <name>QHighKeyItemWidget</name>
+        <message>
+            <source>删除 %1 的高级键</source>
+            <translation>删除 %1 的高级键</translation>
+        </message>
+    </context>
+    <context>
         <name>QInputKeyboardWidget</name>
         <message>
             <source>恢复默认</source>

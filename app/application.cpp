@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
+#include <QSqlDatabase>
+#include <QThread>
 #include <memory>
 
 #include "app/testhooks.h"
@@ -29,6 +32,27 @@ namespace {
 const QString kSimulateOption = QStringLiteral("--simulate");
 const QString kSimulateProductOption = QStringLiteral("--simulate-product=");
 const QString kServerOption = QStringLiteral("--server=");
+
+// Loads on the other core what the first paint would otherwise wait for:
+// the image-format plugins (Qt asks each of them before it reads even a
+// PNG, so the first icon of the style sheet loads them all) and the SQLite
+// driver of the catalogue. Plugins are shared by the whole process. The
+// thread is waited for wherever run() returns.
+using WarmUp = std::unique_ptr<QThread, void (*)(QThread*)>;
+WarmUp startWarmUp() {
+    WarmUp thread(QThread::create([] {
+                      QImageReader::supportedImageFormats();
+                      const QString connection = QStringLiteral("zentaro-warm-up");
+                      QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+                      QSqlDatabase::removeDatabase(connection);
+                  }),
+                  [](QThread* running) {
+                      running->wait();
+                      delete running;
+                  });
+    thread->start();
+    return thread;
+}
 
 void applyStyleSheet(QApplication& app, int theme) {
     QFile file(SystemConfigUtil::styleSheetPath(theme));
@@ -71,6 +95,7 @@ QString Application::defaultStateFile(qint16 product) {
 
 int Application::run(int argc, char** argv) {
     QApplication app(argc, argv);
+    const WarmUp warmUp = startWarmUp();
     Options options = parseArguments(app.arguments());
     // A state file named on the command line is relative to where the user
     // started the program, not to the working folder entered below.

@@ -71,7 +71,8 @@ DeviceManageForm::DeviceManageForm(QWidget* parent)
         connect(e, &UsbCommunicateUtil::protocol_device_disconnected, this,
                 &DeviceManageForm::protocol_device_disconnected);
     }
-    rebuildGrid();
+    // The grid holds the same tile whatever is plugged in: built once.
+    buildGrid();
     logLine(QStringLiteral("设备管理页面初始化"));
 }
 
@@ -140,23 +141,14 @@ void DeviceManageForm::refreshLanguageUi() {
     const bool hint = !ui->permissionLabel->isHidden();
     ui->retranslateUi(this);
     showPermissionHint(hint);
-    rebuildGrid();
+    mTile->refreshLanguageUi();
 }
 
 void DeviceManageForm::refresh(bool autoOpen) {
-    rebuildGrid();
     if (autoOpen && !gFirmwareMode) openDevice(false);
 }
 
-void DeviceManageForm::rebuildGrid() {
-    if (mTile) {
-        mTile->disconnect(this);
-        ui->gridLayout->removeWidget(mTile);
-        delete mTile;
-        mTile = nullptr;
-    }
-    qDeleteAll(mFillers);
-    mFillers.clear();
+void DeviceManageForm::buildGrid() {
     mTile = new QDeviceAddWidget(0, 0, ui->device_scroll_area_widget_contents);
     mTile->setObjectName(QStringLiteral("deviceAddWidget"));
     connect(mTile, &QDeviceAddWidget::device_clicked, this, &DeviceManageForm::grid_Layout_Clicked);
@@ -165,12 +157,8 @@ void DeviceManageForm::rebuildGrid() {
         auto* filler = new QWidget(ui->device_scroll_area_widget_contents);
         filler->setMinimumSize(mTile->minimumSize());
         ui->gridLayout->addWidget(filler, 0, col, Qt::AlignCenter);
-        mFillers.append(filler);
     }
     for (int col = 0; col < 3; ++col) ui->gridLayout->setColumnStretch(col, 1);
-    // Widgets added to a page already on screen are not shown by themselves.
-    mTile->show();
-    for (QWidget* filler : mFillers) filler->show();
 }
 
 void DeviceManageForm::grid_Layout_Clicked(int flag, int row, int col) {

@@ -55,8 +55,7 @@ public:
 
 public slots:
     void refreshLanguageUi() override;
-    // Rebuilds the grid; with autoOpen (and outside firmware mode) opens a
-    // keyboard.
+    // With autoOpen (and outside firmware mode) opens a keyboard.
     void refresh(bool autoOpen);
     void grid_Layout_Clicked(int flag, int row, int col);
     void sync_config_result(bool status, int value);
@@ -70,7 +69,7 @@ public slots:
     void usb_receive_connect_wireless_device(uchar state);
 
 private:
-    void rebuildGrid();
+    void buildGrid();
     void openDevice(bool fromClick);
     void startSync();
     void stopSync();
@@ -93,7 +92,6 @@ private:
 
     std::unique_ptr<Ui::DeviceManageForm> ui;
     QDeviceAddWidget* mTile = nullptr;
-    QList<QWidget*> mFillers;
     QPointer<QCustomProgressDialog> mDialog;
     std::shared_ptr<FileDownloadUtil> mDownloader;
     SyncConfigUtil* mSync = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/device/qdeviceaddwidget.h"
 
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -24,7 +25,12 @@ QDeviceAddWidget::~QDeviceAddWidget() = default;
 void QDeviceAddWidget::refreshLanguageUi() {
     ui->retranslateUi(this);
     const int theme = SystemConfigUtil::instance() ? SystemConfigUtil::instance()->theme() : 0;
-    const QPixmap picture(SystemConfigUtil::imageFolder(theme) + QStringLiteral("device_open.png"));
+    // Read as the PNG it is: a reader left to guess the format loads and asks
+    // every image plugin first, before the window's first paint.
+    QImageReader reader(SystemConfigUtil::imageFolder(theme) + QStringLiteral("device_open.png"),
+                        "png");
+    reader.setAutoDetectImageFormat(false);
+    const QPixmap picture = QPixmap::fromImage(reader.read());
     if (!picture.isNull())
         ui->iconLabel->setPixmap(
             picture.scaled(ui->iconLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));

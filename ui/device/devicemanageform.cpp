@@ -56,6 +56,12 @@ DeviceManageForm::DeviceManageForm(QWidget* parent)
     mSyncWatchdog->setSingleShot(true);
     mSyncWatchdog->setInterval(kSyncSilenceMs);
     connect(mSyncWatchdog, &QTimer::timeout, this, &DeviceManageForm::onSyncSilent);
+    mSyncDialogDelay = new QTimer(this);
+    mSyncDialogDelay->setSingleShot(true);
+    mSyncDialogDelay->setInterval(kSyncDialogDelayMs);
+    connect(mSyncDialogDelay, &QTimer::timeout, this, [this] {
+        if (mSync && mSyncValue > 9) openSyncDialog();
+    });
 
     connectDownloader();
     if (BluetoothManager* bluetooth = BluetoothManager::instance())
@@ -236,14 +242,17 @@ void DeviceManageForm::startSync() {
     stopSync();
     showPermissionHint(false);
     mSyncDialogDismissed = false;
+    mSyncValue = 0;
     mSync = new SyncConfigUtil(1, 0, 0, QString());
     connect(mSync, &SyncConfigUtil::sync_config_result, this,
             &DeviceManageForm::sync_config_result);
     mSyncWatchdog->start();
+    mSyncDialogDelay->start();
 }
 
 void DeviceManageForm::stopSync() {
     mSyncWatchdog->stop();
+    mSyncDialogDelay->stop();
     if (!mSync) return;
     mSync->disconnect(this);
     mSync->deleteLater();
@@ -256,17 +265,22 @@ void DeviceManageForm::onSyncSilent() {
     sync_config_result(false, 0);
 }
 
+void DeviceManageForm::openSyncDialog() {
+    // Once the user has put the dialog away it stays away for this read.
+    if (mDialog || mSyncDialogDismissed) return;
+    openProgressDialog(tr("键盘数据同步中"), true);
+    connect(mDialog, &QProgressDialog::canceled, this, [this] {
+        mSyncDialogDismissed = true;
+        discardDialog();
+    });
+    mDialog->setProgressValue(mSyncValue);
+}
+
 void DeviceManageForm::sync_config_result(bool status, int value) {
     if (status && value < 100) {
         if (mSync) mSyncWatchdog->start();
-        // Once the user has put the dialog away it stays away for this read.
-        if (value > 9 && !mDialog && !mSyncDialogDismissed) {
-            openProgressDialog(tr("键盘数据同步中"), true);
-            connect(mDialog, &QProgressDialog::canceled, this, [this] {
-                mSyncDialogDismissed = true;
-                discardDialog();
-            });
-        }
+        mSyncValue = value;
+        if (value > 9 && !mDialog && !mSyncDialogDelay->isActive()) openSyncDialog();
         if (mDialog) mDialog->setProgressValue(value);
         return;
     }

@@ -40,6 +40,9 @@ public:
 
     // A sync that hears nothing for this long ends as failed.
     static constexpr int kSyncSilenceMs = 10000;
+    // The read's progress dialog shows only once the read has run this long:
+    // a quick read would flash it and spend its time painting it.
+    static constexpr int kSyncDialogDelayMs = 300;
 
     // The folder under data/ that holds the open keyboard's picture package:
     // the product name the keyboard reports (which is the catalogue's
@@ -74,6 +77,8 @@ private:
     void startSync();
     void stopSync();
     void onSyncSilent();
+    // The read's progress dialog, unless the user put it away for this read.
+    void openSyncDialog();
     // Step after a complete read (and after a fresh catalogue): key page,
     // picture package download, catalogue download or no-match.
     void continueWithProduct(bool catalogueJustReplaced);
@@ -96,6 +101,8 @@ private:
     std::shared_ptr<FileDownloadUtil> mDownloader;
     SyncConfigUtil* mSync = nullptr;
     QTimer* mSyncWatchdog = nullptr;
+    QTimer* mSyncDialogDelay = nullptr;
+    int mSyncValue = 0;
     UdevRuleInstaller* mRuleInstaller = nullptr;
     bool mSyncDialogDismissed = false;
     // The data folder a running package download is meant for.

@@ -3,7 +3,8 @@
 // missing picture package fetched from the local download server, a hostile
 // package refused without a trace, a cancelled download, a keyboard the user
 // may not open (and the Fix button that installs the udev rule for it), and a
-// keyboard that stops answering during the read.
+// keyboard that stops answering during the read, and the read's progress
+// dialog, which only a read slow enough to be seen shows.
 
 #include <QApplication>
 #include <QDir>
@@ -47,6 +48,20 @@ void closeToasts() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (qobject_cast<QToastBox*>(w)) delete w;
 }
+
+// Counts the progress dialogs shown anywhere while it lives.
+class DialogShowCounter : public QObject {
+public:
+    int shown = 0;
+    DialogShowCounter() { qApp->installEventFilter(this); }
+    ~DialogShowCounter() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && qobject_cast<QCustomProgressDialog*>(watched)) ++shown;
+        return QObject::eventFilter(watched, event);
+    }
+};
 }  // namespace
 
 class TestDeviceManageForm : public GuiTestBase {
@@ -62,6 +77,7 @@ private slots:
     void fixButtonInstallsTheRuleAndOpensAgain();
     void silentKeyboardEndsTheRead();
     void cancelledDownloadLeavesNothing();
+    void onlyASlowReadShowsItsDialog();
 
 private:
     // A private application folder, download folder and server for the
@@ -359,6 +375,37 @@ void TestDeviceManageForm::cancelledDownloadLeavesNothing() {
     click(QStringLiteral("deviceAddWidget"));
     QVERIFY(waitForPage(PageKey, 20000));
     QVERIFY(QFile::exists(mAppDir->filePath(QStringLiteral("data/Pim65/firmware.bin"))));
+}
+
+void TestDeviceManageForm::onlyASlowReadShowsItsDialog() {
+    QVERIFY(startWindow());
+    {
+        // A quick read ends before its dialog would show.
+        DialogShowCounter dialogs;
+        QElapsedTimer clock;
+        clock.start();
+        reconnect();
+        QVERIFY(waitForPage(PageKey, 20000));
+        if (clock.elapsed() < DeviceManageForm::kSyncDialogDelayMs) QCOMPARE(dialogs.shown, 0);
+    }
+
+    // A slow one shows it with the progress so far, and drops it at the end.
+    sim().setLatencyMs(40);
+    auto restore = qScopeGuard([this] { sim().setLatencyMs(0); });
+    reconnect();
+    QTRY_VERIFY_WITH_TIMEOUT(devicePage()->progressDialog(), 10000);
+    QVERIFY(devicePage()->progressDialog()->value() > 9);
+    QVERIFY(waitForPage(PageKey, 20000));
+    QVERIFY(!devicePage()->progressDialog());
+
+    // Put away, it stays away for the rest of that read.
+    reconnect();
+    QTRY_VERIFY_WITH_TIMEOUT(devicePage()->progressDialog(), 10000);
+    DialogShowCounter dialogs;
+    QTest::mouseClick(devicePage()->progressDialog()->cancelButton(), Qt::LeftButton);
+    QVERIFY(!devicePage()->progressDialog());
+    QVERIFY(waitForPage(PageKey, 20000));
+    QCOMPARE(dialogs.shown, 0);
 }
 
 QTEST_MAIN(TestDeviceManageForm)

@@ -52,15 +52,28 @@ set(ZENTARO_TS_FILES
   ${ZENTARO_RES_DIR}/i18n/languages/Zentaro_vi_VN.ts)
 set_source_files_properties(${ZENTARO_TS_FILES} PROPERTIES
   OUTPUT_LOCATION ${ZENTARO_DATA_DIR}/languages)
+# Qt's own texts in a language for which Qt's translations folder has no
+# catalogue (Debian ships none for Vietnamese), embedded under :/i18n/qt/.
+set(ZENTARO_QT_TS_FILES ${ZENTARO_RES_DIR}/i18n/qt/qtbase_vi.ts)
+set_source_files_properties(${ZENTARO_QT_TS_FILES} PROPERTIES
+  OUTPUT_LOCATION ${ZENTARO_RES_OUT}/qt)
 qt_add_lrelease(zentaro_gui
-  TS_FILES ${ZENTARO_TS_FILES}
+  TS_FILES ${ZENTARO_TS_FILES} ${ZENTARO_QT_TS_FILES}
   OPTIONS -silent
   NO_GLOBAL_TARGET
-  QM_FILES_OUTPUT_VARIABLE ZENTARO_QM_FILES)
+  QM_FILES_OUTPUT_VARIABLE ZENTARO_ALL_QM_FILES)
+set(ZENTARO_QM_FILES ${ZENTARO_ALL_QM_FILES})
+list(FILTER ZENTARO_QM_FILES INCLUDE REGEX "/Zentaro_[^/]*\\.qm$")
+set(ZENTARO_QT_QM_FILES ${ZENTARO_ALL_QM_FILES})
+list(FILTER ZENTARO_QT_QM_FILES INCLUDE REGEX "/qtbase_[^/]*\\.qm$")
 qt_add_resources(zentaro_gui "zentaro_translations"
   PREFIX "/i18n/languages"
   BASE ${ZENTARO_DATA_DIR}/languages
   FILES ${ZENTARO_QM_FILES})
+qt_add_resources(zentaro_gui "zentaro_qt_translations"
+  PREFIX "/i18n/qt"
+  BASE ${ZENTARO_RES_OUT}/qt
+  FILES ${ZENTARO_QT_QM_FILES})
 
 # --- style sheets -------------------------------------------------------------
 # light.qss is written by hand; dark.qss is generated from it with the colour

@@ -131,7 +131,10 @@ QString SystemConfigUtil::qtTranslationFile(int effectiveLanguage) {
             break;
     }
     const QString file = QDir(QLibraryInfo::path(QLibraryInfo::TranslationsPath)).filePath(name);
-    return QFile::exists(file) ? file : QString();
+    if (QFile::exists(file)) return file;
+    // Qt's folder has none for this language: our own copy of the texts we show.
+    const QString embedded = QStringLiteral(":/i18n/qt/") + name;
+    return QFile::exists(embedded) ? embedded : QString();
 }
 
 void SystemConfigUtil::installQtTranslator(int effectiveLanguage) {

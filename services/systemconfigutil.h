@@ -67,7 +67,8 @@ public:
     static QString externalTranslationFile(int effectiveLanguage);
     static QString embeddedTranslationFile(int effectiveLanguage);
     // Qt's base catalogue (qtbase_*.qm in Qt's translations folder) for an
-    // effective language; empty when Qt has none (Vietnamese on Debian 12).
+    // effective language, else the embedded one of its texts that we show
+    // (Vietnamese: Debian 12 has none); empty when neither exists.
     static QString qtTranslationFile(int effectiveLanguage);
 
     // Tests fix "today".

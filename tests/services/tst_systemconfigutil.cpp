@@ -216,9 +216,18 @@ void TestSystemConfigUtil::languageSwitchInstallsTranslator() {
     QCOMPARE(TrayMenu::message(), QStringLiteral("Click to show the window"));
     QCOMPARE(QCoreApplication::translate("MainWindow", "设备"), QStringLiteral("Device"));
 
+    // Standard buttons follow the language, Vietnamese included (Qt has no
+    // catalogue of its own for it).
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    QVERIFY(config.setLanguage(3));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Hủy"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Có"));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("&Tên tệp:"));
+
     // Back to Chinese: only one translator is installed at a time.
     QVERIFY(config.setLanguage(1));
-    QCOMPARE(spy.count(), 2);
+    QCOMPARE(spy.count(), 3);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
     QCOMPARE(TrayMenu::message(), QStringLiteral("点击恢复显示"));
 }
 

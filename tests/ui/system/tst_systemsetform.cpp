@@ -94,8 +94,8 @@ private slots:
             QStringList reset;
         } cases[] = {
             {2, {"OK", "Cancel"}, {"Confirm", "Cancel"}},
-            // Qt has no Vietnamese catalogue: its buttons stay English.
-            {3, {"OK", "Cancel"}, {"Xác nhận", "Hủy"}},
+            // Qt has no Vietnamese catalogue: ours of its texts answers.
+            {3, {"Đồng ý", "Hủy"}, {"Xác nhận", "Hủy"}},
             {1, {"确定", "取消"}, {"确认", "取消"}},
         };
         for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -28,16 +29,29 @@ QString lastPart(const char* text, size_t length) {
     return QString::fromUtf8(text + start, qsizetype(length - start));
 }
 
+// Kept files take at most a quarter of the descriptor limit, so that the
+// program's own files and sockets always find room.
+int maxOpenFiles() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1024;
+    return int(qMin<rlim_t>(1024, limit.rlim_cur / 4));
+}
+
 }  // namespace
 
-ProcProcessSource::ProcProcessSource(const QString& root) : mRoot(root.toLocal8Bit()) {}
+ProcProcessSource::ProcProcessSource(const QString& root)
+    : mRoot(root.toLocal8Bit()), mMaxOpen(maxOpenFiles()) {}
 
-bool ProcProcessSource::read(int procFd, const char* pid, bool withPath,
-                             RunningProcess* out) const {
-    char path[64];
-    char buffer[4096];
-    std::snprintf(path, sizeof path, "%s/cmdline", pid);
-    const ssize_t n = readSmall(procFd, path, buffer, sizeof buffer - 1);
+ProcProcessSource::~ProcProcessSource() {
+    closeAll();
+}
+
+void ProcProcessSource::closeAll() {
+    for (const OpenFile& file : std::as_const(mOpen)) ::close(file.fd);
+    mOpen.clear();
+}
+
+bool ProcProcessSource::parse(const char* pid, char* buffer, ssize_t n, RunningProcess* out) const {
     // Kernel threads have an empty command line: no program to match.
     if (n <= 0) return false;
     buffer[n] = '\0';
@@ -50,26 +64,90 @@ bool ProcProcessSource::read(int procFd, const char* pid, bool withPath,
     out->pid = std::strtoll(pid, nullptr, 10);
     out->name = lastPart(buffer, length);
     out->path.clear();
+    return !out->name.isEmpty();
+}
+
+bool ProcProcessSource::read(int procFd, const char* pid, bool withPath,
+                             RunningProcess* out) const {
+    char path[64];
+    char buffer[4096];
+    std::snprintf(path, sizeof path, "%s/cmdline", pid);
+    const ssize_t n = readSmall(procFd, path, buffer, sizeof buffer - 1);
+    if (!parse(pid, buffer, n, out)) return false;
     if (withPath) {
         std::snprintf(path, sizeof path, "%s/exe", pid);
         const ssize_t m = ::readlinkat(procFd, path, buffer, sizeof buffer - 1);
         if (m > 0) out->path = QString::fromLocal8Bit(buffer, m);
     }
-    return !out->name.isEmpty();
+    return true;
+}
+
+ssize_t ProcProcessSource::readCommandLine(int procFd, const char* pid, qint64 number, char* buffer,
+                                           size_t size) {
+    auto kept = mOpen.find(number);
+    if (kept != mOpen.end()) {
+        // A kept file reads the process's current command line, also after
+        // an exec. Once its process has gone (the number may belong to a new
+        // one by now) the read fails: open the number's file again.
+        const ssize_t n = ::pread(kept->fd, buffer, size, 0);
+        if (n >= 0) {
+            kept->scan = mScan;
+            return n;
+        }
+        ::close(kept->fd);
+        mOpen.erase(kept);
+    }
+    char path[64];
+    std::snprintf(path, sizeof path, "%s/cmdline", pid);
+    if (mOpen.size() >= mMaxOpen) return readSmall(procFd, path, buffer, size);
+    const int fd = ::openat(procFd, path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const ssize_t n = ::pread(fd, buffer, size, 0);
+    if (n < 0) {
+        ::close(fd);
+        return n;
+    }
+    mOpen.insert(number, OpenFile{fd, mScan});
+    return n;
 }
 
 QList<RunningProcess> ProcProcessSource::processes(bool withPaths) {
     QList<RunningProcess> list;
     DIR* dir = ::opendir(mRoot.constData());
-    if (!dir) return list;
+    if (!dir) {
+        closeAll();
+        return list;
+    }
     const int procFd = ::dirfd(dir);
+    ++mScan;
+    mLastEntries = 0;
     list.reserve(512);
+    char buffer[4096];
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
+        ++mLastEntries;
+        const qint64 number = std::strtoll(entry->d_name, nullptr, 10);
+        const ssize_t n = readCommandLine(procFd, entry->d_name, number, buffer, sizeof buffer - 1);
         RunningProcess p;
-        if (read(procFd, entry->d_name, withPaths, &p)) list.append(std::move(p));
+        if (!parse(entry->d_name, buffer, n, &p)) continue;
+        if (withPaths) {
+            char path[sizeof entry->d_name + 8];
+            std::snprintf(path, sizeof path, "%s/exe", entry->d_name);
+            const ssize_t m = ::readlinkat(procFd, path, buffer, sizeof buffer - 1);
+            if (m > 0) p.path = QString::fromLocal8Bit(buffer, m);
+        }
+        list.append(std::move(p));
     }
     ::closedir(dir);
+    // Files of processes that are gone.
+    for (auto it = mOpen.begin(); it != mOpen.end();) {
+        if (it->scan == mScan) {
+            ++it;
+        } else {
+            ::close(it->fd);
+            it = mOpen.erase(it);
+        }
+    }
     return list;
 }
 

@@ -150,9 +150,9 @@ SimKeyboardState SimKeyboardState::factory(qint16 serialNumber, const QString& p
         // Records as the dialogs write them, so that a user of the simulation
         // sees real bindings: DKS with A, B, C on three travel events; MT tap B,
         // hold Left Ctrl after 200 ms.
-        p.highKeys[0] = slot(0, 2,
-                             {45, 0x01, 1, 0x04, 0, 0x02, 1, 0x05, 0, 0x0C, 1, 0x06, 0, 0x00,
-                              0xFF, 0xFF, 0xFF});
+        p.highKeys[0] = slot(
+            0, 2,
+            {45, 0x01, 1, 0x04, 0, 0x02, 1, 0x05, 0, 0x0C, 1, 0x06, 0, 0x00, 0xFF, 0xFF, 0xFF});
         p.highKeys[1] = slot(1, 1, {30, 0xFF, 200, 0, 1, 0, 0x05, 0, 0x01, 0});
         p.highKeys[2] = slot(2, 5, {45, 47, 1});
         p.highKeys[3] = slot(3, 3, {46, 47});

@@ -2,6 +2,7 @@
 // /proc reader on a made-up tree.
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -48,6 +49,7 @@ private slots:
     void firstMatchWinsAndModesHold();
     void namesPathsAndWindows();
     void storedPerProductAndReloaded();
+    void laterScansFollowExecAndExit();
     void procTreeIsRead();
 };
 
@@ -175,6 +177,43 @@ void TestAutoSwitchRules::procTreeIsRead() {
     ProcProcessSource real;
     const RunningProcess self = real.process(QCoreApplication::applicationPid());
     QCOMPARE(self.name, QStringLiteral("tst_autoswitchrules"));
+}
+
+// Later scans read the files the first one opened: they must still see a
+// process that exec'd another program, forget one that went, and find a new
+// process under a number that was used before.
+void TestAutoSwitchRules::laterScansFollowExecAndExit() {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    QVERIFY(root.mkpath(QStringLiteral("300")));
+    QVERIFY(writeFile(root.filePath(QStringLiteral("300/cmdline")), QByteArray("launcher\0", 9)));
+    ProcProcessSource fake(dir.path());
+    QCOMPARE(fake.processes(false).at(0).name, QStringLiteral("launcher"));
+    QCOMPARE(fake.openFiles(), 1);
+    QVERIFY(writeFile(root.filePath(QStringLiteral("300/cmdline")),
+                      QByteArray("/games/cs2\0-novid\0", 18)));
+    QCOMPARE(fake.processes(false).at(0).name, QStringLiteral("cs2"));
+    QVERIFY(QDir(root.filePath(QStringLiteral("300"))).removeRecursively());
+    QVERIFY(fake.processes(false).isEmpty());
+    QCOMPARE(fake.openFiles(), 0);
+
+    // The real /proc: a child appears, then goes and is forgotten.
+    ProcProcessSource real;
+    QProcess child;
+    child.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(child.waitForStarted());
+    const qint64 pid = child.processId();
+    auto has = [&real](qint64 wanted) {
+        for (const RunningProcess& p : real.processes(false))
+            if (p.pid == wanted) return p.name == QStringLiteral("sleep");
+        return false;
+    };
+    QVERIFY(has(pid));
+    QVERIFY(real.openFiles() > 0);
+    QVERIFY(real.lastScanEntries() >= real.openFiles());
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QVERIFY(!has(pid));
 }
 
 QTEST_GUILESS_MAIN(TestAutoSwitchRules)

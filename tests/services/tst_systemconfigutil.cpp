@@ -222,7 +222,8 @@ void TestSystemConfigUtil::languageSwitchInstallsTranslator() {
     QVERIFY(config.setLanguage(3));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Hủy"));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Có"));
-    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("&Tên tệp:"));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"),
+             QStringLiteral("&Tên tệp:"));
 
     // Back to Chinese: only one translator is installed at a time.
     QVERIFY(config.setLanguage(1));

@@ -78,7 +78,7 @@ ZENTARO_BENCH(startchild) {
 // the real executable (start_to_window_ms) on the simulated keyboard, in a
 // working folder as a user has it after the first start (settings, the
 // keyboard's flash), against a bare QWidget program started the same way
-// (the bench binary, which loads the same libraries); medians of 7
+// (the bench binary, which loads the same libraries); medians of 25
 // alternating starts. The first start of the folder is timed on its own.
 ZENTARO_BENCH(start) {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/zentaro");
@@ -132,7 +132,7 @@ ZENTARO_BENCH(start) {
     };
     const double first = startToPaint(true);
     std::vector<double> bare, real;
-    for (int round = 0; round < 7; ++round) {
+    for (int round = 0; round < 25; ++round) {
         bare.push_back(startToPaint(false));
         real.push_back(startToPaint(true));
     }

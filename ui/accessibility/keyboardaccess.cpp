@@ -5,6 +5,7 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QShortcut>
 
@@ -34,4 +35,10 @@ void KeyboardAccess::addPageShortcuts(QWidget* window, const std::function<void(
         const int page = pages[i];
         QObject::connect(shortcut, &QShortcut::activated, window, [open, page] { open(page); });
     }
+}
+
+bool KeyboardAccess::activates(const QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier) return false;
+    const int key = event->key();
+    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QWidget;
 
 class KeyboardAccess {
@@ -14,4 +15,6 @@ public:
     static void makeReachable(QWidget* root);
     // Ctrl+1 .. Ctrl+7 call `open` with the PageIndex of a setting page.
     static void addPageShortcuts(QWidget* window, const std::function<void(int)>& open);
+    // Space or Enter without modifiers: what presses a focused tile or slot.
+    static bool activates(const QKeyEvent* event);
 };

@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include "services/systemconfigutil.h"
+#include "ui/accessibility/keyboardaccess.h"
 #include "ui/widgets/keycap.h"
 
 QDKSLabel::QDKSLabel(int row, int column, QWidget* parent)
@@ -49,9 +50,7 @@ void QDKSLabel::toggle() {
 }
 
 void QDKSLabel::keyPressEvent(QKeyEvent* event) {
-    if (!(event->modifiers() & ~Qt::KeypadModifier) &&
-        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
-         event->key() == Qt::Key_Enter)) {
+    if (KeyboardAccess::activates(event)) {
         toggle();
         event->accept();
         return;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyleOption>
 
+#include "ui/accessibility/keyboardaccess.h"
 #include "ui/widgets/keycap.h"
 #include "ui_qhighkeyaddwidget.h"
 
@@ -42,9 +43,7 @@ void QHighKeyAddWidget::paintEvent(QPaintEvent*) {
 }
 
 void QHighKeyAddWidget::keyPressEvent(QKeyEvent* event) {
-    if (!(event->modifiers() & ~Qt::KeypadModifier) &&
-        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
-         event->key() == Qt::Key_Enter)) {
+    if (KeyboardAccess::activates(event)) {
         event->accept();
         emit high_key_clicked(0, 255);
         return;

@@ -192,9 +192,7 @@ bool QHighKeyDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int slot = mSlots.indexOf(qobject_cast<QLabel*>(watched));
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (slot >= 0 && !(key->modifiers() & ~Qt::KeypadModifier) &&
-            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
-             key->key() == Qt::Key_Enter)) {
+        if (slot >= 0 && KeyboardAccess::activates(key)) {
             clickSlot(slot);
             return true;
         }

@@ -10,6 +10,7 @@
 #include "catalogue/keycatalogue.h"
 #include "model/keyboardconfigutil.h"
 #include "services/systemconfigutil.h"
+#include "ui/accessibility/keyboardaccess.h"
 #include "ui/widgets/keycap.h"
 #include "ui/widgets/qkeyboardwidget.h"
 #include "ui_qhighkeyitemwidget.h"
@@ -118,9 +119,7 @@ void QHighKeyItemWidget::paintEvent(QPaintEvent*) {
 }
 
 void QHighKeyItemWidget::keyPressEvent(QKeyEvent* event) {
-    if (!(event->modifiers() & ~Qt::KeypadModifier) &&
-        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
-         event->key() == Qt::Key_Enter)) {
+    if (KeyboardAccess::activates(event)) {
         event->accept();
         emit high_key_clicked(0, mRecord.item);
         return;

@@ -6,7 +6,8 @@
 // configfile: a real export of the simulated keyboard (plain and encrypted);
 // catalogue, versionxml, firmware, package: the sample catalogue and the
 // files of the generated download-server tree; cli: the forms the README
-// shows.
+// shows; profile: the simulated keyboard's profile as a file and as a share
+// code.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,9 +19,11 @@
 
 #include "fuzz/framescript.h"
 #include "fuzz/fuzzsupport.h"
+#include "jobs/configwritedatabase.h"
 #include "link/usbprotocol.h"
 #include "model/configfileformat.h"
-#include "jobs/configwritedatabase.h"
+#include "model/profilejson.h"
+#include "model/sharecode.h"
 #include "support/configfilerig.h"
 
 namespace {
@@ -193,6 +196,16 @@ void cliSeeds() {
              QByteArray(1, char(form.first)) + char(0x40) + form.second);
 }
 
+bool profileSeeds() {
+    testsupport::KeyboardRig rig;
+    if (!rig.openSyncAndLoad()) return false;
+    const QByteArray file = ProfileJson::write(*rig.model);
+    seed(QStringLiteral("profile"), QStringLiteral("file"), QByteArray(1, '\0') + file);
+    seed(QStringLiteral("profile"), QStringLiteral("code"),
+         QByteArray(1, '\1') + ShareCode::encode(file).toUtf8());
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +226,7 @@ int main(int argc, char** argv) {
     const bool exported = exportSeeds();
     serverSeeds(tree);
     cliSeeds();
+    const bool profiles = profileSeeds();
     std::printf("zentaro_fuzzseeds: %d seeds in %s\n", gCount, qPrintable(gOut));
-    return exported && gCount > 0 ? 0 : 1;
+    return exported && profiles && gCount > 0 ? 0 : 1;
 }

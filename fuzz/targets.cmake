@@ -38,6 +38,7 @@ zentaro_fuzz_target(firmware)
 zentaro_fuzz_target(package SOURCES ${CMAKE_SOURCE_DIR}/update/packageunpacker.cpp
                     LIBS QuaZip::QuaZip)
 zentaro_fuzz_target(cli SOURCES ${CMAKE_SOURCE_DIR}/cli/cliinput.cpp)
+zentaro_fuzz_target(profile)
 
 # Seed corpora from our own data: the sample catalogue, a real export, frames
 # of the simulated keyboard, the generated download-server tree.

@@ -29,6 +29,16 @@ QString lastPart(const char* text, size_t length) {
     return QString::fromUtf8(text + start, qsizetype(length - start));
 }
 
+// The executable's path; empty where it cannot be read (other users'
+// programs).
+QString executable(int procFd, const char* pid) {
+    char path[300];
+    char buffer[4096];
+    std::snprintf(path, sizeof path, "%s/exe", pid);
+    const ssize_t m = ::readlinkat(procFd, path, buffer, sizeof buffer);
+    return m > 0 ? QString::fromLocal8Bit(buffer, m) : QString();
+}
+
 // Kept files take at most a quarter of the descriptor limit, so that the
 // program's own files and sockets always find room.
 int maxOpenFiles() {
@@ -65,21 +75,6 @@ bool ProcProcessSource::parse(const char* pid, char* buffer, ssize_t n, RunningP
     out->name = lastPart(buffer, length);
     out->path.clear();
     return !out->name.isEmpty();
-}
-
-bool ProcProcessSource::read(int procFd, const char* pid, bool withPath,
-                             RunningProcess* out) const {
-    char path[64];
-    char buffer[4096];
-    std::snprintf(path, sizeof path, "%s/cmdline", pid);
-    const ssize_t n = readSmall(procFd, path, buffer, sizeof buffer - 1);
-    if (!parse(pid, buffer, n, out)) return false;
-    if (withPath) {
-        std::snprintf(path, sizeof path, "%s/exe", pid);
-        const ssize_t m = ::readlinkat(procFd, path, buffer, sizeof buffer - 1);
-        if (m > 0) out->path = QString::fromLocal8Bit(buffer, m);
-    }
-    return true;
 }
 
 ssize_t ProcProcessSource::readCommandLine(int procFd, const char* pid, qint64 number, char* buffer,
@@ -130,12 +125,7 @@ QList<RunningProcess> ProcProcessSource::processes(bool withPaths) {
         const ssize_t n = readCommandLine(procFd, entry->d_name, number, buffer, sizeof buffer - 1);
         RunningProcess p;
         if (!parse(entry->d_name, buffer, n, &p)) continue;
-        if (withPaths) {
-            char path[sizeof entry->d_name + 8];
-            std::snprintf(path, sizeof path, "%s/exe", entry->d_name);
-            const ssize_t m = ::readlinkat(procFd, path, buffer, sizeof buffer - 1);
-            if (m > 0) p.path = QString::fromLocal8Bit(buffer, m);
-        }
+        if (withPaths) p.path = executable(procFd, entry->d_name);
         list.append(std::move(p));
     }
     ::closedir(dir);
@@ -157,7 +147,12 @@ RunningProcess ProcProcessSource::process(qint64 pid) {
     const int procFd = ::open(mRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (procFd < 0) return p;
     const QByteArray name = QByteArray::number(pid);
-    if (!read(procFd, name.constData(), true, &p)) p = RunningProcess();
+    char buffer[4096];
+    const ssize_t n = readSmall(procFd, (name + "/cmdline").constData(), buffer, sizeof buffer - 1);
+    if (parse(name.constData(), buffer, n, &p))
+        p.path = executable(procFd, name.constData());
+    else
+        p = RunningProcess();
     ::close(procFd);
     return p;
 }

@@ -35,7 +35,6 @@ private:
         int fd = -1;
         quint32 scan = 0;
     };
-    bool read(int dirFd, const char* pid, bool withPath, RunningProcess* out) const;
     bool parse(const char* pid, char* buffer, ssize_t n, RunningProcess* out) const;
     // The command line of `pid`, through its kept file when there is one.
     ssize_t readCommandLine(int dirFd, const char* pid, qint64 number, char* buffer, size_t size);
